@@ -1,0 +1,1 @@
+// Placeholder source for a subsystem with no code yet.
