@@ -2,6 +2,7 @@
 
 #include "platform/BusyPointer.h"
 #include "platform/Dialogs.h"
+#include "platform/FileLocator.h"
 #include "platform/FormRegistry.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
@@ -22,6 +23,7 @@ struct Services {
     std::unique_ptr<IMessageBox> messages;
     std::unique_ptr<IDialogRunner> dialogs;
     std::unique_ptr<IFileDialogs> files;
+    std::unique_ptr<IFileLocator> locator;
     std::unique_ptr<IBusyPointer> busy;
     std::unique_ptr<ISound> sound;
     std::unique_ptr<IResources> resources;
