@@ -63,6 +63,8 @@ bool locateAndStore(const QString& section, const QString& key, const QString& d
     if (!locator)
         raiseError(err::ObjectNotSet);
     QString initDir = Dir_Part(storedPath);
+    if (initDir.size() > 1)
+        initDir.chop(1);
     if (initDir.isEmpty() || !QFileInfo(initDir).isDir())
         initDir = App_Path();
     QString chosen;
