@@ -68,11 +68,16 @@ QString qtFilterFromClassic(const QString& classic) {
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i].trimmed();
-        const QString patterns = parts[i + 1].trimmed().replace(QLatin1Char(';'), QLatin1Char(' '));
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts)) {
+            for (const QString& form : {pattern, pattern.toLower(), pattern.toUpper()})
+                if (!patterns.contains(form))
+                    patterns << form;
+        }
         // Qt takes the patterns from the last parentheses of the description.
         static const QRegularExpression trailingParens(QStringLiteral("\\s*\\([^()]*\\)$"));
         description.remove(trailingParens);
-        filters << QStringLiteral("%1 (%2)").arg(description, patterns);
+        filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
     }
     return filters.join(QStringLiteral(";;"));
 }

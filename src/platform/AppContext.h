@@ -10,11 +10,14 @@
 #include "platform/Resources.h"
 #include "platform/Sound.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace kv {
 
@@ -82,8 +85,14 @@ public:
     // the application folder cannot be written).
     QString userDataFolder;
 
-    // Navigation state: the code of the screen now shown (0 before the first one).
+    // Navigation state: the code of the screen now shown (0 before the first one), and
+    // the window of that screen (cleared at exit).
     int intCurrentScreen = 0;
+    QPointer<QObject> frmActive;
+
+    // Run in order by the background window when the program exits, after the windows
+    // are unloaded: subsystems close their record sets and the database here.
+    std::vector<std::pair<QString, std::function<void()>>> shutdownSteps;
 
     // Free slots for subsystems above this layer (database, titles, collections ...),
     // destroyed in reverse order of creation when the context ends.

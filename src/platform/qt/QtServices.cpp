@@ -1,0 +1,132 @@
+#include "platform/qt/QtServices.h"
+
+#include "platform/qt/QtResources.h"
+#include "platform/qt/QtSound.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <cstdio>
+#include <cstdlib>
+
+namespace kv {
+
+namespace {
+
+class QtMessageBox : public IMessageBox {
+public:
+    int show(const QString& text, int style, const QString& title) override {
+        QMessageBox box(QApplication::activeWindow());
+        box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+        // The program breaks lines with a carriage return; Qt's label wants a line feed.
+        QString shown = text;
+        shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        box.setText(shown);
+        switch (mb::iconOf(style)) {
+        case mb::Critical: box.setIcon(QMessageBox::Critical); break;
+        case mb::Question: box.setIcon(QMessageBox::Question); break;
+        case mb::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case mb::Information: box.setIcon(QMessageBox::Information); break;
+        default: box.setIcon(QMessageBox::NoIcon); break;
+        }
+        struct Choice {
+            QMessageBox::StandardButton button;
+            int result;
+        };
+        std::vector<Choice> choices;
+        switch (mb::buttonsOf(style)) {
+        case mb::OKCancel: choices = {{QMessageBox::Ok, mb::OK}, {QMessageBox::Cancel, mb::Cancel}}; break;
+        case mb::AbortRetryIgnore:
+            choices = {{QMessageBox::Abort, mb::Abort}, {QMessageBox::Retry, mb::Retry}, {QMessageBox::Ignore, mb::Ignore}};
+            break;
+        case mb::YesNoCancel:
+            choices = {{QMessageBox::Yes, mb::Yes}, {QMessageBox::No, mb::No}, {QMessageBox::Cancel, mb::Cancel}};
+            break;
+        case mb::YesNo: choices = {{QMessageBox::Yes, mb::Yes}, {QMessageBox::No, mb::No}}; break;
+        case mb::RetryCancel: choices = {{QMessageBox::Retry, mb::Retry}, {QMessageBox::Cancel, mb::Cancel}}; break;
+        default: choices = {{QMessageBox::Ok, mb::OK}}; break;
+        }
+        QMessageBox::StandardButtons buttons;
+        for (const Choice& c : choices)
+            buttons |= c.button;
+        box.setStandardButtons(buttons);
+        const size_t defaultIndex = mb::defaultOf(style) == mb::Default3 ? 2 : mb::defaultOf(style) == mb::Default2 ? 1 : 0;
+        box.setDefaultButton(choices[std::min(defaultIndex, choices.size() - 1)].button);
+        // A box needs the normal pointer even while the program is busy.
+        const bool busy = QApplication::overrideCursor() != nullptr;
+        if (busy)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        const int pressed = box.exec();
+        if (busy)
+            QApplication::restoreOverrideCursor();
+        for (const Choice& c : choices)
+            if (c.button == pressed)
+                return c.result;
+        // Closed without a button Qt knows: the last choice is the escape one.
+        return choices.back().result;
+    }
+    void beep() override { QApplication::beep(); }
+};
+
+class QtDialogRunner : public IDialogRunner {
+public:
+    int exec(QDialog& dialog) override { return dialog.exec(); }
+};
+
+class QtFileDialogs : public IFileDialogs {
+public:
+    QString openFile(QWidget* parent, const QString& title, const QString& filter, const QString& initialDir) override {
+        return QFileDialog::getOpenFileName(parent, title, initialDir, qtFilterFromClassic(filter));
+    }
+    QString saveFile(QWidget* parent, const QString& title, const QString& filter, const QString& initialPath) override {
+        return QFileDialog::getSaveFileName(parent, title, initialPath, qtFilterFromClassic(filter));
+    }
+};
+
+class QtBusyPointer : public IBusyPointer {
+public:
+    void setBusy() override {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++m_depth;
+    }
+    void restore() override {
+        if (m_depth == 0)
+            return;
+        --m_depth;
+        QApplication::restoreOverrideCursor();
+    }
+    void reset() override {
+        while (m_depth > 0)
+            restore();
+    }
+    int depth() const override { return m_depth; }
+
+private:
+    int m_depth = 0;
+};
+
+class QtProcessControl : public IProcessControl {
+public:
+    [[noreturn]] void endNow(int exitCode) override {
+        std::fflush(nullptr);
+        std::_Exit(exitCode);
+    }
+};
+
+} // namespace
+
+void installQtServices(AppContext& context) {
+    Services& s = context.services;
+    s.messages = std::make_unique<QtMessageBox>();
+    s.dialogs = std::make_unique<QtDialogRunner>();
+    s.files = std::make_unique<QtFileDialogs>();
+    s.busy = std::make_unique<QtBusyPointer>();
+    s.sound = std::make_unique<QtSound>();
+    s.resources = std::make_unique<QtResources>();
+    s.process = std::make_unique<QtProcessControl>();
+}
+
+} // namespace kv
