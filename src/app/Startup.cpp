@@ -50,10 +50,6 @@ void Set_Settings_App(const QString& name) {
     ctx().constants.strSettingsApp = trimmed.isEmpty() ? QStringLiteral("Korvanda") : trimmed;
 }
 
-namespace {
-
-// Places the background window: a screen exactly 640 pixels wide puts it in the corner,
-// any other is centred.
 void placeBackground(QWidget* background) {
     const Constants& c = ctx().constants;
     if (c.intScreenWidth == 640) {
@@ -63,8 +59,6 @@ void placeBackground(QWidget* background) {
     const QSize size = background->frameGeometry().size();
     background->move((c.intScreenWidth - size.width()) / 2, (c.intScreenHeight - size.height()) / 2);
 }
-
-} // namespace
 
 bool Main_Startup(const StartupPlan& plan) {
     AppContext& a = ctx();

@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+class QWidget;
+
 namespace kv {
 
 inline constexpr const char* kProductNameUpper = "KORVANDA";
@@ -34,6 +36,10 @@ void measureScreen();
 void Init_Constants(const QString& applicationFolder = QString());
 // strSettingsApp = the trimmed name, or the application title when none is given.
 void Set_Settings_App(const QString& name = QString());
+
+// Places the background window: a screen exactly 640 pixels wide puts it in the corner,
+// any other centres it.
+void placeBackground(QWidget* background);
 
 // The start-up procedure. Returns true when the program is up with its first screen; on
 // any failed step it beeps, shows "System Failed to start" and ends the process at once.
