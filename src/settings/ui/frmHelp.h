@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+
+namespace kv {
+
+// Shows a message in the message window for the given number of seconds, centred on the
+// screen and in front without taking the focus, then hides it. Events are processed while
+// it waits.
+void Show_Message(double seconds, const QString& text);
+// Shows a short tip next to the pointer in the message window; an empty text hides it.
+void Show_Tip(const QString& text);
+
+// The message window: one label in a small frameless window that never takes the focus.
+// Texts are shown as plain text.
+class frmHelp : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmHelp(QWidget* parent = nullptr);
+
+    // The loaded window, loading it first when needed (registered as "frmHelp").
+    static frmHelp* instance();
+
+    // Sets the label's text and point size and sizes the window to the label plus 4 pixels
+    // in width and 2 in height.
+    void setMessage(const QString& text, int pointSize);
+
+    QLabel* Label1;
+
+    static constexpr int kMessagePointSize = 14;
+    static constexpr int kNormalPointSize = 8;
+};
+
+} // namespace kv

@@ -1,0 +1,243 @@
+#include "settings/ui/frmPropApp.h"
+
+#include "db/ErrorReport.h"
+#include "platform/qt/WindowUtil.h"
+#include "settings/Help.h"
+#include "settings/HelpContexts.h"
+#include "settings/Options.h"
+#include "settings/SearchScreenHook.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmPropApp"));
+    setWindowTitle(QStringLiteral("Options"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    SSTab1 = named(new QTabWidget(this), "SSTab1");
+
+    // Search tab: one frame per search type.
+    auto* searchPage = new QWidget;
+    auto* frames = new QHBoxLayout;
+    const char* frameNames[3] = {"fraArtists", "fraAlbum", "fraTracks"};
+    const char* frameTitles[3] = {"Artists", "Album", "Tracks"};
+    const char* optNames[3] = {"optArtistAuto", "optAlbumAuto", "optTrackAuto"};
+    QGroupBox** frameSlots[3] = {&fraArtists, &fraAlbum, &fraTracks};
+    std::array<QRadioButton*, 2>* optSlots[3] = {&optArtistAuto, &optAlbumAuto, &optTrackAuto};
+    for (int t = 0; t < 3; ++t) {
+        auto* frame = named(new QGroupBox(QString::fromLatin1(frameTitles[t]), searchPage), frameNames[t]);
+        auto* box = new QVBoxLayout(frame);
+        for (int i = 0; i < 2; ++i) {
+            auto* opt = new QRadioButton(i == 0 ? QStringLiteral("Search as you Type")
+                                                : QStringLiteral("Click 'Go' to search"),
+                                         frame);
+            opt->setObjectName(QStringLiteral("%1_%2").arg(QString::fromLatin1(optNames[t])).arg(i));
+            (*optSlots[t])[i] = opt;
+            box->addWidget(opt);
+        }
+        chkQuick[t] = new QCheckBox(QStringLiteral("Quick search"), frame);
+        chkQuick[t]->setObjectName(QStringLiteral("chkQuick_%1").arg(t));
+        box->addSpacing(4);
+        box->addWidget(chkQuick[t]);
+        box->addStretch(1);
+        *frameSlots[t] = frame;
+        frames->addWidget(frame);
+    }
+    chkComps = named(new QCheckBox(QStringLiteral("Include compilations in results"), searchPage), "chkComps");
+    auto* searchLayout = new QVBoxLayout(searchPage);
+    searchLayout->addLayout(frames);
+    searchLayout->addWidget(chkComps);
+    searchLayout->addStretch(1);
+
+    // General tab.
+    auto* generalPage = new QWidget;
+    chkIntro = named(new QCheckBox(QStringLiteral("Run Intro animation"), generalPage), "chkIntro");
+    chkToolTips = named(new QCheckBox(QStringLiteral("Show Tips"), generalPage), "chkToolTips");
+    fraCollection = named(new QGroupBox(QStringLiteral("Collection Contents"), generalPage), "fraCollection");
+    chkColTip = named(new QCheckBox(QStringLiteral("Show collection name"), fraCollection), "chkColTip");
+    chkQuickAdd = named(new QCheckBox(QStringLiteral("Quick Add"), fraCollection), "chkQuickAdd");
+    chkDelConfirm = named(new QCheckBox(QStringLiteral("Confirm Delete"), fraCollection), "chkDelConfirm");
+    auto* collectionLayout = new QVBoxLayout(fraCollection);
+    collectionLayout->addWidget(chkColTip);
+    collectionLayout->addWidget(chkQuickAdd);
+    collectionLayout->addWidget(chkDelConfirm);
+    auto* generalLayout = new QVBoxLayout(generalPage);
+    generalLayout->addWidget(chkIntro);
+    generalLayout->addWidget(chkToolTips);
+    generalLayout->addWidget(fraCollection);
+    generalLayout->addStretch(1);
+
+    // Browser tab.
+    auto* browserPage = new QWidget;
+    fraBrowser = named(new QGroupBox(QStringLiteral("Browser"), browserPage), "fraBrowser");
+    lblName = named(new QLabel(QStringLiteral("Browser Name"), fraBrowser), "lblName");
+    txtName = named(new QLineEdit(fraBrowser), "txtName");
+    LblBrowser = named(new QLabel(QStringLiteral("Default Browser"), fraBrowser), "LblBrowser");
+    txtBrowser = named(new QLineEdit(fraBrowser), "txtBrowser");
+    btnBrowse = named(new QPushButton(QStringLiteral("Browse"), fraBrowser), "btnBrowse");
+    lblName->setBuddy(txtName);
+    LblBrowser->setBuddy(txtBrowser);
+    auto* browserGrid = new QGridLayout(fraBrowser);
+    browserGrid->addWidget(lblName, 0, 0);
+    browserGrid->addWidget(txtName, 0, 1, 1, 2);
+    browserGrid->addWidget(LblBrowser, 1, 0);
+    browserGrid->addWidget(txtBrowser, 1, 1);
+    browserGrid->addWidget(btnBrowse, 1, 2);
+    browserGrid->setColumnStretch(1, 1);
+    auto* browserLayout = new QVBoxLayout(browserPage);
+    browserLayout->addWidget(fraBrowser);
+    browserLayout->addStretch(1);
+
+    SSTab1->addTab(searchPage, QStringLiteral("Search"));
+    SSTab1->addTab(generalPage, QStringLiteral("General"));
+    SSTab1->addTab(browserPage, QStringLiteral("Browser"));
+
+    cmdOK = named(new QPushButton(QStringLiteral("Ok"), this), "cmdOK");
+    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    cmdHelp = named(new QPushButton(QStringLiteral("Help"), this), "cmdHelp");
+    cmdOK->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdHelp);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSTab1);
+    layout->addLayout(buttons);
+
+    connect(btnBrowse, &QPushButton::clicked, this, &frmPropApp::btnBrowse_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmPropApp::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdHelp, &QPushButton::clicked, this, [] { Show_Help_Context(help::Options); });
+    connect(chkToolTips, &QCheckBox::toggled, this, [this] { setToolTips(); });
+
+    Form_Load();
+}
+
+const std::array<QRadioButton*, 2>& frmPropApp::optAuto(int searchType) const {
+    return searchType == 0 ? optArtistAuto : searchType == 1 ? optAlbumAuto : optTrackAuto;
+}
+
+QString frmPropApp::browserFilter() {
+    return QStringLiteral("Browser ") + QStringLiteral(" (*.EXE)| *.EXE") + QLatin1Char('|') +
+           QStringLiteral("All (*.*)| *.*");
+}
+
+void frmPropApp::Form_Load() {
+    const ProgramOptions& o = ctx().options;
+    m_oldQuick = o.QuickSearch;
+    m_oldAuto = o.AutoSearch;
+    m_oldComps = o.bIncludeCompilations;
+    for (int t = 0; t < 3; ++t) {
+        chkQuick[t]->setChecked(o.QuickSearch[t]);
+        optAuto(t)[o.AutoSearch[t] ? 0 : 1]->setChecked(true);
+    }
+    chkComps->setChecked(o.bIncludeCompilations);
+    chkQuickAdd->setChecked(o.bQuickAdd);
+    chkDelConfirm->setChecked(o.bConfirmDelete);
+    chkToolTips->setChecked(o.bToolTips);
+    chkIntro->setChecked(o.bPlayIntro);
+    chkColTip->setChecked(o.bCollectionTips);
+    txtBrowser->setText(o.strBrowserPath);
+    txtName->setText(o.strBrowserName);
+    setToolTips();
+}
+
+void frmPropApp::setToolTips() {
+    const bool on = chkToolTips->isChecked();
+    auto tip = [on](QWidget* w, const char* text) { w->setToolTip(on ? QString::fromLatin1(text) : QString()); };
+    for (int t = 0; t < 3; ++t) {
+        tip(optAuto(t)[0], "Search on every key you type");
+        tip(optAuto(t)[1], "Search only when you press Enter or click Go");
+        tip(chkQuick[t], "Move to the first matching name instead of narrowing the list");
+    }
+    tip(chkComps, "List artists who appear only on compilation albums");
+    tip(chkIntro, "Play the animations on the start screen");
+    tip(chkToolTips, "Show these tips");
+    tip(chkColTip, "Show a collection's name when the pointer rests on its picture");
+    tip(chkQuickAdd, "Add recordings to a collection without opening their details");
+    tip(chkDelConfirm, "Ask before a recording is removed from a collection");
+    tip(txtName, "The name of your web browser");
+    tip(txtBrowser, "The program file of your web browser");
+    tip(btnBrowse, "Choose the browser's program file");
+}
+
+void frmPropApp::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        Center_Form(this);
+    }
+}
+
+void frmPropApp::btnBrowse_Click() {
+    IFileDialogs* files = ctx().services.files.get();
+    if (!files)
+        return;
+    const QString chosen = files->openFile(this, QStringLiteral("Default Browser"), browserFilter(),
+                                           QFileInfo(txtBrowser->text()).path());
+    if (chosen.isEmpty())
+        return;
+    txtBrowser->setText(chosen);
+    txtName->setText(QFileInfo(chosen).completeBaseName());
+}
+
+void frmPropApp::cmdOK_Click() {
+    guarded("cmdOK_Click", [&] {
+        ProgramOptions& o = ctx().options;
+        for (int t = 0; t < 3; ++t) {
+            o.QuickSearch[t] = chkQuick[t]->isChecked();
+            o.AutoSearch[t] = optAuto(t)[0]->isChecked();
+        }
+        o.bIncludeCompilations = chkComps->isChecked();
+        o.bQuickAdd = chkQuickAdd->isChecked();
+        o.bConfirmDelete = chkDelConfirm->isChecked();
+        o.bToolTips = chkToolTips->isChecked();
+        o.bPlayIntro = chkIntro->isChecked();
+        o.bCollectionTips = chkColTip->isChecked();
+        o.strBrowserPath = txtBrowser->text();
+        o.strBrowserName = txtName->text();
+
+        // Only a search whose own settings changed needs running again; before the first
+        // choice of search type there is none.
+        const SearchScreenHook& search = ctx().slot<SearchScreenHook>();
+        const int t = search.SearchType ? search.SearchType() : -1;
+        if (t >= 0 && t <= 2 && search.refresh_Search &&
+            (o.QuickSearch[t] != m_oldQuick[t] || o.AutoSearch[t] != m_oldAuto[t] ||
+             o.bIncludeCompilations != m_oldComps))
+            search.refresh_Search();
+
+        bSave_Options();
+    });
+    accept();
+}
+
+bool Show_Options() {
+    QWidget* owner = qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+    frmPropApp dialog(owner);
+    const int result = ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
+    return result == QDialog::Accepted;
+}
+
+} // namespace kv
