@@ -1,0 +1,183 @@
+#include "titles/engine/Fold.h"
+
+#include <QChar>
+
+namespace kv::title {
+
+namespace {
+
+bool isCombining(char32_t c) {
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Decodes one code point of valid UTF-8 at s[i], advancing i.
+char32_t decode(std::string_view s, size_t& i) {
+    const uint8_t b = uint8_t(s[i]);
+    if (b < 0x80) {
+        ++i;
+        return b;
+    }
+    int n = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : 1;
+    char32_t c = b & (0x3F >> n);
+    ++i;
+    while (n-- > 0 && i < s.size())
+        c = (c << 6) | (uint8_t(s[i++]) & 0x3F);
+    return c;
+}
+
+bool isWordChar(char32_t c) {
+    if (c < 0x80)
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    return QChar::isLetterOrNumber(c);
+}
+
+} // namespace
+
+QString foldText(QStringView text) {
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
+    QString kept;
+    kept.reserve(decomposed.size());
+    for (qsizetype i = 0; i < decomposed.size(); ++i) {
+        char32_t c = decomposed[i].unicode();
+        qsizetype units = 1;
+        if (QChar::isHighSurrogate(c) && i + 1 < decomposed.size() &&
+            decomposed[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(decomposed[i], decomposed[i + 1]);
+            units = 2;
+        }
+        if (!isCombining(c)) kept.append(decomposed.mid(i, units));
+        i += units - 1;
+    }
+    return kept.toCaseFolded();
+}
+
+bool isAscii(std::string_view s) {
+    for (char ch : s)
+        if (uint8_t(ch) >= 0x80) return false;
+    return true;
+}
+
+std::string foldUtf8(std::string_view utf8) {
+    if (isAscii(utf8)) {
+        std::string out(utf8);
+        for (char& ch : out)
+            if (ch >= 'A' && ch <= 'Z') ch = char(ch + 32);
+        return out;
+    }
+    return foldText(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))).toStdString();
+}
+
+std::vector<uint32_t> wordStarts(std::string_view folded) {
+    std::vector<uint32_t> starts;
+    bool prevWord = true;
+    for (size_t i = 0; i < folded.size();) {
+        const size_t at = i;
+        const bool word = isWordChar(decode(folded, i));
+        if (at == 0 || (word && !prevWord)) starts.push_back(uint32_t(at));
+        prevWord = word;
+    }
+    return starts;
+}
+
+bool isValidUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        const uint8_t b = uint8_t(s[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int n;
+        char32_t c, min;
+        if ((b & 0xE0) == 0xC0) n = 1, c = b & 0x1F, min = 0x80;
+        else if ((b & 0xF0) == 0xE0) n = 2, c = b & 0x0F, min = 0x800;
+        else if ((b & 0xF8) == 0xF0) n = 3, c = b & 0x07, min = 0x10000;
+        else return false;
+        for (int k = 1; k <= n; ++k) {
+            if (i + size_t(k) >= s.size()) return false;
+            const uint8_t cb = uint8_t(s[i + size_t(k)]);
+            if ((cb & 0xC0) != 0x80) return false;
+            c = (c << 6) | (cb & 0x3F);
+        }
+        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        i += size_t(n) + 1;
+    }
+    return true;
+}
+
+Pattern Pattern::parse(QStringView pattern) {
+    Pattern p;
+    QString literal;
+    auto flush = [&] {
+        if (literal.isEmpty()) return;
+        const std::string folded = foldText(literal).toStdString();
+        if (!p.tokens.empty() && p.tokens.back().kind == Literal) p.tokens.back().text += folded;
+        else if (!folded.empty()) p.tokens.push_back({Literal, folded});
+        literal.clear();
+    };
+    for (QChar ch : pattern) {
+        if (ch == u'*' || ch == u'?') {
+            flush();
+            if (ch == u'*' && !p.tokens.empty() && p.tokens.back().kind == Star) continue;
+            p.tokens.push_back({ch == u'*' ? Star : Any, {}});
+        } else {
+            literal.append(ch);
+        }
+    }
+    flush();
+    return p;
+}
+
+std::string_view Pattern::leadingLiteral() const {
+    if (tokens.empty() || tokens.front().kind != Literal) return {};
+    return tokens.front().text;
+}
+
+bool Pattern::onlyStars() const {
+    return !tokens.empty() && tokens.size() == 1 && tokens.front().kind == Star;
+}
+
+bool Pattern::isPrefixOnly() const {
+    return tokens.size() == 2 && tokens[0].kind == Literal && tokens[1].kind == Star;
+}
+
+bool Pattern::matches(std::string_view text) const {
+    // Classic greedy matcher with one backtrack point per star: O(text × pattern) worst case,
+    // never exponential.
+    size_t ti = 0, tk = 0;
+    size_t starTk = SIZE_MAX, starTi = 0;
+    while (ti < text.size() || tk < tokens.size()) {
+        if (tk < tokens.size()) {
+            const Token& t = tokens[tk];
+            if (t.kind == Star) {
+                starTk = tk++;
+                starTi = ti;
+                continue;
+            }
+            if (t.kind == Any && ti < text.size()) {
+                decode(text, ti);
+                ++tk;
+                continue;
+            }
+            if (t.kind == Literal && text.substr(ti, t.text.size()) == t.text) {
+                ti += t.text.size();
+                ++tk;
+                continue;
+            }
+        }
+        if (starTk == SIZE_MAX || starTi >= text.size()) return false;
+        decode(text, starTi);
+        ti = starTi;
+        tk = starTk + 1;
+    }
+    return true;
+}
+
+} // namespace kv::title

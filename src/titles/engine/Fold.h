@@ -1,0 +1,46 @@
+#pragma once
+
+// Keyword folding: how collectors' typing is compared with keywords.
+
+#include <QString>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv::title {
+
+// NFKD, combining marks removed, case folded.
+QString foldText(QStringView text);
+
+// The folded form of UTF-8 text as UTF-8; ASCII takes a fast path with the same result.
+std::string foldUtf8(std::string_view utf8);
+
+bool isAscii(std::string_view s);
+
+// Byte offsets of the word starts in folded UTF-8 text: the first character, and every
+// letter or number that follows a character that is neither.
+std::vector<uint32_t> wordStarts(std::string_view folded);
+
+// Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates).
+bool isValidUtf8(std::string_view s);
+
+// A wildcard pattern folded piece by piece: literal runs are folded, `*` and `?` kept.
+struct Pattern {
+    enum Kind { Literal, Star, Any };
+    struct Token {
+        Kind kind;
+        std::string text;
+    };
+    std::vector<Token> tokens;
+
+    static Pattern parse(QStringView pattern);
+    // The folded literal the pattern starts with ("" when it starts with a wildcard).
+    std::string_view leadingLiteral() const;
+    bool onlyStars() const;
+    // True when the pattern is one literal followed by stars only.
+    bool isPrefixOnly() const;
+    // Whether the whole of `text` matches.
+    bool matches(std::string_view text) const;
+};
+
+} // namespace kv::title

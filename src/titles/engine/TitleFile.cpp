@@ -1,0 +1,449 @@
+#include "titles/engine/TitleFile.h"
+
+#include "titles/engine/RadixSort.h"
+#include "titles/engine/TitleFormat.h"
+
+#include <QFile>
+#include <algorithm>
+#include <map>
+
+namespace kv::title {
+
+namespace {
+
+bool fail(QString* error, const QString& text) {
+    if (error) *error = text;
+    return false;
+}
+
+uint64_t sampleCount(uint64_t n) { return (n + kSampleStep - 1) / kSampleStep; }
+
+// First index in [0, count) whose element is not below the key, narrowed first by the
+// sampled eight-byte keys (sample k describes element k·64) and then by full comparisons.
+// `cmpAt(i)` compares element i with the key (<0 below, 0 equal, >0 above).
+template <typename Cmp>
+uint64_t sampledLowerBound(uint64_t count, const uint8_t* samples, uint64_t key, Cmp cmpAt) {
+    const uint64_t s = sampleCount(count);
+    uint64_t lo = 0, hi = s; // first sample whose key is >= key
+    while (lo < hi) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (rd64(samples + 8 * mid) < key) lo = mid + 1;
+        else hi = mid;
+    }
+    const uint64_t first = lo;
+    hi = s; // first sample whose key is > key
+    while (lo < hi) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (rd64(samples + 8 * mid) <= key) lo = mid + 1;
+        else hi = mid;
+    }
+    uint64_t begin = first == 0 ? 0 : (first - 1) * kSampleStep + 1;
+    uint64_t end = lo >= s ? count : std::min<uint64_t>(count, lo * kSampleStep);
+    begin = std::min(begin, end);
+    while (begin < end) {
+        const uint64_t mid = begin + (end - begin) / 2;
+        if (cmpAt(mid) < 0) begin = mid + 1;
+        else end = mid;
+    }
+    return begin;
+}
+
+bool asciiIEquals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = char(x + 32);
+        if (y >= 'A' && y <= 'Z') y = char(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- KeywordIndex ----
+
+bool KeywordIndex::display(uint32_t position, std::string_view& out) const {
+    if (position >= m_count) return false;
+    const uint32_t a = rd32(m_records + 8 * uint64_t(position));
+    const uint32_t b = rd32(m_records + 8 * (uint64_t(position) + 1));
+    if (a > b || b > m_textSize || b - a > uint32_t(kMaxKeywordBytes)) return false;
+    out = std::string_view(reinterpret_cast<const char*>(m_text) + a, b - a);
+    return true;
+}
+
+bool KeywordIndex::foldedRef(uint32_t position, FoldedRef& out) const {
+    if (position >= m_count) return false;
+    const uint32_t ref = rd32(m_records + 8 * uint64_t(position) + 4);
+    if (ref == kAsciiFold) {
+        out.asciiLower = true;
+        return display(position, out.bytes);
+    }
+    if (ref >= m_foldedSize) return false;
+    Cursor c(m_folded + ref, m_folded + m_foldedSize);
+    out.bytes = c.str();
+    out.asciiLower = false;
+    return c.ok() && out.bytes.size() <= size_t(kMaxKeywordBytes);
+}
+
+bool KeywordIndex::folded(uint32_t position, std::string_view& out, std::string& scratch) const {
+    FoldedRef f;
+    if (!foldedRef(position, f)) return false;
+    if (!f.asciiLower) {
+        out = f.bytes;
+        return true;
+    }
+    scratch.assign(f.bytes);
+    for (char& ch : scratch)
+        if (ch >= 'A' && ch <= 'Z') ch = char(ch + 32);
+    out = scratch;
+    return true;
+}
+
+int KeywordIndex::compare(const FoldedRef& f, size_t from, std::string_view text, bool prefix) {
+    const std::string_view s = from <= f.bytes.size() ? f.bytes.substr(from) : std::string_view();
+    const size_t n = std::min(s.size(), text.size());
+    for (size_t i = 0; i < n; ++i) {
+        uint8_t a = uint8_t(s[i]);
+        if (f.asciiLower && a >= 'A' && a <= 'Z') a = uint8_t(a + 32);
+        const uint8_t b = uint8_t(text[i]);
+        if (a != b) return a < b ? -1 : 1;
+    }
+    if (s.size() == text.size()) return 0;
+    if (s.size() < text.size()) return -1;
+    return prefix ? 0 : 1;
+}
+
+uint32_t KeywordIndex::lowerBound(std::string_view text) const {
+    return uint32_t(sampledLowerBound(m_count, m_samples, key8(text), [&](uint64_t i) {
+        FoldedRef f;
+        if (!foldedRef(uint32_t(i), f)) return 1;
+        return compare(f, 0, text, false);
+    }));
+}
+
+int64_t KeywordIndex::find(std::string_view displayText) const {
+    const std::string text = foldUtf8(displayText);
+    for (uint32_t i = lowerBound(text); i < m_count; ++i) {
+        FoldedRef f;
+        if (!foldedRef(i, f) || compare(f, 0, text, false) != 0) break;
+        std::string_view d;
+        if (display(i, d) && d == displayText) return i;
+    }
+    return -1;
+}
+
+bool KeywordIndex::topics(uint32_t position, const uint8_t*& first, uint32_t& count) const {
+    if (position >= m_count) return false;
+    const uint32_t a = rd32(m_postStarts + 4 * uint64_t(position));
+    const uint32_t b = rd32(m_postStarts + 4 * (uint64_t(position) + 1));
+    if (a > b || b > m_postCount) return false;
+    first = m_postAddrs + 4 * uint64_t(a);
+    count = b - a;
+    return true;
+}
+
+bool KeywordIndex::wordEntry(uint64_t i, uint32_t& position, uint32_t& offset) const {
+    if (i >= m_wordCount) return false;
+    position = rd32(m_wordKeys + 4 * i);
+    offset = rd16(m_wordOffsets + 2 * i);
+    return position < m_count;
+}
+
+int64_t KeywordIndex::wordLowerBound(std::string_view text) const {
+    return int64_t(sampledLowerBound(m_wordCount, m_wordSamples, key8(text), [&](uint64_t i) {
+        uint32_t pos, off;
+        FoldedRef f;
+        if (!wordEntry(i, pos, off) || !foldedRef(pos, f)) return 1;
+        return compare(f, off, text, false);
+    }));
+}
+
+int64_t KeywordIndex::wordUpperBound(std::string_view text) const {
+    // Galloping from the lower bound: the cost grows with the log of the matches, not of
+    // the wheel.
+    auto above = [&](uint64_t i) {
+        uint32_t pos, off;
+        FoldedRef f;
+        if (!wordEntry(i, pos, off) || !foldedRef(pos, f)) return true;
+        return compare(f, off, text, true) > 0;
+    };
+    uint64_t lo = uint64_t(wordLowerBound(text));
+    uint64_t step = 1, hi = lo;
+    while (hi < m_wordCount && !above(hi)) {
+        lo = hi + 1;
+        hi = std::min<uint64_t>(m_wordCount, hi + step);
+        step *= 2;
+    }
+    while (lo < hi) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (above(mid)) hi = mid;
+        else lo = mid + 1;
+    }
+    return int64_t(lo);
+}
+
+void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positions,
+                          bool& all) const {
+    positions.clear();
+    all = false;
+    if (pattern.onlyStars()) {
+        all = true;
+        return;
+    }
+    std::string scratch;
+    const std::string_view literal = pattern.leadingLiteral();
+    if (!literal.empty()) {
+        const uint64_t begin = uint64_t(wordLowerBound(literal));
+        const uint64_t end = uint64_t(wordUpperBound(literal));
+        const bool prefixOnly = pattern.isPrefixOnly();
+        positions.reserve(size_t(std::min<uint64_t>(end - begin, m_count)));
+        for (uint64_t i = begin; i < end; ++i) {
+            uint32_t pos, off;
+            if (!wordEntry(i, pos, off)) continue;
+            if (!prefixOnly) {
+                std::string_view f;
+                if (!folded(pos, f, scratch) || off > f.size() || !pattern.matches(f.substr(off)))
+                    continue;
+            }
+            positions.push_back(pos);
+        }
+        sortUnique(positions);
+        return;
+    }
+    // No literal to enter the word-start index with: one pass over the folded keywords.
+    const bool leadingStar = !pattern.tokens.empty() && pattern.tokens.front().kind == Pattern::Star;
+    for (uint32_t i = 0; i < m_count; ++i) {
+        std::string_view f;
+        if (!folded(i, f, scratch)) continue;
+        bool hit = pattern.matches(f);
+        if (!hit && !leadingStar) {
+            for (uint32_t start : wordStarts(f))
+                if (start > 0 && pattern.matches(f.substr(start))) {
+                    hit = true;
+                    break;
+                }
+        }
+        if (hit) positions.push_back(i);
+    }
+}
+
+// ---- TitleFile ----
+
+TitleFile::~TitleFile() {
+    if (m_file && m_data) m_file->unmap(const_cast<uchar*>(m_data));
+}
+
+std::shared_ptr<const TitleFile> TitleFile::open(const QString& path, QString* error) {
+    std::shared_ptr<TitleFile> t(new TitleFile);
+    t->m_path = path;
+    t->m_file = std::make_unique<QFile>(path);
+    if (!t->m_file->open(QIODevice::ReadOnly)) {
+        fail(error, QStringLiteral("Cannot open %1: %2").arg(path, t->m_file->errorString()));
+        return nullptr;
+    }
+    const qint64 size = t->m_file->size();
+    if (size < kHeaderSize) {
+        fail(error, QStringLiteral("%1 is not a title (too short)").arg(path));
+        return nullptr;
+    }
+    t->m_data = t->m_file->map(0, size);
+    if (!t->m_data) {
+        fail(error, QStringLiteral("Cannot map %1: %2").arg(path, t->m_file->errorString()));
+        return nullptr;
+    }
+    t->m_size = uint64_t(size);
+    QString why;
+    if (!t->load(&why)) {
+        fail(error, QStringLiteral("%1 is not a usable title: %2").arg(path, why));
+        return nullptr;
+    }
+    return t;
+}
+
+std::shared_ptr<const TitleFile> TitleFile::fromBytes(QByteArray bytes, QString* error) {
+    std::shared_ptr<TitleFile> t(new TitleFile);
+    t->m_bytes = std::move(bytes);
+    t->m_data = reinterpret_cast<const uint8_t*>(t->m_bytes.constData());
+    t->m_size = uint64_t(t->m_bytes.size());
+    if (!t->load(error)) return nullptr;
+    return t;
+}
+
+bool TitleFile::load(QString* error) {
+    const uint8_t* d = m_data;
+    if (m_size < uint64_t(kHeaderSize)) return fail(error, QStringLiteral("too short"));
+    if (std::memcmp(d, kMagic, sizeof kMagic) != 0)
+        return fail(error, QStringLiteral("not a Korvanda title"));
+    if (rd16(d + 8) != kMajorVersion)
+        return fail(error, QStringLiteral("format version %1 is not supported").arg(rd16(d + 8)));
+    m_minor = rd16(d + 10);
+    const uint32_t sections = rd32(d + 12);
+    if (rd64(d + 16) != m_size) return fail(error, QStringLiteral("truncated or extended"));
+    const uint64_t dir = rd64(d + 24);
+    m_contents = rd32(d + 32);
+    m_topicCount = rd32(d + 36);
+    const uint32_t wheelCount = rd32(d + 40);
+    if (sections > kMaxSections || dir > m_size || uint64_t(sections) * kDirEntrySize > m_size - dir)
+        return fail(error, QStringLiteral("damaged section directory"));
+
+    struct Range {
+        const uint8_t* p;
+        uint64_t size;
+    };
+    std::map<std::pair<uint32_t, uint32_t>, Range> ranges;
+    for (uint32_t i = 0; i < sections; ++i) {
+        const uint8_t* e = d + dir + uint64_t(i) * kDirEntrySize;
+        const uint64_t off = rd64(e + 8), size = rd64(e + 16);
+        if (off > m_size || size > m_size - off)
+            return fail(error, QStringLiteral("section outside the file"));
+        if (!ranges.emplace(std::pair(rd32(e), rd32(e + 4)), Range{d + off, size}).second)
+            return fail(error, QStringLiteral("section listed twice"));
+    }
+    auto section = [&](uint32_t t, uint32_t index, Range& r) {
+        const auto it = ranges.find({t, index});
+        if (it == ranges.end()) return false;
+        r = it->second;
+        return true;
+    };
+
+    Range r;
+    if (!section(kTagTopicIndex, 0, r) || r.size != 8 * (uint64_t(m_topicCount) + 1))
+        return fail(error, QStringLiteral("damaged topic index"));
+    m_topicIndex = r.p;
+    if (!section(kTagTopicData, 0, r)) return fail(error, QStringLiteral("no topic data"));
+    m_topicData = r.p;
+    m_topicDataSize = r.size;
+    if (!section(kTagContexts, 0, r) || r.size % 4 != 0)
+        return fail(error, QStringLiteral("damaged context index"));
+    m_contexts = r.p;
+    m_contextCount = r.size / 4;
+
+    if (!section(kTagWheels, 0, r) || uint64_t(wheelCount) * 16 > r.size)
+        return fail(error, QStringLiteral("damaged wheel directory"));
+    const Range wdir = r;
+    m_wheels.reserve(wheelCount);
+    uint32_t physicalCount = 0;
+    for (uint32_t i = 0; i < wheelCount; ++i) {
+        const uint8_t* e = wdir.p + 16 * uint64_t(i);
+        WheelInfo w;
+        w.code = rd32(e);
+        w.physical = rd32(e + 4);
+        const uint32_t nameOff = rd32(e + 8), nameLen = rd32(e + 12);
+        if (nameOff > wdir.size || nameLen > wdir.size - nameOff || w.physical >= wheelCount ||
+            (i > 0 && w.code <= m_wheels.back().code))
+            return fail(error, QStringLiteral("damaged wheel directory"));
+        w.name = std::string_view(reinterpret_cast<const char*>(wdir.p) + nameOff, nameLen);
+        physicalCount = std::max(physicalCount, w.physical + 1);
+        m_wheels.push_back(w);
+    }
+    m_indexes.resize(physicalCount);
+    for (const WheelInfo& w : m_wheels) {
+        KeywordIndex& k = m_indexes[w.physical];
+        if (k.m_records) continue;
+        const uint32_t p = w.physical;
+        Range rec, txt, fld, smp, pst, pad, wkw, wof, wsm;
+        if (!section(kTagKeyRecords, p, rec) || !section(kTagKeyText, p, txt) ||
+            !section(kTagKeyFolded, p, fld) || !section(kTagKeySamples, p, smp) ||
+            !section(kTagPostStarts, p, pst) || !section(kTagPostAddrs, p, pad) ||
+            !section(kTagWordKeys, p, wkw) || !section(kTagWordOffsets, p, wof) ||
+            !section(kTagWordSamples, p, wsm))
+            return fail(error, QStringLiteral("wheel %1 is incomplete").arg(p));
+        if (rec.size < 8 || rec.size % 8 != 0 || rec.size / 8 - 1 > 0x7FFFFFFFu)
+            return fail(error, QStringLiteral("wheel %1 is damaged").arg(p));
+        const uint64_t n = rec.size / 8 - 1;
+        const uint64_t m = wkw.size / 4;
+        if (smp.size != 8 * sampleCount(n) || pst.size != 4 * (n + 1) || pad.size % 4 != 0 ||
+            wkw.size % 4 != 0 || wof.size != 2 * m || wsm.size != 8 * sampleCount(m))
+            return fail(error, QStringLiteral("wheel %1 is damaged").arg(p));
+        k.m_count = uint32_t(n);
+        k.m_records = rec.p;
+        k.m_text = txt.p;
+        k.m_textSize = txt.size;
+        k.m_folded = fld.p;
+        k.m_foldedSize = fld.size;
+        k.m_samples = smp.p;
+        k.m_postStarts = pst.p;
+        k.m_postAddrs = pad.p;
+        k.m_postCount = pad.size / 4;
+        k.m_wordKeys = wkw.p;
+        k.m_wordOffsets = wof.p;
+        k.m_wordSamples = wsm.p;
+        k.m_wordCount = m;
+    }
+
+    if (section(kTagBaggage, 0, r)) {
+        if (r.size < 4) return fail(error, QStringLiteral("damaged baggage directory"));
+        const uint32_t count = rd32(r.p);
+        if (uint64_t(count) * 24 > r.size - 4)
+            return fail(error, QStringLiteral("damaged baggage directory"));
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint8_t* e = r.p + 4 + 24 * uint64_t(i);
+            const uint64_t nameOff = rd32(e), nameLen = rd32(e + 4);
+            const uint64_t dataOff = rd64(e + 8), dataLen = rd64(e + 16);
+            if (nameOff > r.size || nameLen > r.size - nameOff || dataOff > r.size ||
+                dataLen > r.size - dataOff)
+                return fail(error, QStringLiteral("damaged baggage directory"));
+            m_baggage.push_back({{reinterpret_cast<const char*>(r.p) + nameOff, size_t(nameLen)},
+                                 {reinterpret_cast<const char*>(r.p) + dataOff, size_t(dataLen)}});
+        }
+    }
+    return true;
+}
+
+const WheelInfo* TitleFile::wheel(uint32_t code) const {
+    const auto it = std::lower_bound(m_wheels.begin(), m_wheels.end(), code,
+                                     [](const WheelInfo& w, uint32_t c) { return w.code < c; });
+    return it != m_wheels.end() && it->code == code ? &*it : nullptr;
+}
+
+const KeywordIndex* TitleFile::keywords(uint32_t physical) const {
+    return physical < m_indexes.size() && m_indexes[physical].m_records ? &m_indexes[physical]
+                                                                         : nullptr;
+}
+
+bool TitleFile::topic(uint32_t address, TopicRecord& out) const {
+    if (address >= m_topicCount) return false;
+    const uint64_t a = rd64(m_topicIndex + 8 * uint64_t(address));
+    const uint64_t b = rd64(m_topicIndex + 8 * (uint64_t(address) + 1));
+    if (a > b || b > m_topicDataSize) return false;
+    Cursor c(m_topicData + a, m_topicData + b);
+    out.kind = char(c.u8());
+    out.contextString = c.str();
+    out.title = c.str();
+    out.identification = c.str();
+    out.page = c.rest();
+    return c.ok();
+}
+
+bool TitleFile::topicHead(uint32_t address, std::string_view& context) const {
+    TopicRecord t;
+    if (!topic(address, t)) return false;
+    context = t.contextString;
+    return true;
+}
+
+int64_t TitleFile::topicByContext(std::string_view context) const {
+    uint64_t lo = 0, hi = m_contextCount;
+    while (lo < hi) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        std::string_view c;
+        if (!topicHead(rd32(m_contexts + 4 * mid), c)) return -1;
+        if (c < context) lo = mid + 1;
+        else hi = mid;
+    }
+    std::string_view c;
+    if (lo < m_contextCount) {
+        const uint32_t t = rd32(m_contexts + 4 * lo);
+        if (topicHead(t, c) && c == context) return t;
+    }
+    return -1;
+}
+
+std::optional<std::string_view> TitleFile::baggage(std::string_view name) const {
+    for (const Baggage& b : m_baggage)
+        if (asciiIEquals(b.name, name)) return b.data;
+    return std::nullopt;
+}
+
+} // namespace kv::title

@@ -1,0 +1,456 @@
+#include "titles/engine/TitleWriter.h"
+
+#include "titles/engine/Fold.h"
+#include "titles/engine/Page.h"
+#include "titles/engine/TitleFormat.h"
+
+#include <QSaveFile>
+#include <algorithm>
+#include <cstring>
+
+namespace kv::title {
+
+std::string_view Arena::add(std::string_view s) {
+    if (s.size() > m_capacity - m_used) {
+        const size_t size = std::max<size_t>(s.size(), 4u << 20);
+        m_blocks.push_back(std::make_unique<char[]>(size));
+        m_used = 0;
+        m_capacity = size;
+    }
+    char* p = m_blocks.back().get() + m_used;
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+    m_used += s.size();
+    m_bytes += s.size();
+    return {p, s.size()};
+}
+
+namespace {
+
+uint64_t hashText(std::string_view s) {
+    uint64_t h = 1469598103934665603ull; // FNV-1a, then a final mix
+    for (char c : s)
+        h = (h ^ uint8_t(c)) * 1099511628211ull;
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    return h ^ (h >> 33);
+}
+
+void put32(std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(char(v >> (8 * i)));
+}
+void put64(std::string& out, uint64_t v) {
+    put32(out, uint32_t(v));
+    put32(out, uint32_t(v >> 32));
+}
+
+// Streams sections to the output and remembers where each one went.
+class SectionFile {
+public:
+    explicit SectionFile(QSaveFile& f) : m_file(f) {}
+    bool ok() const { return m_ok; }
+    uint64_t pos() const { return m_pos; }
+
+    void write(const void* data, size_t size) {
+        if (!m_ok || size == 0) return;
+        m_buffer.append(static_cast<const char*>(data), size);
+        m_pos += size;
+        if (m_buffer.size() >= (8u << 20)) flush();
+    }
+    void write(std::string_view s) { write(s.data(), s.size()); }
+    void put32(uint32_t v) {
+        uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+        write(b, 4);
+    }
+    void put16(uint16_t v) {
+        uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
+        write(b, 2);
+    }
+    void put64(uint64_t v) {
+        put32(uint32_t(v));
+        put32(uint32_t(v >> 32));
+    }
+    void begin(uint32_t tag, uint32_t index) {
+        static const char zeros[8] = {};
+        write(zeros, (8 - m_pos % 8) % 8);
+        m_dir.push_back({tag, index, m_pos, 0});
+    }
+    void end() { m_dir.back().size = m_pos - m_dir.back().offset; }
+    void flush() {
+        if (m_ok && !m_buffer.empty() &&
+            m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
+            m_ok = false;
+        m_buffer.clear();
+    }
+    struct Entry {
+        uint32_t tag, index;
+        uint64_t offset, size;
+    };
+    std::vector<Entry> m_dir;
+
+private:
+    QSaveFile& m_file;
+    std::string m_buffer;
+    uint64_t m_pos = 0;
+    bool m_ok = true;
+};
+
+} // namespace
+
+struct TitleWriter::Wheel {
+    Arena texts;
+    std::vector<std::string_view> keywords;
+    std::vector<uint32_t> table; // open addressing: keyword number + 1, 0 = empty
+    std::vector<uint64_t> postings; // keyword << 32 | topic
+
+    uint32_t find(std::string_view s) {
+        if (keywords.size() * 2 >= table.size()) grow();
+        size_t mask = table.size() - 1;
+        for (size_t i = hashText(s) & mask;; i = (i + 1) & mask) {
+            if (table[i] == 0) {
+                keywords.push_back(texts.add(s));
+                table[i] = uint32_t(keywords.size());
+                return uint32_t(keywords.size() - 1);
+            }
+            if (keywords[table[i] - 1] == s) return table[i] - 1;
+        }
+    }
+    void grow() {
+        std::vector<uint32_t> t(std::max<size_t>(1024, table.size() * 2));
+        const size_t mask = t.size() - 1;
+        for (size_t k = 0; k < keywords.size(); ++k) {
+            size_t i = hashText(keywords[k]) & mask;
+            while (t[i])
+                i = (i + 1) & mask;
+            t[i] = uint32_t(k + 1);
+        }
+        table.swap(t);
+    }
+};
+
+TitleWriter::TitleWriter() = default;
+TitleWriter::~TitleWriter() = default;
+
+uint32_t TitleWriter::addTopic(char kind, std::string_view context, std::string_view title,
+                               std::string_view identification, std::string_view page) {
+    m_topicStarts.push_back(m_topicData.size());
+    m_topicData.push_back(kind);
+    putString(m_topicData, context);
+    putString(m_topicData, title);
+    putString(m_topicData, identification);
+    m_topicData.append(page);
+    return uint32_t(m_topicStarts.size() - 1);
+}
+
+int TitleWriter::addWheel(uint32_t code, std::string_view name) {
+    m_wheels.push_back(std::make_unique<Wheel>());
+    m_logical.push_back({code, std::string(name), int(m_wheels.size() - 1)});
+    return int(m_wheels.size() - 1);
+}
+
+void TitleWriter::addAlias(uint32_t code, std::string_view name, int wheel) {
+    m_logical.push_back({code, std::string(name), wheel});
+}
+
+uint32_t TitleWriter::keyword(int wheel, std::string_view display) {
+    return m_wheels[size_t(wheel)]->find(display);
+}
+
+uint32_t TitleWriter::keywordCount(int wheel) const {
+    return uint32_t(m_wheels[size_t(wheel)]->keywords.size());
+}
+
+void TitleWriter::file(int wheel, uint32_t keyword, uint32_t topic) {
+    m_wheels[size_t(wheel)]->postings.push_back(uint64_t(keyword) << 32 | topic);
+}
+
+void TitleWriter::addBaggage(std::string_view name, std::string_view data) {
+    m_baggage.emplace_back(std::string(name), std::string(data));
+}
+
+namespace {
+
+int compareBytes(std::string_view a, std::string_view b) {
+    const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    if (c != 0) return c;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>& keywords,
+                std::vector<uint64_t>& postings, uint32_t topicCount, QString* error,
+                TitleWriter::Stats& stats) {
+    const size_t n = keywords.size();
+    Arena foldArena;
+    std::vector<std::string_view> folded(n);
+    std::vector<uint64_t> keys(n);
+    for (size_t i = 0; i < n; ++i) {
+        const std::string f = foldUtf8(keywords[i]);
+        if (keywords[i].size() > size_t(kMaxKeywordBytes) || f.size() > size_t(kMaxKeywordBytes)) {
+            *error = QStringLiteral("keyword longer than %1 bytes: %2…")
+                         .arg(kMaxKeywordBytes)
+                         .arg(QString::fromUtf8(keywords[i].data(), 60));
+            return false;
+        }
+        folded[i] = foldArena.add(f);
+        keys[i] = key8(folded[i]);
+    }
+    std::vector<uint32_t> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = uint32_t(i);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        if (keys[a] != keys[b]) return keys[a] < keys[b];
+        const int c = compareBytes(folded[a], folded[b]);
+        return c != 0 ? c < 0 : a < b;
+    });
+    std::vector<uint32_t> rank(n);
+    for (size_t r = 0; r < n; ++r)
+        rank[order[r]] = uint32_t(r);
+
+    // Keyword records, display texts, folded forms of the non-ASCII keywords.
+    uint64_t textSize = 0, foldSize = 0;
+    for (uint32_t id : order) {
+        textSize += keywords[id].size();
+        if (!isAscii(keywords[id])) {
+            std::string v;
+            putVarint(v, uint32_t(folded[id].size()));
+            foldSize += v.size() + folded[id].size();
+        }
+    }
+    if (textSize >= 0xFFFFFFFFull || foldSize >= 0xFFFFFFFFull) {
+        *error = QStringLiteral("the keywords of one wheel exceed 4 GiB");
+        return false;
+    }
+    out.begin(kTagKeyRecords, index);
+    uint64_t t = 0, f = 0;
+    for (uint32_t id : order) {
+        out.put32(uint32_t(t));
+        if (isAscii(keywords[id])) {
+            out.put32(kAsciiFold);
+        } else {
+            out.put32(uint32_t(f));
+            std::string v;
+            putVarint(v, uint32_t(folded[id].size()));
+            f += v.size() + folded[id].size();
+        }
+        t += keywords[id].size();
+    }
+    out.put32(uint32_t(t));
+    out.put32(kAsciiFold);
+    out.end();
+    out.begin(kTagKeyText, index);
+    for (uint32_t id : order)
+        out.write(keywords[id]);
+    out.end();
+    out.begin(kTagKeyFolded, index);
+    for (uint32_t id : order)
+        if (!isAscii(keywords[id])) {
+            std::string v;
+            putString(v, folded[id]);
+            out.write(v);
+        }
+    out.end();
+    out.begin(kTagKeySamples, index);
+    for (size_t r = 0; r < n; r += kSampleStep)
+        out.put64(keys[order[r]]);
+    out.end();
+
+    // Topics of each keyword, ascending and distinct.
+    for (uint64_t& p : postings) {
+        const uint32_t topic = uint32_t(p);
+        if (topic >= topicCount) {
+            *error = QStringLiteral("a keyword files topic %1, which does not exist").arg(topic);
+            return false;
+        }
+        p = uint64_t(rank[p >> 32]) << 32 | topic;
+    }
+    std::sort(postings.begin(), postings.end());
+    postings.erase(std::unique(postings.begin(), postings.end()), postings.end());
+    out.begin(kTagPostStarts, index);
+    size_t pi = 0;
+    for (size_t r = 0; r <= n; ++r) {
+        while (pi < postings.size() && (postings[pi] >> 32) < r)
+            ++pi;
+        out.put32(uint32_t(pi));
+    }
+    out.end();
+    out.begin(kTagPostAddrs, index);
+    for (uint64_t p : postings)
+        out.put32(uint32_t(p));
+    out.end();
+    stats.postings += postings.size();
+    std::vector<uint64_t>().swap(postings);
+
+    // The word-start index.
+    struct Start {
+        uint64_t key;
+        uint32_t rank;
+        uint16_t offset;
+    };
+    std::vector<Start> starts;
+    starts.reserve(n * 3);
+    for (size_t r = 0; r < n; ++r) {
+        const std::string_view fr = folded[order[r]];
+        for (uint32_t s : wordStarts(fr))
+            starts.push_back({key8(fr.substr(s)), uint32_t(r), uint16_t(s)});
+    }
+    std::sort(starts.begin(), starts.end(), [&](const Start& a, const Start& b) {
+        if (a.key != b.key) return a.key < b.key;
+        const int c = compareBytes(folded[order[a.rank]].substr(a.offset),
+                                   folded[order[b.rank]].substr(b.offset));
+        if (c != 0) return c < 0;
+        return a.rank != b.rank ? a.rank < b.rank : a.offset < b.offset;
+    });
+    out.begin(kTagWordKeys, index);
+    for (const Start& s : starts)
+        out.put32(s.rank);
+    out.end();
+    out.begin(kTagWordOffsets, index);
+    for (const Start& s : starts)
+        out.put16(s.offset);
+    out.end();
+    out.begin(kTagWordSamples, index);
+    for (size_t i = 0; i < starts.size(); i += kSampleStep)
+        out.put64(starts[i].key);
+    out.end();
+    stats.keywords += n;
+    stats.wordStarts += starts.size();
+    return true;
+}
+
+} // namespace
+
+bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
+    QString why;
+    Stats stats;
+    if (!error) error = &why;
+    if (m_topicStarts.size() > 0x7FFFFFFFu) {
+        *error = QStringLiteral("too many topics");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    SectionFile out(file);
+    const std::string header(kHeaderSize, '\0');
+    out.write(header);
+
+    const uint32_t topics = uint32_t(m_topicStarts.size());
+    out.begin(kTagTopicIndex, 0);
+    for (uint64_t s : m_topicStarts)
+        out.put64(s);
+    out.put64(m_topicData.size());
+    out.end();
+    out.begin(kTagTopicData, 0);
+    out.write(m_topicData);
+    out.end();
+
+    // Context strings sorted bytewise for jumps by name.
+    std::vector<std::pair<std::string_view, uint32_t>> contexts;
+    for (uint32_t i = 0; i < topics; ++i) {
+        const auto* p = reinterpret_cast<const uint8_t*>(m_topicData.data());
+        Cursor c(p + m_topicStarts[i] + 1, p + m_topicData.size());
+        const std::string_view ctx = c.str();
+        if (!ctx.empty()) contexts.emplace_back(ctx, i);
+    }
+    std::stable_sort(contexts.begin(), contexts.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 1; i < contexts.size(); ++i)
+        if (contexts[i].first == contexts[i - 1].first) {
+            *error = QStringLiteral("two topics share the context string %1")
+                         .arg(QString::fromUtf8(contexts[i].first.data(),
+                                                qsizetype(contexts[i].first.size())));
+            return false;
+        }
+    out.begin(kTagContexts, 0);
+    for (const auto& c : contexts)
+        out.put32(c.second);
+    out.end();
+
+    std::vector<Logical> logical = m_logical;
+    std::sort(logical.begin(), logical.end(),
+              [](const Logical& a, const Logical& b) { return a.code < b.code; });
+    for (size_t i = 1; i < logical.size(); ++i)
+        if (logical[i].code == logical[i - 1].code) {
+            *error = QStringLiteral("two word wheels share the identifier %1").arg(logical[i].code);
+            return false;
+        }
+    {
+        std::string wdir, names;
+        for (const Logical& l : logical) {
+            put32(wdir, l.code);
+            put32(wdir, uint32_t(l.wheel));
+            put32(wdir, uint32_t(16 * logical.size() + names.size()));
+            put32(wdir, uint32_t(l.name.size()));
+            names += l.name;
+        }
+        out.begin(kTagWheels, 0);
+        out.write(wdir + names);
+        out.end();
+    }
+    for (size_t w = 0; w < m_wheels.size(); ++w) {
+        if (!writeWheel(out, uint32_t(w), m_wheels[w]->keywords, m_wheels[w]->postings, topics,
+                        error, stats))
+            return false;
+    }
+    {
+        std::string dir, names;
+        const uint64_t head = 4 + 24 * uint64_t(m_baggage.size());
+        uint64_t at = head;
+        for (const auto& [name, data] : m_baggage)
+            at += name.size();
+        uint64_t nameAt = head, dataAt = at;
+        put32(dir, uint32_t(m_baggage.size()));
+        for (const auto& [name, data] : m_baggage) {
+            put32(dir, uint32_t(nameAt));
+            put32(dir, uint32_t(name.size()));
+            put64(dir, dataAt);
+            put64(dir, data.size());
+            nameAt += name.size();
+            dataAt += data.size();
+        }
+        out.begin(kTagBaggage, 0);
+        out.write(dir);
+        for (const auto& b : m_baggage)
+            out.write(b.first);
+        for (const auto& b : m_baggage)
+            out.write(b.second);
+        out.end();
+    }
+
+    out.begin(0, 0); // aligns the directory
+    out.m_dir.pop_back();
+    const uint64_t dirOffset = out.pos();
+    for (const auto& e : out.m_dir) {
+        out.put32(e.tag);
+        out.put32(e.index);
+        out.put64(e.offset);
+        out.put64(e.size);
+    }
+    const uint64_t total = out.pos();
+    out.flush();
+
+    std::string h(kMagic, sizeof kMagic);
+    h.push_back(char(kMajorVersion & 0xFF));
+    h.push_back(char(kMajorVersion >> 8));
+    h.push_back(char(kMinorVersion & 0xFF));
+    h.push_back(char(kMinorVersion >> 8));
+    put32(h, uint32_t(out.m_dir.size()));
+    put64(h, total);
+    put64(h, dirOffset);
+    put32(h, m_contents);
+    put32(h, topics);
+    put32(h, uint32_t(logical.size()));
+    h.resize(kHeaderSize, '\0');
+    if (!out.ok() || !file.seek(0) || file.write(h.data(), qint64(h.size())) != qint64(h.size()) ||
+        !file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    stats.fileBytes = total;
+    if (statsOut) *statsOut = stats;
+    return true;
+}
+
+} // namespace kv::title

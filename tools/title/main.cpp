@@ -1,0 +1,213 @@
+// korvanda-title: compiles titles, generates the demo catalogue and answers look-ups.
+
+#include "titles/engine/Compiler.h"
+#include "titles/engine/Page.h"
+#include "titles/engine/ViewerLibrary.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+#include <cstdio>
+
+using namespace kv;
+
+namespace {
+
+constexpr int kWholeKeyword = 65536 + 1;
+
+void out(const QString& s) { std::fputs(s.toUtf8().constData(), stdout); }
+
+int failWith(const QString& s) {
+    std::fputs((QStringLiteral("korvanda-title: ") + s + u'\n').toUtf8().constData(), stderr);
+    return 1;
+}
+
+int usage() {
+    return failWith(QStringLiteral(
+        "usage:\n"
+        "  korvanda-title build catalogue SRC_DIR OUT\n"
+        "  korvanda-title build shops SHOPS_CSV OUT\n"
+        "  korvanda-title demo DIR [--artists N] [--seed S]\n"
+        "  korvanda-title info TITLE\n"
+        "  korvanda-title keywords TITLE WHEEL [FROM [COUNT]]\n"
+        "  korvanda-title prefix TITLE WHEEL TEXT\n"
+        "  korvanda-title search TITLE WHEEL PATTERN\n"
+        "  korvanda-title topics TITLE WHEEL KEYWORD\n"
+        "  korvanda-title topic TITLE ADDRESS_OR_CONTEXT"));
+}
+
+QString upToNul(const QString& buffer) {
+    const qsizetype nul = buffer.indexOf(QChar(0));
+    return nul < 0 ? buffer : buffer.left(nul);
+}
+
+bool toNumber(const QString& s, qint64& value) {
+    bool ok = false;
+    value = s.toLongLong(&ok);
+    return ok;
+}
+
+// Opens a title and, when asked, one of its wheels; closes both on the way out.
+class Opened {
+public:
+    explicit Opened(const QString& path) : title(hMVTitleOpen(path)) {}
+    ~Opened() {
+        if (wheel) MVWordWheelClose(wheel);
+        if (title) MVTitleClose(title);
+    }
+    bool openWheel(const QString& id) {
+        wheel = hMVWordWheelOpenTitle(title, u'|' + id);
+        return wheel != 0;
+    }
+    QString keyword(qint32 position) const {
+        QString buffer;
+        return nMVWordWheelLookup(wheel, position, buffer, kWholeKeyword) == 0 ? upToNul(buffer)
+                                                                                : QString();
+    }
+    MVHandle title = 0;
+    MVHandle wheel = 0;
+};
+
+int info(const QString& path) {
+    Opened t(path);
+    if (!t.title) return failWith(strMVLastError());
+    out(QStringLiteral("Title: %1 (%2 bytes)\n").arg(path).arg(QFileInfo(path).size()));
+    out(QStringLiteral("Contents topic: %1\n").arg(vaMVGetContents(t.title)));
+    for (int n = 0;; ++n) {
+        QString buffer(257, QChar(0));
+        const qint32 code = lMVTitleGetInfo(t.title, kInfoIndex, 257 + 65536 * n, buffer);
+        if (code == 0) break;
+        const QString id = QString(QChar(char16_t(code)));
+        Opened w(path);
+        w.openWheel(id);
+        out(QStringLiteral("Wheel |%1\t%2\t%3 keywords\n")
+                .arg(id, upToNul(buffer))
+                .arg(lMVWordWheelLength(w.wheel)));
+    }
+    const MVHandle marker = hMVBaggageOpen(t.title, QStringLiteral("Korva.$$$"));
+    out(QStringLiteral("Marker Korva.$$$: %1\n").arg(marker ? "present" : "missing"));
+    MVBaggageClose(marker);
+    return 0;
+}
+
+int keywords(const QStringList& a) {
+    Opened t(a[0]);
+    if (!t.title) return failWith(strMVLastError());
+    if (!t.openWheel(a[1])) return failWith(strMVLastError());
+    const qint64 length = lMVWordWheelLength(t.wheel);
+    qint64 from = 0, count = length;
+    if (a.size() > 2 && (!toNumber(a[2], from) || from < 0))
+        return failWith(QStringLiteral("FROM must be a position: %1").arg(a[2]));
+    if (a.size() > 3 && (!toNumber(a[3], count) || count < 0))
+        return failWith(QStringLiteral("COUNT must be a number: %1").arg(a[3]));
+    QString lines;
+    for (qint64 p = from; p < length && p - from < count; ++p) {
+        lines += QStringLiteral("%1\t%2\n").arg(p).arg(t.keyword(qint32(p)));
+        if (lines.size() > 1 << 20) {
+            out(lines);
+            lines.clear();
+        }
+    }
+    out(lines);
+    return 0;
+}
+
+int search(const QStringList& a) {
+    Opened t(a[0]);
+    if (!t.title) return failWith(strMVLastError());
+    if (!t.openWheel(a[1])) return failWith(strMVLastError());
+    const MVHandle group = MVWordWheelSearch(t.wheel, a[2], 0);
+    if (!group) return failWith(strMVLastError());
+    const qint32 n = lMVGroupItemCount(group);
+    QString lines;
+    for (qint32 i = 0; i < n; ++i) {
+        const qint32 p = lMVGroupFind(group, i);
+        lines += QStringLiteral("%1\t%2\n").arg(p).arg(t.keyword(p));
+        if (lines.size() > 1 << 20) {
+            out(lines);
+            lines.clear();
+        }
+    }
+    out(lines);
+    MVGroupFree(group);
+    return 0;
+}
+
+int topics(const QStringList& a) {
+    Opened t(a[0]);
+    if (!t.title) return failWith(strMVLastError());
+    if (!t.openWheel(a[1])) return failWith(strMVLastError());
+    const qint32 count = nMVKeyIndexGetCount(t.wheel, a[2]);
+    if (count < 0) return failWith(QStringLiteral("no keyword \"%1\" in wheel %2").arg(a[2], a[1]));
+    QList<qint32> addresses;
+    if (count > 0 && lMVKeyIndexGetAddrs(t.wheel, a[2], 0, count - 1, addresses) < 0)
+        return failWith(strMVLastError());
+    for (qint32 i = 0; i < count; ++i) {
+        QString buffer(4096, QChar(0));
+        lMVTitleGetInfo(t.title, kInfoTopicTitle, addresses[i], buffer);
+        out(QStringLiteral("%1\t%2\n").arg(addresses[i]).arg(upToNul(buffer)));
+    }
+    return 0;
+}
+
+int topic(const QStringList& a) {
+    Opened t(a[0]);
+    if (!t.title) return failWith(strMVLastError());
+    qint64 address;
+    const qint32 va = toNumber(a[1], address) ? vaMVConvertAddr(t.title, qint32(address))
+                                              : vaMVConvertContextString(t.title, a[1]);
+    MVTopic topic;
+    if (va < 0 || !bMVGetTopic(t.title, va, topic))
+        return failWith(QStringLiteral("no topic %1 in %2").arg(a[1], a[0]));
+    title::Page page;
+    const bool ok = title::decodePage({topic.page.constData(), size_t(topic.page.size())}, page);
+    out(topic.identification + u'\n' + topic.title + QStringLiteral("\n\n") +
+        title::pageToPlainText(page));
+    return ok ? 0 : failWith(QStringLiteral("the page of topic %1 is damaged").arg(a[1]));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) return usage();
+    const QString command = args.takeFirst();
+    QString error, report;
+
+    if (command == u"build" && args.size() == 3) {
+        bool ok;
+        if (args[0] == u"catalogue") ok = title::compileCatalogue(args[1], args[2], &error, &report);
+        else if (args[0] == u"shops") ok = title::compileShops(args[1], args[2], &error, &report);
+        else return usage();
+        if (!ok) return failWith(error);
+        out(report);
+        return 0;
+    }
+    if (command == u"demo" && !args.isEmpty()) {
+        qint64 artists = 3000, seed = 1;
+        for (int i = 1; i < args.size(); i += 2) {
+            qint64* target = args[i] == u"--artists" ? &artists : args[i] == u"--seed" ? &seed : nullptr;
+            if (!target || i + 1 >= args.size() || !toNumber(args[i + 1], *target))
+                return usage();
+        }
+        if (!title::writeDemoSource(args[0], int(std::clamp<qint64>(artists, 0, 1 << 30)),
+                                    quint64(seed), &error, &report))
+            return failWith(error);
+        out(report);
+        return 0;
+    }
+    if (command == u"info" && args.size() == 1) return info(args[0]);
+    if (command == u"keywords" && args.size() >= 2 && args.size() <= 4) return keywords(args);
+    if (command == u"prefix" && args.size() == 3) {
+        Opened t(args[0]);
+        if (!t.title) return failWith(strMVLastError());
+        if (!t.openWheel(args[1])) return failWith(strMVLastError());
+        out(QStringLiteral("%1\n").arg(lMVWordWheelPrefix(t.wheel, args[2])));
+        return 0;
+    }
+    if (command == u"search" && args.size() == 3) return search(args);
+    if (command == u"topics" && args.size() == 3) return topics(args);
+    if (command == u"topic" && args.size() == 2) return topic(args);
+    return usage();
+}
