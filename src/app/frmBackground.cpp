@@ -1,13 +1,19 @@
 #include "app/frmBackground.h"
 
+#include "app/Navigation.h"
+#include "db/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
+#include "settings/FileLocations.h"
+#include "settings/Help.h"
+#include "settings/ui/frmHelp.h"
+#include "settings/ui/frmPropApp.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QLinearGradient>
-#include <QPainter>
+#include <QDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QSessionManager>
 
 namespace kv {
@@ -17,35 +23,72 @@ constexpr int kTwipsPerPixel = 15;
 constexpr int kLayoutWidth = 640;
 constexpr int kLayoutHeight = 464;
 // The classic 16-colour palette entries the title labels use.
-const QColor kPaletteWhite(255, 255, 255); // 15
+const QColor kPaletteWhite(255, 255, 255);     // 15
 const QColor kPaletteLightGrey(192, 192, 192); // 7
+
+QLabel* framePicture(QWidget* parent, const char* name, int number, const QRect& at) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setPixmap(resourcePicture(number, parent));
+    label->setScaledContents(true);
+    label->setGeometry(at);
+    return label;
+}
+
 } // namespace
 
 frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmBackground"));
     setWindowTitle(QStringLiteral("Korvanda"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    QPalette window = palette();
+    window.setColor(QPalette::Window, QColor(0x14, 0x16, 0x1f));
+    setPalette(window);
+    setAutoFillBackground(true);
 
     const int base = ctx().constants.lngResourceBase;
+    const QRect area = ctx().constants.rectScreenArea.isValid() ? ctx().constants.rectScreenArea : QRect(16, 57, 600, 335);
+
+    imgBGTop = framePicture(this, "imgBGTop", base + 1001, QRect(0, 0, kLayoutWidth, area.top()));
+    imgBGBottom = framePicture(this, "imgBGBottom", base + 1002,
+                               QRect(0, area.bottom() + 1, kLayoutWidth, kLayoutHeight - area.bottom() - 1));
+    imgBGLeft = framePicture(this, "imgBGLeft", base + 1003, QRect(0, area.top(), area.left(), area.height()));
+    imgBGRight = framePicture(this, "imgBGRight", base + 1004,
+                              QRect(area.right() + 1, area.top(), kLayoutWidth - area.right() - 1, area.height()));
+
+    const auto button = [&](const char* name, int normal, int pressed, const QString& tip) {
+        auto* b = new ImageButton(base + normal, base + pressed, this);
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(tip);
+        return b;
+    };
+    imgVivo = button("imgVivo", 6000, 6010, QStringLiteral("Play the intro movie"));
+    imgOptions = button("imgOptions", 1042, 1044, QStringLiteral("Options"));
+    imgabout = button("imgabout", 1038, 1040, QStringLiteral("About Korvanda"));
+    imgBack = button("imgBack", 1018, 1020, QStringLiteral("Back (Esc)"));
+    imgSearch = button("imgSearch", 1021, 1024, QStringLiteral("Search the catalogue (F5)"));
+    imgCollection = button("imgCollection", 1026, 1028, QStringLiteral("Your collections (F6)"));
+    imgShopping = button("imgShopping", 1030, 1032, QStringLiteral("Shopping (F7)"));
+    imgConnections = button("imgConnections", 1034, 1036, QStringLiteral("Connections (F8)"));
+    imgClose = button("imgClose", 1010, 1012, QStringLiteral("Exit Korvanda"));
+    imgHelp = button("imgHelp", 1014, 1016, QStringLiteral("Help (F1)"));
+    // Close keeps its pressed picture until the exit is cancelled.
+    imgClose->setRestoreOnRelease(false);
 
     lbltop = new QLabel(QStringLiteral("Search"), this);
     lbltop->setObjectName(QStringLiteral("lbltop"));
-    lbltop->setGeometry(20, 6, 300, 16);
-    QFont small = lbltop->font();
-    small.setPointSizeF(8);
+    lblScreen = new QLabel(QStringLiteral("Search"), this);
+    lblScreen->setObjectName(QStringLiteral("lblScreen"));
+    QFont small = font();
+    small.setPointSizeF(7.5);
     small.setCapitalization(QFont::AllUppercase);
     small.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     lbltop->setFont(small);
-
-    lblScreen = new QLabel(QStringLiteral("Search"), this);
-    lblScreen->setObjectName(QStringLiteral("lblScreen"));
-    lblScreen->setGeometry(20, 20, 420, 32);
-    QFont title = lblScreen->font();
-    title.setPointSizeF(17);
+    QFont title = font();
+    title.setPointSizeF(16);
     title.setBold(true);
     lblScreen->setFont(title);
-
     QPalette top = lbltop->palette();
     top.setColor(QPalette::WindowText, kPaletteLightGrey);
     lbltop->setPalette(top);
@@ -53,21 +96,49 @@ frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
     screen.setColor(QPalette::WindowText, kPaletteWhite);
     lblScreen->setPalette(screen);
 
-    imgClose = new ImageButton(base + 1010, base + 1012, this);
-    imgClose->setObjectName(QStringLiteral("imgClose"));
-    imgClose->setToolTip(QStringLiteral("Exit"));
-    // Its normal picture comes back only when the exit is cancelled.
-    imgClose->setRestoreOnRelease(false);
-    imgClose->move(kLayoutWidth - 16 - 32, 14);
+    // Layout class 0: the title on the left of the top band, the small buttons on its
+    // right, the navigation buttons along the bottom band.
+    imgVivo->move(14, 10);
+    lbltop->setGeometry(60, 7, 300, 14);
+    lblScreen->setGeometry(60, 20, 360, 30);
+    int x = kLayoutWidth - 16;
+    for (ImageButton* b : {imgClose, imgHelp, imgabout, imgOptions}) {
+        x -= b->width();
+        b->move(x, (area.top() - b->height()) / 2);
+        x -= 8;
+    }
+    const int bandTop = area.bottom() + 1;
+    const int bandHeight = kLayoutHeight - bandTop;
+    imgBack->move(16, bandTop + (bandHeight - imgBack->height()) / 2);
+    x = kLayoutWidth - 16;
+    for (ImageButton* b : {imgConnections, imgShopping, imgCollection, imgSearch}) {
+        x -= b->width();
+        b->move(x, bandTop + (bandHeight - b->height()) / 2);
+        x -= 10;
+    }
+
+    connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(2); });
+    connect(imgCollection, &ImageButton::clicked, this, [] { Go_To_Screen(4); });
+    connect(imgShopping, &ImageButton::clicked, this, [] { Go_To_Screen(5); });
+    connect(imgConnections, &ImageButton::clicked, this, [] { Go_To_Screen(12); });
+    connect(imgBack, &ImageButton::clicked, this, &frmBackground::imgBack_Click);
+    connect(imgOptions, &ImageButton::clicked, this, &frmBackground::imgOptions_Click);
+    connect(imgabout, &ImageButton::clicked, this, &frmBackground::imgabout_Click);
+    connect(imgHelp, &ImageButton::clicked, this, [] { Show_Help(); });
     connect(imgClose, &ImageButton::clicked, this, &QWidget::close);
+    connect(imgVivo, &ImageButton::clicked, this, &frmBackground::imgVivo_Click);
 
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
         m_sessionEnding = true;
         close();
     });
+    // The window sees the keys of its screens before they do.
+    qApp->installEventFilter(this);
 
     Hide_Me();
 }
+
+frmBackground::~frmBackground() { qApp->removeEventFilter(this); }
 
 void frmBackground::Show_me() {
     if (ctx().constants.intLayoutClass == 0)
@@ -77,12 +148,79 @@ void frmBackground::Show_me() {
 
 void frmBackground::Hide_Me() { move(20000 / kTwipsPerPixel, 20000 / kTwipsPerPixel); }
 
+void frmBackground::imgBack_Click() {
+    if (!Back_Screen())
+        Go_To_Screen(1);
+}
+
+void frmBackground::imgOptions_Click() { Show_Options(); }
+
+void frmBackground::imgabout_Click() {
+    if (auto* dialog = ctx().forms.get<QDialog>(QStringLiteral("frmAbout"))) {
+        ctx().services.dialogs->exec(*dialog);
+        ctx().forms.unload(QStringLiteral("frmAbout"));
+    }
+}
+
+void frmBackground::goWithPicture(ImageButton* button, int screenCode) {
+    button->showPressed();
+    button->repaint();
+    Go_To_Screen(screenCode);
+    button->showNormal();
+}
+
+bool frmBackground::handleKey(int key) {
+    switch (key) {
+    case Qt::Key_Escape:
+        imgBack->showPressed();
+        imgBack->repaint();
+        imgBack_Click();
+        imgBack->showNormal();
+        return true;
+    case Qt::Key_F1: Show_Help(); return true;
+    case Qt::Key_F5: goWithPicture(imgSearch, 2); return true;
+    case Qt::Key_F6: goWithPicture(imgCollection, 4); return true;
+    case Qt::Key_F7: goWithPicture(imgShopping, 5); return true;
+    case Qt::Key_F8: goWithPicture(imgConnections, 12); return true;
+    default: return false;
+    }
+}
+
+bool frmBackground::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && isEnabled() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier && handleKey(key->key()))
+            return true; // consumed
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool frmBackground::bIsVivoActive() const { return m_vivo && m_vivo->isRunning(); }
+
+void frmBackground::imgVivo_Click() {
+    guarded("imgVivo_Click", [&] {
+        QString path;
+        if (!bReadIniStr_FileName(QStringLiteral("File Locations"), QStringLiteral("VIVO_GO.EXE"),
+                                  QStringLiteral("VIVO_GO.EXE"), QStringLiteral("EXE"), QStringLiteral("Vivo Movie"),
+                                  path, true))
+            return;
+        AppContext& a = ctx();
+        if (bIsVivoActive()) {
+            a.messages().beep();
+            return;
+        }
+        Show_Message(3, QStringLiteral("Please wait whilst the Vivo movie loads"));
+        // The original started it in the root folder; here its own folder is the natural one.
+        m_vivo = a.services.shell ? a.services.shell->startProgram(path, QFileInfo(path).absolutePath()) : nullptr;
+    });
+}
+
 bool frmBackground::QueryUnload(UnloadMode mode) {
     if (mode == UnloadMode::SessionEnding)
         return true;
     AppContext& a = ctx();
-    const int answer = a.messages().show(QStringLiteral("Do you wish to exit Korvanda ?"),
-                                         mb::YesNo | mb::Question);
+    const int answer = a.messages().show(QStringLiteral("Do you wish to exit Korvanda ?"), mb::YesNo | mb::Question);
     if (answer == mb::Yes) {
         a.busy().setBusy();
         a.frmActive = nullptr;
@@ -126,19 +264,6 @@ void frmBackground::closeEvent(QCloseEvent* event) {
     m_exiting = true;
     Form_Unload();
     event->accept();
-}
-
-void frmBackground::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    QLinearGradient g(0, 0, 0, height());
-    g.setColorAt(0, QColor(0x1d, 0x21, 0x30));
-    g.setColorAt(1, QColor(0x0f, 0x11, 0x18));
-    p.fillRect(rect(), g);
-    const QRect area = ctx().constants.rectScreenArea;
-    if (area.isValid()) {
-        p.setPen(QColor(0xe8, 0xa3, 0x3d, 110));
-        p.drawRect(area.adjusted(-1, -1, 0, 0));
-    }
 }
 
 } // namespace kv

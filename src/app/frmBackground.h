@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/Shell.h"
+
 #include <QLabel>
 #include <QWidget>
+#include <memory>
 
 namespace kv {
 
@@ -17,6 +20,7 @@ public:
     enum class UnloadMode { ControlMenu, Code, SessionEnding, TaskManager };
 
     explicit frmBackground(QWidget* parent = nullptr);
+    ~frmBackground() override;
 
     // For layout class 0: 640 x 464 pixels, then shown.
     void Show_me();
@@ -29,18 +33,46 @@ public:
     // Unloads the screens and dialogs in the order exit needs (the background stays).
     void unloadOtherWindows();
 
-    QLabel* lblScreen;
+    // Whether the intro movie program we started is still running. Desktops give no
+    // portable way to find another program's window by its title, so the answer comes
+    // from the process this window started.
+    bool bIsVivoActive() const;
+    // The intro movie button: locate the movie program, and start it unless it runs.
+    void imgVivo_Click();
+
+    // Frame pictures.
+    QLabel* imgBGTop;
+    QLabel* imgBGBottom;
+    QLabel* imgBGLeft;
+    QLabel* imgBGRight;
+    // The two labels that show the screen title.
     QLabel* lbltop;
+    QLabel* lblScreen;
+    ImageButton* imgVivo;
+    ImageButton* imgOptions;
+    ImageButton* imgabout;
+    ImageButton* imgBack;
+    ImageButton* imgSearch;
+    ImageButton* imgCollection;
+    ImageButton* imgShopping;
+    ImageButton* imgConnections;
     ImageButton* imgClose;
+    ImageButton* imgHelp;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Unload();
+    bool handleKey(int key);
+    void goWithPicture(ImageButton* button, int screenCode);
+    void imgBack_Click();
+    void imgOptions_Click();
+    void imgabout_Click();
     bool m_sessionEnding = false;
     bool m_exiting = false;
+    std::shared_ptr<IRunningProgram> m_vivo;
 };
 
 } // namespace kv

@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ProcessControl.h"
 #include "platform/Resources.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
 
 #include <QPointer>
@@ -32,6 +33,7 @@ struct Services {
     std::unique_ptr<IResources> resources;
     std::unique_ptr<IHelpViewer> help;
     std::unique_ptr<IProcessControl> process;
+    std::unique_ptr<IShell> shell;
 };
 
 // Values fixed during start-up that live for the whole run.

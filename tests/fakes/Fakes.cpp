@@ -62,7 +62,7 @@ QString FakeFileDialogs::saveFile(QWidget* parent, const QString& title, const Q
 TestContext::TestContext()
     : messages(*new FakeMessageBox), dialogs(*new FakeDialogRunner), files(*new FakeFileDialogs),
       busy(*new FakeBusyPointer), sound(*new FakeSound), help(*new FakeHelpViewer),
-      process(*new FakeProcessControl) {
+      process(*new FakeProcessControl), shell(*new FakeShell) {
     Services& s = m_scope.get().services;
     s.messages.reset(&messages);
     s.dialogs.reset(&dialogs);
@@ -71,6 +71,7 @@ TestContext::TestContext()
     s.sound.reset(&sound);
     s.help.reset(&help);
     s.process.reset(&process);
+    s.shell.reset(&shell);
     s.resources = nullptr;
     ctx().constants.lngResourceBase = 10000;
 }

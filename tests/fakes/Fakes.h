@@ -133,6 +133,32 @@ public:
     int ends = 0;
 };
 
+class FakeRunningProgram : public IRunningProgram {
+public:
+    bool isRunning() const override { return running; }
+    bool running = true;
+};
+
+class FakeShell : public IShell {
+public:
+    bool openUrl(const QString& url) override {
+        opened << url;
+        return openSucceeds;
+    }
+    std::shared_ptr<IRunningProgram> startProgram(const QString& path, const QString& folder) override {
+        started << path;
+        folders << folder;
+        if (!startSucceeds)
+            return nullptr;
+        last = std::make_shared<FakeRunningProgram>();
+        return last;
+    }
+    QStringList opened, started, folders;
+    bool openSucceeds = true;
+    bool startSucceeds = true;
+    std::shared_ptr<FakeRunningProgram> last;
+};
+
 // A fresh process-wide context with fakes for every service (real resources are added
 // by tests that need pictures or sounds).
 class TestContext {
@@ -146,6 +172,7 @@ public:
     FakeSound& sound;
     FakeHelpViewer& help;
     FakeProcessControl& process;
+    FakeShell& shell;
 
 private:
     ScopedContext m_scope;

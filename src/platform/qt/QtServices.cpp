@@ -5,7 +5,11 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -108,6 +112,47 @@ private:
     int m_depth = 0;
 };
 
+class QtRunningProgram : public IRunningProgram {
+public:
+    explicit QtRunningProgram(std::unique_ptr<QProcess> process) : m_process(std::move(process)) {}
+    ~QtRunningProgram() override {
+        // The program goes on after we let go of it.
+        if (m_process && m_process->state() != QProcess::NotRunning)
+            m_process.release()->setParent(nullptr);
+    }
+    bool isRunning() const override { return m_process && m_process->state() != QProcess::NotRunning; }
+
+private:
+    std::unique_ptr<QProcess> m_process;
+};
+
+class NotFollowed : public IRunningProgram {
+public:
+    bool isRunning() const override { return false; }
+};
+
+class QtShell : public IShell {
+public:
+    bool openUrl(const QString& urlOrPath) override {
+        const QUrl url = QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl::fromUserInput(urlOrPath);
+        return url.isValid() && QDesktopServices::openUrl(url);
+    }
+    std::shared_ptr<IRunningProgram> startProgram(const QString& path, const QString& workingFolder) override {
+        const QFileInfo file(path);
+        if (!file.exists())
+            return nullptr;
+        if (!file.isExecutable())
+            return openUrl(path) ? std::make_shared<NotFollowed>() : nullptr;
+        auto process = std::make_unique<QProcess>();
+        process->setProgram(file.absoluteFilePath());
+        process->setWorkingDirectory(workingFolder.isEmpty() ? file.absolutePath() : workingFolder);
+        process->start();
+        if (!process->waitForStarted(5000))
+            return nullptr;
+        return std::make_shared<QtRunningProgram>(std::move(process));
+    }
+};
+
 class QtProcessControl : public IProcessControl {
 public:
     [[noreturn]] void endNow(int exitCode) override {
@@ -127,6 +172,7 @@ void installQtServices(AppContext& context) {
     s.sound = std::make_unique<QtSound>();
     s.resources = std::make_unique<QtResources>();
     s.process = std::make_unique<QtProcessControl>();
+    s.shell = std::make_unique<QtShell>();
 }
 
 } // namespace kv

@@ -6,7 +6,7 @@ namespace kv {
 
 // Installs the production implementation of every platform service this layer provides
 // (message boxes, modal dialogs, file dialogs, busy pointer, sound, resources, process
-// control). The help viewer and the file locator come from the settings windows.
+// control, shell). The help viewer and the file locator come from the settings windows.
 void installQtServices(AppContext& context);
 
 } // namespace kv

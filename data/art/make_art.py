@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Writes the program's button and frame pictures as SVG, all in one style.
+
+Each button has a released and a pressed picture (resource number = 10000 + N). Run it
+from anywhere; it rewrites the SVG files beside itself. The SVGs are committed, so the
+build does not need Python.
+"""
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+NIGHT = "#14161f"
+PANEL_TOP = "#2b3042"
+PANEL_BOTTOM = "#1c1f2b"
+PRESSED_TOP = "#e8a33d"
+PRESSED_BOTTOM = "#b8741f"
+AMBER = "#e8a33d"
+WARM = "#f4efe6"
+MUTED = "#b9b4a8"
+TEAL = "#3fb5a8"
+
+# Icon paths on a 24 x 24 grid, stroked.
+ICONS = {
+    "search": '<circle cx="10.5" cy="10.5" r="6.5"/><line x1="15.5" y1="15.5" x2="21" y2="21"/>',
+    "collection": '<circle cx="12" cy="12" r="9"/><circle cx="12" cy="12" r="5.2"/>'
+                  '<circle cx="12" cy="12" r="1.6" fill="{c}"/>',
+    "shopping": '<path d="M4 8h16l-1.4 12.2a1 1 0 0 1-1 .8H6.4a1 1 0 0 1-1-.8z"/>'
+                '<path d="M8.5 10V6.5a3.5 3.5 0 0 1 7 0V10"/>',
+    "connections": '<circle cx="12" cy="12" r="9"/><path d="M3 12h18"/>'
+                   '<path d="M12 3c3 3.2 3 14.8 0 18M12 3c-3 3.2-3 14.8 0 18"/>',
+    "back": '<path d="M10 5l-7 7 7 7"/><path d="M3.5 12H20"/>',
+    "help": '<path d="M8.8 9a3.3 3.3 0 1 1 4.6 3c-.9.4-1.4 1.1-1.4 2.1v.9"/>'
+            '<circle cx="12" cy="18.6" r="0.9" fill="{c}"/>',
+    "about": '<circle cx="12" cy="12" r="9"/><path d="M12 11v6"/><circle cx="12" cy="7.6" r="0.9" fill="{c}"/>',
+    "options": '<path d="M4 7h9M17 7h3M4 17h3M11 17h9"/><circle cx="15" cy="7" r="2.2"/><circle cx="9" cy="17" r="2.2"/>',
+    "close": '<path d="M7 7l10 10M17 7L7 17"/>',
+    "movie": '<rect x="3" y="5" width="18" height="14" rx="2"/><path d="M10 9v6l5-3z" fill="{c}"/>'
+             '<path d="M3 9h2M3 15h2M19 9h2M19 15h2"/>',
+}
+
+
+def gradient(gid, top, bottom):
+    return (f'<linearGradient id="{gid}" x1="0" y1="0" x2="0" y2="1">'
+            f'<stop offset="0" stop-color="{top}"/><stop offset="1" stop-color="{bottom}"/></linearGradient>')
+
+
+def icon(name, x, y, size, colour):
+    s = size / 24.0
+    body = ICONS[name].replace("{c}", colour)
+    return (f'<g transform="translate({x} {y}) scale({s:.4f})" fill="none" stroke="{colour}" '
+            f'stroke-width="{2.0:.1f}" stroke-linecap="round" stroke-linejoin="round">{body}</g>')
+
+
+def write(number, svg):
+    with open(os.path.join(HERE, f"{10000 + number}.svg"), "w", encoding="utf-8") as f:
+        f.write(svg)
+
+
+def labelled_button(normal, pressed, name, label, width=112, height=44):
+    """A wide navigation button: icon and caption on a rounded panel."""
+    for number, is_pressed in ((normal, False), (pressed, True)):
+        top, bottom = (PRESSED_TOP, PRESSED_BOTTOM) if is_pressed else (PANEL_TOP, PANEL_BOTTOM)
+        ink = NIGHT if is_pressed else WARM
+        accent = NIGHT if is_pressed else AMBER
+        dy = 1 if is_pressed else 0
+        svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" viewBox="0 0 {width} {height}">'
+               f'<!-- {label} button, {"pressed" if is_pressed else "released"}. -->'
+               f'<defs>{gradient("face", top, bottom)}</defs>'
+               f'<rect x="0.75" y="0.75" width="{width - 1.5}" height="{height - 1.5}" rx="9" fill="url(#face)" '
+               f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.45}" stroke-width="1.5"/>'
+               + ('' if is_pressed else
+                  f'<rect x="2" y="2" width="{width - 4}" height="{height / 2 - 2}" rx="7" fill="#ffffff" fill-opacity="0.05"/>')
+               + icon(name, 11, (height - 22) / 2 + dy, 22, accent)
+               + f'<text x="{40}" y="{height / 2 + 5 + dy}" font-family="DejaVu Sans" font-size="13" '
+               f'font-weight="bold" fill="{ink}">{label}</text></svg>')
+        write(number, svg)
+
+
+def round_button(normal, pressed, name, size=32, pressed_colours=(PRESSED_TOP, PRESSED_BOTTOM), pressed_ink=NIGHT):
+    for number, is_pressed in ((normal, False), (pressed, True)):
+        top, bottom = pressed_colours if is_pressed else ("#3a3f52", "#232633")
+        ink = pressed_ink if is_pressed else WARM
+        r = size / 2 - 1.5
+        svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" viewBox="0 0 {size} {size}">'
+               f'<!-- {name} button, {"pressed" if is_pressed else "released"}. -->'
+               f'<defs>{gradient("face", top, bottom)}</defs>'
+               f'<circle cx="{size / 2}" cy="{size / 2}" r="{r}" fill="url(#face)" stroke="{AMBER}" stroke-width="1.5"/>'
+               + icon(name, (size - 18) / 2, (size - 18) / 2 + (0.6 if is_pressed else 0), 18, ink)
+               + '</svg>')
+        write(number, svg)
+
+
+def frame_pictures():
+    # imgBGTop 640 x 57, imgBGBottom 640 x 72, imgBGLeft 16 x 335, imgBGRight 24 x 335.
+    write(1001, f'<svg xmlns="http://www.w3.org/2000/svg" width="640" height="57" viewBox="0 0 640 57">'
+                f'<!-- Frame, top. --><defs>{gradient("g", "#232838", "#181b26")}</defs>'
+                f'<rect width="640" height="57" fill="url(#g)"/>'
+                f'<rect y="55" width="640" height="2" fill="{AMBER}" fill-opacity="0.35"/>'
+                f'<g fill="none" stroke="#ffffff" stroke-opacity="0.035">'
+                + "".join(f'<circle cx="560" cy="-40" r="{r}"/>' for r in range(30, 140, 9))
+                + '</g></svg>')
+    write(1002, f'<svg xmlns="http://www.w3.org/2000/svg" width="640" height="72" viewBox="0 0 640 72">'
+                f'<!-- Frame, bottom. --><defs>{gradient("g", "#161923", "#0f1118")}</defs>'
+                f'<rect width="640" height="72" fill="url(#g)"/>'
+                f'<rect width="640" height="1.5" fill="{AMBER}" fill-opacity="0.35"/></svg>')
+    for number, width in ((1003, 16), (1004, 24)):
+        write(number, f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="335" viewBox="0 0 {width} 335">'
+                      f'<!-- Frame, side. --><defs>{gradient("g", "#181b26", "#161923")}</defs>'
+                      f'<rect width="{width}" height="335" fill="url(#g)"/></svg>')
+
+
+def switchboard_pictures():
+    # 2005: the switchboard's backdrop (imgMain), 600 x 335; 2010: the brand plate (picProper).
+    rings = "".join(f'<circle cx="470" cy="170" r="{r}"/>' for r in range(40, 230, 8))
+    write(2005, f'<svg xmlns="http://www.w3.org/2000/svg" width="600" height="335" viewBox="0 0 600 335">'
+                f'<!-- Switchboard backdrop. --><defs>{gradient("g", "#1d2130", "#10121a")}'
+                f'<radialGradient id="spot" cx="0.78" cy="0.5" r="0.5"><stop offset="0" stop-color="{AMBER}" stop-opacity="0.22"/>'
+                f'<stop offset="1" stop-color="{AMBER}" stop-opacity="0"/></radialGradient></defs>'
+                f'<rect width="600" height="335" fill="url(#g)"/><rect width="600" height="335" fill="url(#spot)"/>'
+                f'<g fill="none" stroke="#ffffff" stroke-opacity="0.045">{rings}</g></svg>')
+    write(2010, f'<svg xmlns="http://www.w3.org/2000/svg" width="220" height="64" viewBox="0 0 220 64">'
+                f'<!-- Brand plate. -->'
+                f'<text x="0" y="34" font-family="DejaVu Sans" font-size="30" font-weight="bold" letter-spacing="3" fill="{WARM}">KORVANDA</text>'
+                f'<rect x="2" y="44" width="120" height="3" rx="1.5" fill="{AMBER}"/>'
+                f'<text x="2" y="62" font-family="DejaVu Sans" font-size="11" fill="{MUTED}">The collector\'s catalogue</text></svg>')
+
+
+def switchboard_tile(normal, pressed, name, label, caption, width=132, height=96):
+    """The switchboard's large buttons: icon above a caption and a one-line description."""
+    for number, is_pressed in ((normal, False), (pressed, True)):
+        top, bottom = (PRESSED_TOP, PRESSED_BOTTOM) if is_pressed else (PANEL_TOP, PANEL_BOTTOM)
+        ink = NIGHT if is_pressed else WARM
+        sub = NIGHT if is_pressed else MUTED
+        accent = NIGHT if is_pressed else AMBER
+        dy = 1 if is_pressed else 0
+        svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" viewBox="0 0 {width} {height}">'
+               f'<!-- Switchboard {label}, {"pressed" if is_pressed else "released"}. -->'
+               f'<defs>{gradient("face", top, bottom)}</defs>'
+               f'<rect x="0.75" y="0.75" width="{width - 1.5}" height="{height - 1.5}" rx="12" fill="url(#face)" '
+               f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.5}" stroke-width="1.5"/>'
+               + icon(name, (width - 30) / 2, 12 + dy, 30, accent)
+               + f'<text x="{width / 2}" y="{62 + dy}" text-anchor="middle" font-family="DejaVu Sans" font-size="14" '
+               f'font-weight="bold" fill="{ink}">{label}</text>'
+               f'<text x="{width / 2}" y="{80 + dy}" text-anchor="middle" font-family="DejaVu Sans" font-size="9.5" '
+               f'fill="{sub}">{caption}</text></svg>')
+        write(number, svg)
+
+
+if __name__ == "__main__":
+    labelled_button(1021, 1024, "search", "Search")
+    labelled_button(1026, 1028, "collection", "Collections", width=124)
+    labelled_button(1030, 1032, "shopping", "Shopping")
+    labelled_button(1034, 1036, "connections", "Connections", width=136)
+    labelled_button(1018, 1020, "back", "Back", width=84)
+    round_button(1014, 1016, "help")
+    round_button(1038, 1040, "about")
+    round_button(1042, 1044, "options")
+    # Exit is the one button that turns red when pressed.
+    round_button(1010, 1012, "close", pressed_colours=("#c4503a", "#7d2a1d"), pressed_ink=WARM)
+    round_button(6000, 6010, "movie", size=36)
+    frame_pictures()
+    switchboard_pictures()
+    switchboard_tile(2021, 2024, "search", "Search", "artists, albums, tracks")
+    switchboard_tile(2026, 2028, "collection", "Collections", "what you own and want")
+    switchboard_tile(2030, 2032, "shopping", "Shopping", "order from a shop")
+    switchboard_tile(2034, 2036, "connections", "Connections", "your music web sites")

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+namespace kv {
+
+// A screen shown inside the background window (switchboard, search, collections,
+// shopping). It is a child of the background window, placed at the screen area, hidden
+// until navigation shows it. A screen that keeps a search type exposes it as the Qt
+// property "SearchType" (-1 before the first choice).
+class ScreenWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ScreenWindow(const QString& name);
+
+    virtual bool Init_Form() { return true; }
+    virtual void Form_Mode(int mode) { m_mode = mode; }
+    virtual void Show_me();
+    int formMode() const { return m_mode; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_mode = 0;
+};
+
+} // namespace kv

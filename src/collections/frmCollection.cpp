@@ -1,0 +1,7 @@
+#include "collections/frmCollection.h"
+
+namespace kv {
+
+frmCollection::frmCollection() : ScreenWindow(QStringLiteral("frmCollection")) {}
+
+} // namespace kv

@@ -1,0 +1,277 @@
+#include "app/Navigation.h"
+#include "app/ScreenWindow.h"
+#include "app/frmBackground.h"
+#include "app/frmSwitchBoard.h"
+#include "fakes/Fakes.h"
+#include "fakes/TempSettings.h"
+#include "platform/qt/ImageButton.h"
+#include "platform/qt/QtResources.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace kv;
+using kv::test::TestContext;
+
+namespace {
+
+// A screen that records how navigation drives it.
+class RecordingScreen : public ScreenWindow {
+    Q_OBJECT
+public:
+    explicit RecordingScreen(const QString& name) : ScreenWindow(name) {}
+    bool Init_Form() override {
+        calls << QStringLiteral("Init_Form");
+        return true;
+    }
+    void Form_Mode(int mode) override {
+        calls << QStringLiteral("Form_Mode %1").arg(mode);
+        ScreenWindow::Form_Mode(mode);
+    }
+    void Show_me() override {
+        calls << QStringLiteral("Show_me");
+        ScreenWindow::Show_me();
+    }
+    QStringList calls;
+};
+
+class SearchScreen : public RecordingScreen {
+    Q_OBJECT
+    Q_PROPERTY(int SearchType MEMBER searchType)
+public:
+    SearchScreen() : RecordingScreen(QStringLiteral("frmSearch")) {}
+    int searchType = -1;
+};
+
+struct Navigation : ::testing::Test {
+    TestContext t;
+    Navigation() {
+        AppContext& a = t.ctx();
+        a.services.resources = std::make_unique<QtResources>();
+        a.constants.rectScreenArea = QRect(16, 57, 600, 335);
+        a.forms.registerFactory(QStringLiteral("frmBackground"), [] { return new frmBackground; });
+        a.forms.registerFactory(QStringLiteral("frmSwitchBoard"), [] { return new frmSwitchBoard; });
+        a.forms.registerFactory(QStringLiteral("frmSearch"), [] { return new SearchScreen; });
+        a.forms.registerFactory(QStringLiteral("frmCollection"),
+                                [] { return new RecordingScreen(QStringLiteral("frmCollection")); });
+        a.forms.registerFactory(QStringLiteral("frmShopping"), [] {
+            auto* s = new RecordingScreen(QStringLiteral("frmShopping"));
+            auto* phone = new ImageButton(0, 0, s);
+            phone->setObjectName(QStringLiteral("imgPhone"));
+            return s;
+        });
+        a.forms.registerFactory(QStringLiteral("fSearch"), [] { return new QWidget; });
+        background()->Show_me();
+        EXPECT_TRUE(bSwitch_Show());
+    }
+    frmBackground* background() { return ctx().forms.get<frmBackground>(QStringLiteral("frmBackground")); }
+    QWidget* window(const char* name) { return qobject_cast<QWidget*>(ctx().forms.loaded(QLatin1String(name))); }
+    bool visible(const char* name) {
+        QWidget* w = window(name);
+        return w && w->isVisible();
+    }
+    RecordingScreen* screenOf(const char* name) { return ctx().forms.find<RecordingScreen>(QLatin1String(name)); }
+    bool go(int code) { return Go_To_Screen(code); }
+    QString title() { return background()->lblScreen->text(); }
+    void key(int k) { QTest::keyClick(background(), Qt::Key(k)); }
+};
+
+} // namespace
+
+TEST_F(Navigation, ScreensSharingAWindowKeepItShown) {
+    EXPECT_TRUE(visible("frmSwitchBoard"));
+    EXPECT_EQ(ctx().intCurrentScreen, 1);
+    EXPECT_EQ(title(), QString());
+
+    ASSERT_TRUE(go(2));
+    EXPECT_FALSE(visible("frmSwitchBoard"));
+    EXPECT_TRUE(visible("frmSearch"));
+    EXPECT_EQ(screenOf("frmSearch")->calls, (QStringList{"Init_Form", "Form_Mode 2", "Show_me"}));
+    EXPECT_EQ(title(), QStringLiteral("Search"));
+    EXPECT_EQ(background()->lbltop->text(), QStringLiteral("Search"));
+    EXPECT_EQ(ctx().frmActive, ctx().forms.loaded(QStringLiteral("frmSearch")));
+
+    ASSERT_TRUE(go(3));
+    EXPECT_TRUE(visible("frmSearch"));
+    EXPECT_EQ(title(), QStringLiteral("Details"));
+    ASSERT_TRUE(go(2));
+    EXPECT_TRUE(visible("frmSearch"));
+
+    ASSERT_TRUE(go(4));
+    EXPECT_FALSE(visible("frmSearch"));
+    EXPECT_TRUE(visible("frmCollection"));
+    ASSERT_TRUE(go(12));
+    EXPECT_TRUE(visible("frmCollection"));
+    EXPECT_EQ(title(), QStringLiteral("Connections"));
+    EXPECT_EQ(screenOf("frmCollection")->calls.last(), QStringLiteral("Show_me"));
+    EXPECT_TRUE(screenOf("frmCollection")->calls.contains(QStringLiteral("Form_Mode 12")));
+    ASSERT_TRUE(go(4));
+    EXPECT_TRUE(visible("frmCollection"));
+
+    ASSERT_TRUE(go(5));
+    EXPECT_FALSE(visible("frmCollection"));
+    for (int page : {6, 7, 8, 9, 5}) {
+        ASSERT_TRUE(go(page));
+        EXPECT_TRUE(visible("frmShopping")) << page;
+        EXPECT_EQ(ctx().intCurrentScreen, page);
+        EXPECT_EQ(screenOf("frmShopping")->calls.at(screenOf("frmShopping")->calls.size() - 2),
+                  QStringLiteral("Form_Mode %1").arg(page));
+    }
+    EXPECT_EQ(title(), QStringLiteral("Shopping"));
+}
+
+TEST_F(Navigation, CollectionsAndConnectionsHideTheFindDialog) {
+    ctx().forms.load(QStringLiteral("fSearch"));
+    window("fSearch")->show();
+    ASSERT_TRUE(go(4));
+    EXPECT_FALSE(visible("fSearch"));
+    window("fSearch")->show();
+    ASSERT_TRUE(go(12));
+    EXPECT_FALSE(visible("fSearch"));
+}
+
+TEST_F(Navigation, TheSameCodeChangesNothingNotEvenTheTitles) {
+    ASSERT_TRUE(go(4));
+    background()->lblScreen->setText(QStringLiteral("unchanged"));
+    const int before = screenOf("frmCollection")->calls.size();
+    int same = 4;
+    EXPECT_TRUE(bShow_Form(4, same));
+    EXPECT_EQ(title(), QStringLiteral("unchanged"));
+    EXPECT_EQ(screenOf("frmCollection")->calls.size(), before);
+}
+
+TEST_F(Navigation, FaxAndEmailPagesThroughShowFormHideTheOldScreenAndShowNone) {
+    for (int code : {10, 11}) {
+        ASSERT_TRUE(go(4));
+        int target = code;
+        EXPECT_TRUE(bShow_Form(4, target));
+        EXPECT_FALSE(visible("frmCollection"));
+        EXPECT_FALSE(visible("frmShopping"));
+        EXPECT_EQ(ctx().intCurrentScreen, 4); // the shopping window enters those pages itself
+    }
+}
+
+TEST_F(Navigation, SearchTypeIsSetOnTheFirstVisitOnly) {
+    ASSERT_TRUE(go(2));
+    auto* search = ctx().forms.find<SearchScreen>(QStringLiteral("frmSearch"));
+    EXPECT_EQ(search->searchType, 0);
+    search->searchType = 2;
+    ASSERT_TRUE(go(1));
+    ASSERT_TRUE(go(2));
+    EXPECT_EQ(search->searchType, 2);
+}
+
+TEST_F(Navigation, BackGoesOneStepOrToTheSwitchboard) {
+    const auto back = [&](int from) {
+        int code = from;
+        bShow_Form(ctx().intCurrentScreen, code);
+        if (from == 9 || from == 10 || from == 11)
+            ctx().intCurrentScreen = from; // entered by the shopping window itself
+        QTest::mouseClick(background()->imgBack, Qt::LeftButton);
+        return ctx().intCurrentScreen;
+    };
+    for (int from : {1, 2, 4, 5, 12})
+        EXPECT_EQ(back(from), 1) << from;
+    EXPECT_EQ(back(3), 2);
+    EXPECT_EQ(back(6), 5);
+    EXPECT_EQ(back(7), 6);
+    EXPECT_EQ(back(8), 6);
+    EXPECT_EQ(back(10), 8);
+    EXPECT_EQ(back(11), 8);
+    go(6);
+    go(9);
+    ctx().forms.find<QWidget>(QStringLiteral("frmShopping"))->findChild<ImageButton*>("imgPhone")->tag = QStringLiteral("7");
+    QTest::mouseClick(background()->imgBack, Qt::LeftButton);
+    EXPECT_EQ(ctx().intCurrentScreen, 7);
+    // A telephone page with no page noted to return to goes to the switchboard.
+    go(9);
+    ctx().forms.find<QWidget>(QStringLiteral("frmShopping"))->findChild<ImageButton*>("imgPhone")->tag.clear();
+    QTest::mouseClick(background()->imgBack, Qt::LeftButton);
+    EXPECT_EQ(ctx().intCurrentScreen, 1);
+    EXPECT_TRUE(visible("frmSwitchBoard"));
+    EXPECT_EQ(background()->imgBack->shownPicture(), 11018);
+}
+
+TEST_F(Navigation, KeysOfTheBackgroundAreConsumedBeforeTheScreenSeesThem) {
+    ASSERT_TRUE(go(2));
+    auto* edit = new QLineEdit(window("frmSearch"));
+    edit->show();
+    edit->setFocus();
+    edit->setText(QStringLiteral("abc"));
+    QTest::keyClick(edit, Qt::Key_F6);
+    EXPECT_EQ(ctx().intCurrentScreen, 4);
+    EXPECT_EQ(background()->imgCollection->shownPicture(), 11026);
+    go(3);
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(ctx().intCurrentScreen, 2);
+    EXPECT_EQ(background()->imgBack->shownPicture(), 11018);
+    QTest::keyClick(edit, Qt::Key_F1);
+    EXPECT_EQ(t.help.contexts, std::vector<int>{101});
+    QTest::keyClick(edit, Qt::Key_F8);
+    EXPECT_EQ(ctx().intCurrentScreen, 12);
+    QTest::keyClick(edit, Qt::Key_F7);
+    EXPECT_EQ(ctx().intCurrentScreen, 5);
+    QTest::keyClick(edit, Qt::Key_F5);
+    EXPECT_EQ(ctx().intCurrentScreen, 2);
+    // Ordinary keys still reach the screen.
+    QTest::keyClick(edit, Qt::Key_X);
+    EXPECT_EQ(edit->text(), QStringLiteral("abcx"));
+}
+
+TEST_F(Navigation, ButtonsShowTheirPressedPictureWhileDown) {
+    ImageButton* b = background()->imgShopping;
+    QTest::mousePress(b, Qt::LeftButton);
+    EXPECT_EQ(b->shownPicture(), 11032);
+    QTest::mouseRelease(b, Qt::LeftButton);
+    EXPECT_EQ(b->shownPicture(), 11030);
+    EXPECT_EQ(ctx().intCurrentScreen, 5);
+    // Close keeps its pressed picture until the exit is cancelled.
+    t.messages.answer(mb::No);
+    QTest::mouseClick(background()->imgClose, Qt::LeftButton);
+    EXPECT_EQ(background()->imgClose->shownPicture(), 11010);
+    EXPECT_EQ(t.messages.last().text, QStringLiteral("Do you wish to exit Korvanda ?"));
+}
+
+TEST_F(Navigation, SwitchboardButtonsAndVideoPanes) {
+    auto* sb = ctx().forms.find<frmSwitchBoard>(QStringLiteral("frmSwitchBoard"));
+    ASSERT_NE(sb, nullptr);
+    EXPECT_EQ(sb->parentWidget(), background());
+    EXPECT_EQ(sb->geometry(), QRect(16, 57, 600, 335));
+    for (QWidget* pane : {sb->picVid1, sb->picVid2})
+        EXPECT_EQ(pane->palette().color(QPalette::Window), QColor(16, 16, 14));
+    QTest::mouseClick(sb->imgConnections, Qt::LeftButton);
+    EXPECT_EQ(ctx().intCurrentScreen, 12);
+    go(1);
+    QTest::mouseClick(sb->imgShopping, Qt::LeftButton);
+    EXPECT_EQ(ctx().intCurrentScreen, 5);
+}
+
+TEST_F(Navigation, IntroMovieStartsOnceAndASecondClickWhileItRunsOnlyBeeps) {
+    kv::test::TempSettings store;
+    QTemporaryDir folder;
+    const QString movie = folder.filePath(QStringLiteral("VIVO_GO.EXE"));
+    QFile file(movie);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ctx().appFolder = folder.path();
+
+    background()->imgVivo_Click();
+    EXPECT_EQ(t.shell.started, QStringList{movie});
+    EXPECT_EQ(t.messages.beeps, 0);
+    EXPECT_TRUE(background()->bIsVivoActive());
+
+    background()->imgVivo_Click();
+    EXPECT_EQ(t.shell.started.size(), 1);
+    EXPECT_EQ(t.messages.beeps, 1);
+    EXPECT_TRUE(t.messages.boxes.empty());
+
+    t.shell.last->running = false;
+    background()->imgVivo_Click();
+    EXPECT_EQ(t.shell.started.size(), 2);
+}
+
+#include "test_navigation.moc"
