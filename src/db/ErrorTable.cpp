@@ -31,7 +31,8 @@ QString errorDescription(int number) {
         {err::InvalidPicture, QStringLiteral("Invalid picture")},
         {err::PrinterError, QStringLiteral("Printer error")},
         {err::CancelSelected, QStringLiteral("Cancel was selected")},
-        {err::EngineReservedError, QStringLiteral("Reserved error; there is no message for this error")},
+        {err::EngineReservedError,
+         QStringLiteral("Reserved error; there is no message for this error")},
         {err::EngineInvalidArgument, QStringLiteral("Invalid argument")},
         {err::ObjectNotFound, QStringLiteral("The database engine could not find the object")},
         {err::UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit")},
@@ -57,14 +58,57 @@ QString errorDescription(int number) {
         {err::NotAWorkgroupFile, QStringLiteral("The file is not a workgroup information file")},
         {err::DataChanged, QStringLiteral("The data has been changed by another operation")},
         {err::TableLocked, QStringLiteral("The table is in use and could not be locked")},
-        {err::OperationNotSupported, QStringLiteral("Operation is not supported for this type of object")},
+        {err::OperationNotSupported,
+         QStringLiteral("Operation is not supported for this type of object")},
         {err::ItemNotFound, QStringLiteral("Item not found in this collection")},
         {err::FieldCannotBeNull, QStringLiteral("The field cannot contain a Null value")},
         {err::ZeroLengthString, QStringLiteral("The field cannot be a zero-length string")},
         {err::UnrecognizedDatabaseFormat, QStringLiteral("Unrecognized database format")},
+        {err::InvalidPatternString, QStringLiteral("Invalid pattern string")},
+        {err::DiskFullEngine, QStringLiteral("Not enough space on disk")},
+        {err::WorkgroupFileMissing,
+         QStringLiteral("The workgroup information file is missing or opened exclusively by "
+                        "another user")},
+        {err::DiskOrNetworkError, QStringLiteral("Disk or network error")},
+        {err::CannotExecuteSelect, QStringLiteral("Cannot execute a select query")},
+        {err::MustUseUpdatableQuery, QStringLiteral("Operation must use an updatable query")},
+        {err::InputTableNotFound,
+         QStringLiteral("The database engine cannot find the input table or query")},
+        {err::UndefinedFunction, QStringLiteral("Undefined function in expression")},
+        {err::FieldNotUpdatable, QStringLiteral("Cannot update the field; field not updatable")},
+        {err::NotPartOfAggregate,
+         QStringLiteral(
+             "The query does not include the expression as part of an aggregate function")},
+        {err::UnknownInsertField,
+         QStringLiteral("The INSERT INTO statement contains an unknown field name")},
+        {err::DeleteTableNotGiven,
+         QStringLiteral("Specify the table containing the records you want to delete")},
+        {err::InvalidSqlStatement,
+         QStringLiteral(
+             "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', "
+             "or 'UPDATE'")},
+        {err::SyntaxErrorInOrderBy, QStringLiteral("Syntax error in ORDER BY clause")},
+        {err::SyntaxErrorInSelect,
+         QStringLiteral("The SELECT statement includes a reserved word or an argument name that is "
+                        "misspelled or missing, or the punctuation is incorrect")},
+        {err::CharactersAfterEnd, QStringLiteral("Characters found after end of SQL statement")},
+        {err::NullToNonVariant,
+         QStringLiteral(
+             "You tried to assign the Null value to a variable that is not a Variant data type")},
+        {err::FieldCannotBeUpdated, QStringLiteral("Field cannot be updated")},
+        {err::RecordIsDeleted, QStringLiteral("Record is deleted")},
+        {err::InvalidOperation, QStringLiteral("Invalid operation")},
+        {err::RecordLocked, QStringLiteral("Could not update; currently locked")},
+        {err::ValueCountMismatch,
+         QStringLiteral("Number of query values and destination fields are not the same")},
+        {err::NumericFieldOverflow, QStringLiteral("Numeric field overflow")},
+        {err::ObjectInvalid, QStringLiteral("Object invalid or no longer set")},
+        {err::DataTypeConversion, QStringLiteral("Data type conversion error")},
+        {err::DataTypeMismatch, QStringLiteral("Data type mismatch in criteria expression")},
     };
     const auto it = table.constFind(number);
-    return it != table.constEnd() ? *it : QStringLiteral("Application-defined or object-defined error");
+    return it != table.constEnd() ? *it
+                                  : QStringLiteral("Application-defined or object-defined error");
 }
 
 } // namespace kv

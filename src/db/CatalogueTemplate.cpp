@@ -1,0 +1,329 @@
+#include "db/CatalogueTemplate.h"
+
+#include "db/Connection.h"
+#include "db/ErrorTable.h"
+#include "db/Recordset.h"
+#include "db/Transaction.h"
+#include "db/VbError.h"
+#include "db/Workgroup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace kv::db {
+
+namespace {
+
+// Text columns carry the case-insensitive collation; every Yes/No column is required and
+// False by default, as in the original engine.
+const char* const kSchema[] = {
+    R"(CREATE TABLE "Internal - TALV ID" (
+        "TALV ID Code" TEXT(50) COLLATE KVNOCASE,
+        "Version" DOUBLE))",
+
+    R"(CREATE TABLE "Collection" (
+        "Collection ID" SHORT NOT NULL,
+        "Collection Name" TEXT(50) COLLATE KVNOCASE,
+        "Builtin" BIT NOT NULL DEFAULT 0,
+        "User Field 1" TEXT(50) COLLATE KVNOCASE,
+        "User Field 2" TEXT(50) COLLATE KVNOCASE,
+        "User Field 3" TEXT(50) COLLATE KVNOCASE,
+        "User Field 4" TEXT(50) COLLATE KVNOCASE,
+        "User Field 5" TEXT(50) COLLATE KVNOCASE,
+        "User Field 1 visible" BIT NOT NULL DEFAULT 0,
+        "User Field 2 visible" BIT NOT NULL DEFAULT 0,
+        "User Field 3 visible" BIT NOT NULL DEFAULT 0,
+        "User Field 4 visible" BIT NOT NULL DEFAULT 0,
+        "User Field 5 visible" BIT NOT NULL DEFAULT 0,
+        "Collection Icon" LONGBINARY,
+        "Notes" LONGTEXT COLLATE KVNOCASE))",
+    R"(CREATE UNIQUE INDEX "Collection.PrimaryKey" ON "Collection" ("Collection ID"))",
+
+    // Field order: the collection screen leaves out positions 0, 2, 8, 9 and 15 onwards
+    // and reads the user fields at 10 to 14.
+    R"(CREATE TABLE "Collection - Contents" (
+        "Collection ID" SHORT NOT NULL,
+        "Catalogue Number" TEXT(50) NOT NULL COLLATE KVNOCASE,
+        "Album ID" LONG,
+        "Title" TEXT(255) COLLATE KVNOCASE,
+        "Artist" TEXT(255) COLLATE KVNOCASE,
+        "Medium" TEXT(50) COLLATE KVNOCASE,
+        "Label" TEXT(100) COLLATE KVNOCASE,
+        "Release Date" TEXT(50) COLLATE KVNOCASE,
+        "Deleted" BIT NOT NULL DEFAULT 0,
+        "Deleted Date" TEXT(50) COLLATE KVNOCASE,
+        "User Field 1" TEXT(255) COLLATE KVNOCASE,
+        "User Field 2" TEXT(255) COLLATE KVNOCASE,
+        "User Field 3" TEXT(255) COLLATE KVNOCASE,
+        "User Field 4" TEXT(255) COLLATE KVNOCASE,
+        "User Field 5" TEXT(255) COLLATE KVNOCASE,
+        "Notes" LONGTEXT COLLATE KVNOCASE,
+        "Order" BIT NOT NULL DEFAULT 0))",
+    R"(CREATE UNIQUE INDEX "Collection - Contents.PrimaryKey" ON "Collection - Contents" ("Collection ID", "Catalogue Number"))",
+    R"(CREATE INDEX "Collection - Contents.Album ID" ON "Collection - Contents" ("Album ID"))",
+    R"(CREATE INDEX "Collection - Contents.Catalogue Number" ON "Collection - Contents" ("Catalogue Number"))",
+
+    R"(CREATE TABLE "Connections" (
+        "Connection ID" INTEGER PRIMARY KEY AUTOINCREMENT,
+        "Connection Name" TEXT(50) COLLATE KVNOCASE,
+        "Connection Description" TEXT(255) COLLATE KVNOCASE,
+        "Connection URL" TEXT(255) COLLATE KVNOCASE,
+        "Notes" LONGTEXT COLLATE KVNOCASE))",
+    R"(CREATE UNIQUE INDEX "Connections.PrimaryKey" ON "Connections" ("Connection ID"))",
+
+    R"(CREATE TABLE "Shop Directory" (
+        "Number" LONG,
+        "Town" TEXT(50) COLLATE KVNOCASE,
+        "Name" TEXT(100) COLLATE KVNOCASE,
+        "Address" TEXT(255) COLLATE KVNOCASE,
+        "Phone" TEXT(30) COLLATE KVNOCASE,
+        "Fax" TEXT(30) COLLATE KVNOCASE,
+        "EMail" TEXT(255) COLLATE KVNOCASE,
+        "Featured" BIT NOT NULL DEFAULT 0,
+        "Orders Direct" BIT NOT NULL DEFAULT 0,
+        "Description" LONGTEXT COLLATE KVNOCASE))",
+
+    R"(CREATE TABLE "User Data" (
+        "User Name" TEXT(100) COLLATE KVNOCASE,
+        "Address" LONGTEXT COLLATE KVNOCASE,
+        "PostCode" TEXT(20) COLLATE KVNOCASE,
+        "Phone" TEXT(25) COLLATE KVNOCASE,
+        "Fax" TEXT(25) COLLATE KVNOCASE,
+        "EMail" TEXT(255) COLLATE KVNOCASE,
+        "Card Type" TEXT(50) COLLATE KVNOCASE,
+        "Card Name" TEXT(50) COLLATE KVNOCASE,
+        "Card Number" TEXT(50) COLLATE KVNOCASE,
+        "Expires" TEXT(10) COLLATE KVNOCASE))",
+};
+
+struct Connection_ {
+    const char* name;
+    const char* description;
+    const char* url;
+};
+
+const Connection_ kConnections[] = {
+    {"MusicBrainz", "An open encyclopaedia of recordings, releases and artists",
+     "https://musicbrainz.org/"},
+    {"Discogs", "A database and marketplace of releases, with catalogue numbers and pressings",
+     "https://www.discogs.com/"},
+    {"Internet Archive: Audio", "Free recordings, live concerts and old 78s",
+     "https://archive.org/details/audio"},
+    {"Wikipedia: Record labels", "Lists of record labels and their histories",
+     "https://en.wikipedia.org/wiki/Lists_of_record_labels"},
+};
+
+[[noreturn]] void csvError(const QString& path, int line, const QString& what) {
+    raiseError(err::InvalidProcedureCall,
+               QStringLiteral("%1, line %2: %3").arg(path).arg(line).arg(what));
+}
+
+QVariant textOrNull(const QString& s) {
+    return s.isEmpty() ? QVariant() : QVariant(s);
+}
+
+} // namespace
+
+void createCatalogueSchema(Database& database) {
+    auto conn = database.connection();
+    if (!conn) raiseError(err::ObjectNotSet);
+    Transaction t(database);
+    for (const char* statement : kSchema)
+        conn->exec(statement);
+    t.commit();
+}
+
+std::vector<ShopRow> readShopsCsv(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        raiseError(err::FileNotFound, QStringLiteral("File not found: '%1'").arg(path));
+    if (file.size() > 16 * 1024 * 1024)
+        csvError(path, 1, QStringLiteral("the file is too large for a shop directory"));
+    const QString text = QString::fromUtf8(file.readAll());
+
+    // RFC 4180 records: quoted fields may hold commas, doubled quotes and line breaks.
+    std::vector<std::pair<int, QStringList>> records;
+    QStringList record;
+    QString field;
+    bool quoted = false, fieldStarted = false;
+    int line = 1, recordLine = 1;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"') {
+                if (i + 1 < n && text.at(i + 1) == u'"') {
+                    field += u'"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (c == u'\n') ++line;
+                field += c;
+            }
+            continue;
+        }
+        if (c == u'"') {
+            if (fieldStarted && !field.isEmpty())
+                csvError(path, line, QStringLiteral("a quote inside an unquoted field"));
+            quoted = true;
+            fieldStarted = true;
+        } else if (c == u',') {
+            record << field;
+            field.clear();
+            fieldStarted = false;
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ++i;
+            record << field;
+            field.clear();
+            fieldStarted = false;
+            if (!(record.size() == 1 && record.front().isEmpty()))
+                records.emplace_back(recordLine, record);
+            record.clear();
+            ++line;
+            recordLine = line;
+        } else {
+            field += c;
+            fieldStarted = true;
+        }
+    }
+    if (quoted) csvError(path, recordLine, QStringLiteral("a quoted field is not closed"));
+    if (fieldStarted || !record.isEmpty()) {
+        record << field;
+        records.emplace_back(recordLine, record);
+    }
+
+    const QStringList header = {QStringLiteral("number"),        QStringLiteral("town"),
+                                QStringLiteral("name"),          QStringLiteral("address"),
+                                QStringLiteral("phone"),         QStringLiteral("fax"),
+                                QStringLiteral("email"),         QStringLiteral("featured"),
+                                QStringLiteral("orders_direct"), QStringLiteral("description")};
+    if (records.empty() || records.front().second != header)
+        csvError(path, 1, QStringLiteral("the header must be %1").arg(header.join(u',')));
+    std::vector<ShopRow> shops;
+    for (size_t r = 1; r < records.size(); ++r) {
+        const auto& [at, f] = records[r];
+        if (f.size() != header.size())
+            csvError(
+                path, at,
+                QStringLiteral("%1 fields where %2 are expected").arg(f.size()).arg(header.size()));
+        ShopRow s;
+        bool ok = false;
+        s.number = f[0].trimmed().toInt(&ok);
+        if (!ok)
+            csvError(path, at,
+                     QStringLiteral("the shop number '%1' is not a whole number").arg(f[0]));
+        s.town = textOrNull(f[1]);
+        s.name = textOrNull(f[2]);
+        s.address = textOrNull(f[3]);
+        s.phone = textOrNull(f[4]);
+        s.fax = textOrNull(f[5]);
+        s.email = textOrNull(f[6]);
+        auto flag = [&](const QString& v, const char* what) {
+            const QString t = v.trimmed();
+            if (t == u"1") return true;
+            if (t == u"0" || t.isEmpty()) return false;
+            csvError(path, at,
+                     QStringLiteral("%1 must be 0 or 1, not '%2'").arg(QLatin1String(what), v));
+        };
+        s.featured = flag(f[7], "featured");
+        s.ordersDirect = flag(f[8], "orders_direct");
+        s.description = textOrNull(f[9]);
+        shops.push_back(std::move(s));
+    }
+    return shops;
+}
+
+void createTemplateDatabase(const QString& path, const std::vector<ShopRow>& shops) {
+    const QString partial = path + QStringLiteral(".partial");
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-journal"));
+    {
+        Database db = Database::create(partial);
+        createCatalogueSchema(db);
+        Transaction t(db);
+
+        Recordset id = db.OpenRecordset(QStringLiteral("Internal - TALV ID"), dbOpenTable);
+        id.AddNew();
+        id.setValue(QStringLiteral("TALV ID Code"), kCatalogueIDCode);
+        id.setValue(QStringLiteral("Version"), kCatalogueVersion);
+        id.Update();
+
+        Recordset collection = db.OpenRecordset(QStringLiteral("Collection"), dbOpenTable);
+        const QString builtin[] = {QStringLiteral("My Collection"),
+                                   QStringLiteral("Shopping List")};
+        for (int k = 0; k < 2; ++k) {
+            collection.AddNew();
+            collection.setValue(QStringLiteral("Collection ID"), k);
+            collection.setValue(QStringLiteral("Collection Name"), builtin[k]);
+            collection.setValue(QStringLiteral("Builtin"), true);
+            collection.Update();
+        }
+
+        Recordset shop = db.OpenRecordset(QStringLiteral("Shop Directory"), dbOpenTable);
+        for (const ShopRow& s : shops) {
+            shop.AddNew();
+            shop.setValue(QStringLiteral("Number"), s.number);
+            shop.setValue(QStringLiteral("Town"), s.town);
+            shop.setValue(QStringLiteral("Name"), s.name);
+            shop.setValue(QStringLiteral("Address"), s.address);
+            shop.setValue(QStringLiteral("Phone"), s.phone);
+            shop.setValue(QStringLiteral("Fax"), s.fax);
+            shop.setValue(QStringLiteral("EMail"), s.email);
+            shop.setValue(QStringLiteral("Featured"), s.featured);
+            shop.setValue(QStringLiteral("Orders Direct"), s.ordersDirect);
+            shop.setValue(QStringLiteral("Description"), s.description);
+            shop.Update();
+        }
+
+        Recordset links = db.OpenRecordset(QStringLiteral("Connections"), dbOpenTable);
+        for (const Connection_& c : kConnections) {
+            links.AddNew();
+            links.setValue(QStringLiteral("Connection Name"), QString::fromUtf8(c.name));
+            links.setValue(QStringLiteral("Connection Description"),
+                           QString::fromUtf8(c.description));
+            links.setValue(QStringLiteral("Connection URL"), QString::fromUtf8(c.url));
+            links.Update();
+        }
+        t.commit();
+        db.connection()->exec("VACUUM");
+        db.Close();
+    }
+    QFile::remove(path);
+    if (!QFile::rename(partial, path))
+        raiseError(err::PathFileAccessError, QStringLiteral("Cannot write '%1'").arg(path));
+}
+
+void createWorkgroupFile(const QString& path, int iterations) {
+    WorkgroupFile wg;
+    wg.addAccount(kCatalogueUser, kCataloguePassword,
+                  iterations > 0 ? iterations : WorkgroupFile::kDefaultIterations);
+    wg.write(path);
+}
+
+CatalogueIdentity checkCatalogueIdentity(const Database& database, const QString& code,
+                                         double lowestVersion) {
+    Recordset rs =
+        database.OpenRecordset(QStringLiteral("Internal - TALV ID"), dbOpenTable, dbReadOnly);
+    CatalogueIdentity result = CatalogueIdentity::Valid;
+    if (rs.Bof() && rs.Eof()) {
+        result = CatalogueIdentity::NotCatalogue;
+    } else {
+        rs.MoveFirst();
+        const QVariant id = rs.value(QStringLiteral("TALV ID Code"));
+        const QVariant version = rs.value(QStringLiteral("Version"));
+        if (id.isNull() || id.toString() != code)
+            result = CatalogueIdentity::NotCatalogue;
+        else if (version.isNull()) // no version at all is no catalogue database
+            result = CatalogueIdentity::NotCatalogue;
+        else if (version.toDouble() < lowestVersion)
+            result = CatalogueIdentity::OldVersion;
+    }
+    rs.Close();
+    return result;
+}
+
+} // namespace kv::db

@@ -1,0 +1,1007 @@
+#include "db/RecordsetImpl.h"
+
+#include "db/FieldValues.h"
+
+#include <QtEndian>
+#include <sqlite3.h>
+
+namespace kv::db {
+
+// ---------------------------------------------------------------------------------------
+// RawRow
+
+void RawRow::read(sqlite3_stmt* stmt, int firstColumn, int count) {
+    m_cells.resize(size_t(count));
+    m_bytes.resize(0);
+    for (int k = 0; k < count; ++k) {
+        const int col = firstColumn + k;
+        Cell& c = m_cells[size_t(k)];
+        c.type = sqlite3_column_type(stmt, col);
+        switch (c.type) {
+        case SQLITE_INTEGER:
+            c.i = sqlite3_column_int64(stmt, col);
+            break;
+        case SQLITE_FLOAT:
+            c.d = sqlite3_column_double(stmt, col);
+            break;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const void* data = c.type == SQLITE_TEXT
+                                   ? static_cast<const void*>(sqlite3_column_text(stmt, col))
+                                   : sqlite3_column_blob(stmt, col);
+            c.length = sqlite3_column_bytes(stmt, col);
+            c.offset = int(m_bytes.size());
+            if (c.length > 0) m_bytes.append(static_cast<const char*>(data), c.length);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+QVariant RawRow::stored(int column) const {
+    const Cell& c = m_cells[size_t(column)];
+    switch (c.type) {
+    case SQLITE_INTEGER:
+        return c.i;
+    case SQLITE_FLOAT:
+        return c.d;
+    case SQLITE_TEXT:
+        return QString::fromUtf8(m_bytes.constData() + c.offset, c.length);
+    case SQLITE_BLOB:
+        return QByteArray(m_bytes.constData() + c.offset, c.length);
+    default:
+        return QVariant();
+    }
+}
+
+qint64 RawRow::byteLength(int column) const {
+    const Cell& c = m_cells[size_t(column)];
+    switch (c.type) {
+    case SQLITE_TEXT:
+    case SQLITE_BLOB:
+        return c.length;
+    case SQLITE_NULL:
+        return 0;
+    default:
+        return stored(column).toString().toUtf8().size();
+    }
+}
+
+QByteArray RawRow::bytes(int column, qint64 offset, qint64 length) const {
+    const Cell& c = m_cells[size_t(column)];
+    if (c.type != SQLITE_TEXT && c.type != SQLITE_BLOB)
+        return stored(column).toString().toUtf8().mid(offset, length);
+    if (offset < 0 || length <= 0 || offset >= c.length) return QByteArray();
+    return QByteArray(m_bytes.constData() + c.offset + offset,
+                      int(std::min<qint64>(length, c.length - offset)));
+}
+
+bool RawRow::isNull(int column) const {
+    return m_cells[size_t(column)].type == SQLITE_NULL;
+}
+
+void RawRow::bind(sqlite3_stmt* stmt, int parameter, int column) const {
+    const Cell& c = m_cells[size_t(column)];
+    switch (c.type) {
+    case SQLITE_INTEGER:
+        sqlite3_bind_int64(stmt, parameter, c.i);
+        break;
+    case SQLITE_FLOAT:
+        sqlite3_bind_double(stmt, parameter, c.d);
+        break;
+    case SQLITE_TEXT:
+        sqlite3_bind_text(stmt, parameter, m_bytes.constData() + c.offset, c.length,
+                          SQLITE_TRANSIENT);
+        break;
+    case SQLITE_BLOB:
+        sqlite3_bind_blob(stmt, parameter, m_bytes.constData() + c.offset, c.length,
+                          SQLITE_TRANSIENT);
+        break;
+    default:
+        sqlite3_bind_null(stmt, parameter);
+        break;
+    }
+}
+
+QByteArray rowidBookmark(qint64 rowid) {
+    QByteArray b(9, '\0');
+    b[0] = 'R';
+    qToLittleEndian(rowid, b.data() + 1);
+    return b;
+}
+
+bool rowidFromBookmark(const QByteArray& bookmark, qint64& rowid) {
+    if (bookmark.size() != 9 || bookmark[0] != 'R') return false;
+    rowid = qFromLittleEndian<qint64>(bookmark.constData() + 1);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Shared parts
+
+void RecordsetImpl::checkOpen() const {
+    if (m_closed || !conn || !conn->isOpen()) raiseError(err::ObjectInvalid);
+}
+
+void RecordsetImpl::buildNames() {
+    byName.clear();
+    for (int k = 0; k < int(fields.size()); ++k) {
+        const QString key = nameKey(fields[size_t(k)].name);
+        if (!byName.contains(key)) byName.insert(key, k);
+    }
+}
+
+int RecordsetImpl::fieldIndex(const QString& n) const {
+    const auto it = byName.constFind(nameKey(n));
+    if (it == byName.constEnd())
+        raiseError(err::ItemNotFound,
+                   QStringLiteral("Item not found in this collection ('%1')").arg(n));
+    return *it;
+}
+
+QVariant RecordsetImpl::present(int index, const QVariant& stored) const {
+    const int t = fields[size_t(index)].type;
+    return t == 0 ? stored : fromStored(stored, t);
+}
+
+QVariant RecordsetImpl::fieldValue(int index) {
+    checkOpen();
+    if (m_editMode != dbEditNone) return present(index, m_buffer[size_t(index)]);
+    const RawRow& row = currentRow();
+    return present(index, row.stored(index));
+}
+
+void RecordsetImpl::setFieldValue(int index, const QVariant& value) {
+    checkOpen();
+    if (m_editMode == dbEditNone) raiseError(err::UpdateWithoutEdit);
+    const FieldMeta& f = fields[size_t(index)];
+    if (f.baseField < 0 || f.autoIncrement || !table)
+        raiseError(err::FieldCannotBeUpdated,
+                   QStringLiteral("Field '%1' cannot be updated").arg(f.name));
+    m_buffer[size_t(index)] = toStored(value, table->fields[size_t(f.baseField)]);
+    m_dirty[size_t(index)] = 1;
+}
+
+void RecordsetImpl::appendChunk(int index, const QByteArray& data) {
+    checkOpen();
+    if (m_editMode == dbEditNone) raiseError(err::UpdateWithoutEdit);
+    const FieldMeta& f = fields[size_t(index)];
+    if (f.type != dbLongBinary && f.type != dbMemo)
+        raiseError(
+            err::InvalidOperation,
+            QStringLiteral("AppendChunk needs a long binary or memo field ('%1')").arg(f.name));
+    // The first piece after AddNew or Edit replaces the value; later ones add to it.
+    QVariant v = m_chunked[size_t(index)] ? m_buffer[size_t(index)] : QVariant();
+    m_chunked[size_t(index)] = 1;
+    if (f.type == dbLongBinary) {
+        QByteArray bytes = v.isValid() && !v.isNull() ? v.toByteArray() : QByteArray();
+        bytes.append(data);
+        setFieldValue(index, bytes);
+    } else {
+        QString text = v.isValid() && !v.isNull() ? v.toString() : QString();
+        text.append(QString::fromUtf8(data));
+        setFieldValue(index, text);
+    }
+}
+
+qint64 RecordsetImpl::fieldSize(int index) {
+    checkOpen();
+    if (m_editMode != dbEditNone) {
+        const QVariant& v = m_buffer[size_t(index)];
+        if (!v.isValid() || v.isNull()) return 0;
+        return v.metaType().id() == QMetaType::QByteArray ? v.toByteArray().size()
+                                                          : v.toString().toUtf8().size();
+    }
+    return currentRow().byteLength(index);
+}
+
+QByteArray RecordsetImpl::chunk(int index, qint64 offset, qint64 length) {
+    checkOpen();
+    if (offset < 0 || length <= 0) return QByteArray();
+    if (m_editMode != dbEditNone) {
+        const QVariant& v = m_buffer[size_t(index)];
+        if (!v.isValid() || v.isNull()) return QByteArray();
+        const QByteArray data =
+            v.metaType().id() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
+        return data.mid(offset, length);
+    }
+    return currentRow().bytes(index, offset, length);
+}
+
+void RecordsetImpl::addNew() {
+    checkOpen();
+    if (!updatable()) raiseError(err::DatabaseReadOnly);
+    m_buffer.assign(fields.size(), QVariant());
+    m_dirty.assign(fields.size(), 0);
+    m_chunked.assign(fields.size(), 0);
+    for (size_t k = 0; k < fields.size(); ++k) {
+        const FieldMeta& f = fields[k];
+        if (f.baseField >= 0 && table)
+            m_buffer[k] = table->fields[size_t(f.baseField)].defaultValue;
+    }
+    addNewBuffer();
+    m_editMode = dbEditAdd;
+}
+
+void RecordsetImpl::edit() {
+    checkOpen();
+    if (!updatable()) raiseError(err::DatabaseReadOnly);
+    const RawRow& row = currentRow();
+    m_buffer.resize(fields.size());
+    for (size_t k = 0; k < fields.size(); ++k)
+        m_buffer[k] = row.stored(int(k));
+    m_dirty.assign(fields.size(), 0);
+    m_chunked.assign(fields.size(), 0);
+    m_editRowid = row.rowid;
+    m_editMode = dbEditInProgress;
+}
+
+void RecordsetImpl::update() {
+    checkOpen();
+    if (m_editMode == dbEditNone) raiseError(err::UpdateWithoutEdit);
+    // On failure (a duplicate key, say) the edit stays open, as in the original engine.
+    writeUpdate();
+    m_editMode = dbEditNone;
+}
+
+qint64 RecordsetImpl::nextCounter() const {
+    const QString t = quoteName(table->name);
+    Query q(*conn, QStringLiteral(
+                       "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
+                       "coalesce((SELECT max(rowid) FROM %1), 0)) + 1")
+                       .arg(t)
+                       .toUtf8());
+    q.bind(1, table->name);
+    return q.step() ? q.intValue(0) : 1;
+}
+
+qint64 RecordsetImpl::insertBuffer() {
+    QStringList names, params;
+    std::vector<int> which;
+    for (size_t k = 0; k < fields.size(); ++k) {
+        const FieldMeta& f = fields[k];
+        if (f.baseField < 0) continue;
+        if (!m_dirty[k] && !f.autoIncrement) continue;
+        names << quoteName(table->fields[size_t(f.baseField)].name);
+        params << QStringLiteral("?%1").arg(which.size() + 1);
+        which.push_back(int(k));
+    }
+    const QString sql =
+        names.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table->name))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(quoteName(table->name), names.join(QStringLiteral(", ")),
+                       params.join(QStringLiteral(", ")));
+    Query q(*conn, sql.toUtf8());
+    for (size_t p = 0; p < which.size(); ++p)
+        q.bind(int(p) + 1, m_buffer[size_t(which[p])]);
+    q.step();
+    return sqlite3_last_insert_rowid(conn->raw());
+}
+
+void RecordsetImpl::updateBuffer(qint64 rowid) {
+    QStringList sets;
+    std::vector<int> which;
+    for (size_t k = 0; k < fields.size(); ++k) {
+        if (!m_dirty[k] || fields[k].baseField < 0) continue;
+        sets << QStringLiteral("%1 = ?%2")
+                    .arg(quoteName(table->fields[size_t(fields[k].baseField)].name))
+                    .arg(which.size() + 1);
+        which.push_back(int(k));
+    }
+    if (which.empty()) return;
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                            .arg(quoteName(table->name), sets.join(QStringLiteral(", ")))
+                            .arg(which.size() + 1);
+    Query q(*conn, sql.toUtf8());
+    for (size_t p = 0; p < which.size(); ++p)
+        q.bind(int(p) + 1, m_buffer[size_t(which[p])]);
+    q.bindInt(int(which.size()) + 1, rowid);
+    q.step();
+}
+
+// ---------------------------------------------------------------------------------------
+// Table-type record sets: the position is the current row's key in the current index
+// (its key fields, then the rowid); every move is one query from that key, so the record
+// set holds no statement open and no more than one row.
+
+namespace {
+
+class TableCursor : public RecordsetImpl {
+public:
+    TableCursor(std::shared_ptr<Connection> c, std::shared_ptr<const TableInfo> t, bool ro) {
+        conn = std::move(c);
+        table = std::move(t);
+        name = table->name;
+        type = dbOpenTable;
+        readOnly = ro || conn->readOnly();
+        for (const FieldInfo& f : table->fields) {
+            FieldMeta m;
+            m.name = f.name;
+            m.type = f.type;
+            m.size = f.size;
+            m.baseField = f.column;
+            m.autoIncrement = f.autoIncrement;
+            fields.push_back(m);
+        }
+        buildNames();
+        m_select = QStringLiteral("SELECT rowid, * FROM ") + quoteName(table->name);
+        if (!table->hasRowid) raiseError(err::OperationNotSupported);
+        setOrder(nullptr);
+        first(false);
+    }
+
+    bool bof() const override { return m_bof; }
+    bool eof() const override { return m_eof; }
+
+    void moveFirst() override {
+        checkOpen();
+        leaveEdit();
+        if (!first(false)) raiseError(err::NoCurrentRecord);
+    }
+    void moveLast() override {
+        checkOpen();
+        leaveEdit();
+        if (!first(true)) raiseError(err::NoCurrentRecord);
+    }
+    void moveNext() override {
+        checkOpen();
+        leaveEdit();
+        if (m_eof || m_state == None) raiseError(err::NoCurrentRecord);
+        if (m_bof) {
+            if (!first(false)) setEnd(false);
+            return;
+        }
+        if (!step(true)) setEnd(false);
+    }
+    void movePrevious() override {
+        checkOpen();
+        leaveEdit();
+        if (m_bof || m_state == None) raiseError(err::NoCurrentRecord);
+        if (m_eof) {
+            if (!first(true)) setEnd(true);
+            return;
+        }
+        if (!step(false)) setEnd(true);
+    }
+
+    int recordCount() override {
+        checkOpen();
+        const qint64 stamp = conn->changeStamp();
+        if (stamp != m_countStamp) {
+            Query q(*conn,
+                    (QStringLiteral("SELECT count(*) FROM ") + quoteName(table->name)).toUtf8());
+            m_count = q.step() ? int(q.intValue(0)) : 0;
+            m_countStamp = stamp;
+        }
+        return m_count;
+    }
+
+    void requery() override {
+        checkOpen();
+        leaveEdit();
+        first(false);
+    }
+
+    QString index() const override { return m_index ? m_index->name : QString(); }
+
+    void setIndex(const QString& indexName) override {
+        checkOpen();
+        leaveEdit();
+        const IndexInfo* ix = table->index(indexName);
+        if (!ix)
+            raiseError(err::ItemNotFound,
+                       QStringLiteral("'%1' is not an index in this table").arg(indexName));
+        if (ix->descending) raiseError(err::OperationNotSupported);
+        setOrder(ix);
+        first(false);
+    }
+
+    void seek(const QString& comparison, const QVariantList& keys) override {
+        checkOpen();
+        leaveEdit();
+        if (!m_index) raiseError(3019, QStringLiteral("Operation invalid without a current index"));
+        const QString op = comparison.trimmed();
+        if (keys.isEmpty() || size_t(keys.size()) > m_keys.size() ||
+            !(op == u"=" || op == u">=" || op == u">" || op == u"<=" || op == u"<"))
+            raiseError(err::EngineInvalidArgument);
+        // The sought values in their stored form, converted like values assigned to the
+        // key fields (a value that cannot be stored there matches nothing).
+        std::vector<QVariant> values;
+        for (qsizetype k = 0; k < keys.size(); ++k) {
+            const FieldInfo& f = table->fields[size_t(m_keys[size_t(k)])];
+            try {
+                values.push_back(toStored(keys[k], f));
+            } catch (const VbError&) {
+                noMatch = true;
+                m_state = None;
+                m_bof = m_eof = false;
+                return;
+            }
+        }
+        const int m = int(values.size());
+        std::vector<Level> levels;
+        if (op == u"=") {
+            Level l;
+            for (int k = 0; k < m; ++k)
+                l.conditions << equal(k, values[size_t(k)], l.binds);
+            levels.push_back(l);
+        } else {
+            const bool forward = op.startsWith(u'>');
+            const bool inclusive = op.endsWith(u'=');
+            for (int j = m - 1; j >= 0; --j) {
+                Level l;
+                for (int k = 0; k < j; ++k)
+                    l.conditions << equal(k, values[size_t(k)], l.binds);
+                const QString col = keyColumn(j);
+                const QVariant& v = values[size_t(j)];
+                const bool last = j == m - 1;
+                if (forward) {
+                    if (v.isNull())
+                        l.conditions << (last && inclusive ? QString()
+                                                           : col + QStringLiteral(" IS NOT NULL"));
+                    else {
+                        l.conditions << QStringLiteral("%1 %2 ?").arg(
+                            col, last && inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
+                        l.binds.push_back(v);
+                    }
+                } else {
+                    if (v.isNull()) {
+                        if (!(last && inclusive)) continue; // nothing sorts before Null
+                        l.conditions << col + QStringLiteral(" IS NULL");
+                    } else {
+                        l.conditions << QStringLiteral("(%1 %2 ? OR %1 IS NULL)")
+                                            .arg(col, last && inclusive ? QStringLiteral("<=")
+                                                                        : QStringLiteral("<"));
+                        l.binds.push_back(v);
+                    }
+                }
+                l.conditions.removeAll(QString());
+                levels.push_back(l);
+            }
+            for (Level& l : levels)
+                l.descending = !forward;
+        }
+        if (op == u"=") levels.front().descending = false;
+        noMatch = !runLevels(levels);
+        if (noMatch) {
+            m_state = None;
+            m_bof = m_eof = false;
+        }
+    }
+
+    QByteArray bookmark() override {
+        currentRow();
+        return rowidBookmark(m_row.rowid);
+    }
+
+    void setBookmark(const QByteArray& b) override {
+        checkOpen();
+        leaveEdit();
+        qint64 rowid = 0;
+        if (!rowidFromBookmark(b, rowid) || !fetchRowid(rowid)) raiseError(err::NotAValidBookmark);
+    }
+
+    const RawRow& currentRow() override {
+        checkOpen();
+        if (m_state == Deleted) raiseError(err::RecordIsDeleted);
+        if (m_state != Row) raiseError(err::NoCurrentRecord);
+        if (m_rowStamp != conn->changeStamp()) {
+            // Something was written since this row was read: read it again.
+            if (!fetchRowid(m_row.rowid)) {
+                m_state = Deleted;
+                raiseError(err::RecordIsDeleted);
+            }
+        }
+        return m_row;
+    }
+
+    bool updatable() const override { return !readOnly; }
+
+    void addNewBuffer() override {
+        if (table->autoIncrementField >= 0)
+            m_buffer[size_t(table->autoIncrementField)] = nextCounter();
+    }
+
+    void writeUpdate() override {
+        if (m_editMode == dbEditAdd) {
+            const qint64 rowid = insertBuffer();
+            lastModified = rowidBookmark(rowid);
+            // The current record stays the one that was current before AddNew.
+            if (m_state == Row) fetchRowid(m_row.rowid);
+        } else {
+            updateBuffer(m_editRowid);
+            lastModified = rowidBookmark(m_editRowid);
+            if (!fetchRowid(m_editRowid)) m_state = Deleted;
+        }
+    }
+
+    void deleteCurrent() override {
+        const RawRow& row = currentRow();
+        m_editMode = dbEditNone;
+        Query q(*conn, (QStringLiteral("DELETE FROM ") + quoteName(table->name) +
+                        QStringLiteral(" WHERE rowid = ?"))
+                           .toUtf8());
+        q.bindInt(1, row.rowid);
+        q.step();
+        m_state = Deleted; // the key stays: moving goes on from where the row was
+    }
+
+private:
+    enum State { Row, Deleted, None, Outside };
+    struct Level {
+        QStringList conditions;
+        std::vector<QVariant> binds;
+        bool descending = false;
+    };
+
+    void leaveEdit() { m_editMode = dbEditNone; }
+
+    QString keyColumn(int k) const {
+        return quoteName(table->fields[size_t(m_keys[size_t(k)])].name);
+    }
+
+    QString equal(int k, const QVariant& v, std::vector<QVariant>& binds) const {
+        if (v.isNull()) return keyColumn(k) + QStringLiteral(" IS NULL");
+        binds.push_back(v);
+        return keyColumn(k) + QStringLiteral(" = ?");
+    }
+
+    void setOrder(const IndexInfo* ix) {
+        m_index = ix;
+        m_keys.clear();
+        QStringList asc, desc;
+        if (ix) {
+            for (size_t k = 0; k < ix->columns.size(); ++k) {
+                m_keys.push_back(ix->columns[k]);
+                const QString coll =
+                    ix->collations[k].isEmpty() ? QStringLiteral("BINARY") : ix->collations[k];
+                const QString term = keyColumn(int(k)) + QStringLiteral(" COLLATE ") + coll;
+                asc << term;
+                desc << term + QStringLiteral(" DESC");
+            }
+        }
+        asc << QStringLiteral("rowid");
+        desc << QStringLiteral("rowid DESC");
+        m_orderAsc = QStringLiteral(" ORDER BY ") + asc.join(QStringLiteral(", ")) +
+                     QStringLiteral(" LIMIT 1");
+        m_orderDesc = QStringLiteral(" ORDER BY ") + desc.join(QStringLiteral(", ")) +
+                      QStringLiteral(" LIMIT 1");
+    }
+
+    bool load(Query& q) {
+        if (!q.step()) return false;
+        m_row.read(q.stmt(), 1, int(fields.size()));
+        m_row.rowid = q.intValue(0);
+        m_rowStamp = conn->changeStamp();
+        m_state = Row;
+        m_bof = m_eof = false;
+        m_key.clear();
+        for (int k : m_keys)
+            m_key.push_back(m_row.stored(k));
+        return true;
+    }
+
+    bool fetchRowid(qint64 rowid) {
+        Query q(*conn, (m_select + QStringLiteral(" WHERE rowid = ?")).toUtf8());
+        q.bindInt(1, rowid);
+        return load(q);
+    }
+
+    bool first(bool last) {
+        noMatch = false;
+        Query q(*conn, (m_select + (last ? m_orderDesc : m_orderAsc)).toUtf8());
+        if (load(q)) return true;
+        m_state = Outside;
+        m_bof = m_eof = true;
+        return false;
+    }
+
+    void setEnd(bool atStart) {
+        m_state = Outside;
+        m_bof = atStart;
+        m_eof = !atStart;
+    }
+
+    bool runLevels(const std::vector<Level>& levels) {
+        for (const Level& l : levels) {
+            QString sql = m_select;
+            if (!l.conditions.isEmpty())
+                sql += QStringLiteral(" WHERE ") + l.conditions.join(QStringLiteral(" AND "));
+            sql += l.descending ? m_orderDesc : m_orderAsc;
+            Query q(*conn, sql.toUtf8());
+            for (size_t b = 0; b < l.binds.size(); ++b)
+                q.bind(int(b) + 1, l.binds[b]);
+            if (load(q)) return true;
+        }
+        return false;
+    }
+
+    // The row after (or before) the current key. Nulls sort first.
+    bool step(bool forward) {
+        const qint64 rowid = m_row.rowid;
+        const size_t n = m_keys.size();
+        bool anyNull = false;
+        for (const QVariant& v : m_key)
+            anyNull = anyNull || v.isNull();
+        std::vector<Level> levels;
+        if (forward && !anyNull) {
+            // One row-value comparison covers every level (later Nulls sort first and
+            // fall out of the comparison, which is what they should do).
+            Level l;
+            QStringList cols, marks;
+            for (size_t k = 0; k < n; ++k) {
+                cols << keyColumn(int(k));
+                marks << QStringLiteral("?");
+                l.binds.push_back(m_key[k]);
+            }
+            cols << QStringLiteral("rowid");
+            marks << QStringLiteral("?");
+            l.binds.push_back(rowid);
+            l.conditions
+                << (n == 0 ? QStringLiteral("rowid > ?")
+                           : QStringLiteral("(%1) > (%2)").arg(cols.join(u','), marks.join(u',')));
+            levels.push_back(l);
+        } else {
+            for (int j = int(n); j >= 0; --j) {
+                Level l;
+                l.descending = !forward;
+                for (int k = 0; k < j; ++k)
+                    l.conditions << equal(k, m_key[size_t(k)], l.binds);
+                if (j == int(n)) {
+                    l.conditions << (forward ? QStringLiteral("rowid > ?")
+                                             : QStringLiteral("rowid < ?"));
+                    l.binds.push_back(rowid);
+                } else {
+                    const QVariant& v = m_key[size_t(j)];
+                    const QString col = keyColumn(j);
+                    if (forward) {
+                        if (v.isNull())
+                            l.conditions << col + QStringLiteral(" IS NOT NULL");
+                        else {
+                            l.conditions << col + QStringLiteral(" > ?");
+                            l.binds.push_back(v);
+                        }
+                    } else {
+                        if (v.isNull()) continue;
+                        l.conditions << QStringLiteral("(%1 < ? OR %1 IS NULL)").arg(col);
+                        l.binds.push_back(v);
+                    }
+                }
+                levels.push_back(l);
+            }
+        }
+        return runLevels(levels);
+    }
+
+    QString m_select;
+    QString m_orderAsc, m_orderDesc;
+    const IndexInfo* m_index = nullptr;
+    std::vector<int> m_keys;
+    RawRow m_row;
+    std::vector<QVariant> m_key;
+    qint64 m_rowStamp = -1;
+    State m_state = Outside;
+    bool m_bof = true, m_eof = true;
+    int m_count = 0;
+    qint64 m_countStamp = -2;
+};
+
+// ---------------------------------------------------------------------------------------
+// Dynasets and snapshots: the rows' keys in query order. A dynaset reads rows in blocks
+// by key when they are visited (and again after anything was written); a snapshot keeps
+// the rows it read when it opened.
+
+constexpr int kBlock = 64;
+
+class KeysetCursor : public RecordsetImpl {
+public:
+    KeysetCursor(std::shared_ptr<Connection> c, Translation tr, int t, bool ro, const QString& n)
+        : m_tr(std::move(tr)) {
+        conn = std::move(c);
+        table = m_tr.tableRef;
+        name = n;
+        type = t;
+        m_keyed = m_tr.keyed();
+        readOnly = ro || conn->readOnly() || t != dbOpenDynaset || !m_keyed;
+        for (const SelectColumn& sc : m_tr.columns) {
+            FieldMeta m;
+            m.name = sc.name;
+            m.type = sc.fieldType;
+            m.size = sc.size;
+            m.baseField = m_keyed ? sc.baseField : -1;
+            m.autoIncrement =
+                sc.baseField >= 0 && table && table->fields[size_t(sc.baseField)].autoIncrement;
+            fields.push_back(m);
+        }
+        buildNames();
+        QStringList cols;
+        for (const SelectColumn& sc : m_tr.columns)
+            cols << sc.sql;
+        const QString rowid = quoteName(table->name) + QStringLiteral(".rowid");
+        if (m_keyed) {
+            QStringList marks;
+            for (int k = 1; k <= kBlock; ++k)
+                marks << QStringLiteral("?%1").arg(k);
+            m_fetchSql =
+                QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
+                    .arg(rowid, cols.join(QStringLiteral(", ")), m_tr.from, marks.join(u','))
+                    .toUtf8();
+        }
+        load();
+    }
+
+    bool bof() const override { return m_pos < 0 || rows() == 0; }
+    bool eof() const override { return m_pos >= rows() || rows() == 0; }
+
+    void moveFirst() override {
+        checkOpen();
+        m_editMode = dbEditNone;
+        if (rows() == 0) raiseError(err::NoCurrentRecord);
+        setPos(0);
+    }
+    void moveLast() override {
+        checkOpen();
+        m_editMode = dbEditNone;
+        if (rows() == 0) raiseError(err::NoCurrentRecord);
+        setPos(rows() - 1);
+    }
+    void moveNext() override {
+        checkOpen();
+        m_editMode = dbEditNone;
+        if (eof()) raiseError(err::NoCurrentRecord);
+        setPos(m_deleted ? m_pos : m_pos + 1);
+    }
+    void movePrevious() override {
+        checkOpen();
+        m_editMode = dbEditNone;
+        if (bof()) raiseError(err::NoCurrentRecord);
+        setPos(m_pos - 1);
+    }
+
+    int recordCount() override {
+        checkOpen();
+        return rows();
+    }
+
+    int absolutePosition() const override {
+        return (m_pos < 0 || m_pos >= rows() || m_deleted) ? -1 : m_pos;
+    }
+    void setAbsolutePosition(int p) override {
+        checkOpen();
+        m_editMode = dbEditNone;
+        if (p < 0 || p >= rows()) raiseError(err::NoCurrentRecord);
+        setPos(p);
+    }
+
+    void requery() override {
+        checkOpen();
+        m_editMode = dbEditNone;
+        load();
+    }
+
+    void find(const QString& criteria, int direction) override {
+        checkOpen();
+        if (!m_keyed) raiseError(err::OperationNotSupported);
+        m_editMode = dbEditNone;
+        const QString condition = translateCriterion(criteria, m_tr);
+        // The rows of the table that meet the criterion; the record set's own order then
+        // decides which of them comes first.
+        QSet<qint64> hits;
+        {
+            Query q(*conn, QStringLiteral("SELECT %1.rowid FROM %1 WHERE %2")
+                               .arg(m_tr.from, condition)
+                               .toUtf8());
+            while (q.step())
+                hits.insert(q.intValue(0));
+        }
+        const int n = rows();
+        int start = 0, stop = n, delta = 1;
+        switch (direction) {
+        case 0: // first
+            break;
+        case 1: // last
+            start = n - 1;
+            stop = -1;
+            delta = -1;
+            break;
+        case 2: // next
+            start = m_pos < 0 ? 0 : (m_deleted ? m_pos : m_pos + 1);
+            break;
+        default: // previous
+            start = (m_pos >= n ? n : m_pos) - 1;
+            stop = -1;
+            delta = -1;
+            break;
+        }
+        for (int p = start; p != stop && p >= 0 && p < n; p += delta) {
+            if (hits.contains(m_rowids[size_t(p)])) {
+                noMatch = false;
+                setPos(p);
+                return;
+            }
+        }
+        noMatch = true;
+    }
+
+    QByteArray bookmark() override {
+        const RawRow& row = currentRow();
+        if (m_keyed) return rowidBookmark(row.rowid);
+        QByteArray b(5, 'P');
+        qToLittleEndian(qint32(m_pos), b.data() + 1);
+        return b;
+    }
+
+    void setBookmark(const QByteArray& b) override {
+        checkOpen();
+        m_editMode = dbEditNone;
+        if (m_keyed) {
+            qint64 rowid = 0;
+            if (!rowidFromBookmark(b, rowid)) raiseError(err::NotAValidBookmark);
+            if (m_positions.isEmpty())
+                for (int p = 0; p < rows(); ++p)
+                    m_positions.insert(m_rowids[size_t(p)], p);
+            const auto it = m_positions.constFind(rowid);
+            if (it == m_positions.constEnd()) raiseError(err::NotAValidBookmark);
+            setPos(*it);
+            return;
+        }
+        if (b.size() != 5 || b[0] != 'P') raiseError(err::NotAValidBookmark);
+        const int p = qFromLittleEndian<qint32>(b.constData() + 1);
+        if (p < 0 || p >= rows()) raiseError(err::NotAValidBookmark);
+        setPos(p);
+    }
+
+    const RawRow& currentRow() override {
+        checkOpen();
+        if (m_deleted) raiseError(err::RecordIsDeleted);
+        if (m_pos < 0 || m_pos >= rows()) raiseError(err::NoCurrentRecord);
+        if (type != dbOpenDynaset || !m_keyed) return m_snapshot[size_t(m_pos)];
+        const RawRow* row = fetch(m_pos);
+        if (!row) raiseError(err::RecordIsDeleted);
+        return *row;
+    }
+
+    bool updatable() const override { return !readOnly; }
+
+    void addNewBuffer() override {
+        if (table->autoIncrementField >= 0)
+            for (size_t k = 0; k < fields.size(); ++k)
+                if (fields[k].baseField == table->autoIncrementField) m_buffer[k] = nextCounter();
+    }
+
+    void writeUpdate() override {
+        if (m_editMode == dbEditAdd) {
+            const qint64 rowid = insertBuffer();
+            // New rows join the end of a dynaset.
+            m_rowids.push_back(rowid);
+            m_positions.clear();
+            lastModified = rowidBookmark(rowid);
+        } else {
+            updateBuffer(m_editRowid);
+            lastModified = rowidBookmark(m_editRowid);
+        }
+        m_windowStamp = -1;
+    }
+
+    void deleteCurrent() override {
+        const RawRow& row = currentRow();
+        const qint64 rowid = row.rowid;
+        m_editMode = dbEditNone;
+        Query q(*conn, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_tr.from).toUtf8());
+        q.bindInt(1, rowid);
+        q.step();
+        m_rowids.erase(m_rowids.begin() + m_pos);
+        m_positions.clear();
+        m_windowStamp = -1;
+        m_deleted = true;
+    }
+
+private:
+    int rows() const { return int(m_rowids.size()); }
+
+    void setPos(int p) {
+        m_pos = p;
+        m_deleted = false;
+    }
+
+    void load() {
+        m_rowids.clear();
+        m_snapshot.clear();
+        m_positions.clear();
+        m_windowStamp = -1;
+        if (type == dbOpenDynaset && m_keyed) {
+            QString sql = QStringLiteral("SELECT %1.rowid FROM %1").arg(m_tr.from);
+            if (!m_tr.where.isEmpty()) sql += QStringLiteral(" WHERE ") + m_tr.where;
+            if (!m_tr.orderBy.isEmpty()) sql += QStringLiteral(" ORDER BY ") + m_tr.orderBy;
+            Query q(*conn, sql.toUtf8());
+            while (q.step())
+                m_rowids.push_back(q.intValue(0));
+        } else {
+            QString sql = m_tr.sql;
+            if (m_keyed) // the rowid rides along for finds and bookmarks
+                sql.replace(0, 7, QStringLiteral("SELECT %1.rowid, ").arg(m_tr.from));
+            Query q(*conn, sql.toUtf8());
+            const int first = m_keyed ? 1 : 0;
+            while (q.step()) {
+                RawRow r;
+                r.read(q.stmt(), first, int(fields.size()));
+                r.rowid = m_keyed ? q.intValue(0) : qint64(m_snapshot.size());
+                m_rowids.push_back(r.rowid);
+                m_snapshot.push_back(std::move(r));
+            }
+        }
+        m_pos = rows() > 0 ? 0 : -1;
+        m_deleted = false;
+    }
+
+    // The row at a position, read with the block it belongs to; null when it is gone.
+    const RawRow* fetch(int p) {
+        const qint64 stamp = conn->changeStamp();
+        if (stamp != m_windowStamp || p < m_windowStart ||
+            p >= m_windowStart + int(m_window.size()) || !m_present[size_t(p - m_windowStart)]) {
+            // Read a block around the position, ahead in the direction of travel.
+            int start = p >= m_lastFetch ? p : std::max(0, p - kBlock + 1);
+            start = std::max(0, std::min(start, rows() - kBlock));
+            const int count = std::min(kBlock, rows() - start);
+            m_window.resize(size_t(count));
+            m_present.assign(size_t(count), 0);
+            m_windowStart = start;
+            Query q(*conn, m_fetchSql);
+            QHash<qint64, int> slot;
+            slot.reserve(count);
+            for (int k = 0; k < kBlock; ++k) {
+                if (k < count) {
+                    const qint64 rowid = m_rowids[size_t(start + k)];
+                    q.bindInt(k + 1, rowid);
+                    slot.insert(rowid, k);
+                } else {
+                    q.bindNull(k + 1);
+                }
+            }
+            while (q.step()) {
+                const qint64 rowid = q.intValue(0);
+                const auto it = slot.constFind(rowid);
+                if (it == slot.constEnd()) continue;
+                RawRow& r = m_window[size_t(*it)];
+                r.read(q.stmt(), 1, int(fields.size()));
+                r.rowid = rowid;
+                m_present[size_t(*it)] = 1;
+            }
+            m_windowStamp = stamp;
+        }
+        m_lastFetch = p;
+        const size_t k = size_t(p - m_windowStart);
+        return m_present[k] ? &m_window[k] : nullptr;
+    }
+
+    Translation m_tr;
+    bool m_keyed = false;
+    std::vector<qint64> m_rowids;
+    std::vector<RawRow> m_snapshot;
+    QHash<qint64, int> m_positions;
+    int m_pos = -1;
+    bool m_deleted = false;
+    QByteArray m_fetchSql;
+    std::vector<RawRow> m_window;
+    std::vector<char> m_present;
+    int m_windowStart = 0;
+    qint64 m_windowStamp = -1;
+    int m_lastFetch = 0;
+};
+
+} // namespace
+
+std::shared_ptr<RecordsetImpl> openTable(std::shared_ptr<Connection> conn,
+                                         std::shared_ptr<const TableInfo> t, bool readOnly) {
+    return std::make_shared<TableCursor>(std::move(conn), std::move(t), readOnly);
+}
+
+std::shared_ptr<RecordsetImpl> openQuery(std::shared_ptr<Connection> conn, Translation tr, int type,
+                                         bool readOnly, const QString& name) {
+    return std::make_shared<KeysetCursor>(std::move(conn), std::move(tr), type, readOnly, name);
+}
+
+} // namespace kv::db

@@ -1,0 +1,143 @@
+#pragma once
+
+// The record set machinery behind kv::Recordset (internal to the database layer).
+
+#include "db/Connection.h"
+#include "db/ErrorTable.h"
+#include "db/JetSql.h"
+#include "db/Schema.h"
+#include "db/VbError.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+struct sqlite3_stmt;
+
+namespace kv::db {
+
+// One row as read from SQLite, kept in its stored form; values are converted only when a
+// field is read. Text and binary values share one buffer.
+class RawRow {
+public:
+    void read(sqlite3_stmt* stmt, int firstColumn, int count);
+    QVariant stored(int column) const;
+    bool isNull(int column) const;
+    // Text and binary values: their size in bytes and a piece of them, without copying
+    // the whole value.
+    qint64 byteLength(int column) const;
+    QByteArray bytes(int column, qint64 offset, qint64 length) const;
+    void bind(sqlite3_stmt* stmt, int parameter, int column) const;
+    int count() const { return int(m_cells.size()); }
+    qint64 rowid = 0;
+
+private:
+    struct Cell {
+        int type; // SQLite storage class
+        qint64 i;
+        double d;
+        int offset;
+        int length;
+    };
+    std::vector<Cell> m_cells;
+    QByteArray m_bytes;
+};
+
+struct FieldMeta {
+    QString name;
+    int type = dbText; // 0: whatever the value is (a computed field of unknown type)
+    int size = 255;
+    int baseField = -1; // the table field it reads, or -1 (computed)
+    bool autoIncrement = false;
+};
+
+class RecordsetImpl {
+public:
+    virtual ~RecordsetImpl() = default;
+
+    // Position.
+    virtual bool bof() const = 0;
+    virtual bool eof() const = 0;
+    virtual void moveFirst() = 0;
+    virtual void moveLast() = 0;
+    virtual void moveNext() = 0;
+    virtual void movePrevious() = 0;
+    virtual int recordCount() = 0;
+    virtual int absolutePosition() const { raiseError(err::OperationNotSupported); }
+    virtual void setAbsolutePosition(int) { raiseError(err::OperationNotSupported); }
+    virtual void requery() = 0;
+
+    virtual QString index() const { raiseError(err::OperationNotSupported); }
+    virtual void setIndex(const QString&) { raiseError(err::OperationNotSupported); }
+    virtual void seek(const QString&, const QVariantList&) {
+        raiseError(err::OperationNotSupported);
+    }
+    virtual void find(const QString&, int /*direction*/) { raiseError(err::OperationNotSupported); }
+
+    virtual QByteArray bookmark() = 0;
+    virtual void setBookmark(const QByteArray&) = 0;
+
+    // The current row (raises 3021 / 3167 when there is none).
+    virtual const RawRow& currentRow() = 0;
+    // Editing hooks.
+    virtual bool updatable() const = 0;
+    virtual void addNewBuffer() = 0; // fills buffer for AddNew
+    virtual void writeUpdate() = 0;  // stores the buffer
+    virtual void deleteCurrent() = 0;
+    virtual void close() { m_closed = true; }
+
+    // Shared parts.
+    void checkOpen() const;
+    int fieldIndex(const QString& name) const;
+    QVariant fieldValue(int index);
+    void setFieldValue(int index, const QVariant& value);
+    void appendChunk(int index, const QByteArray& data);
+    qint64 fieldSize(int index);
+    QByteArray chunk(int index, qint64 offset, qint64 length);
+    void addNew();
+    void edit();
+    void update();
+    void cancelUpdate() { m_editMode = dbEditNone; }
+    // A stored value converted for the program.
+    QVariant present(int index, const QVariant& stored) const;
+
+    std::shared_ptr<Connection> conn;
+    std::shared_ptr<const TableInfo> table; // the table rows come from (may be null)
+    QString name;
+    int type = dbOpenDynaset;
+    bool readOnly = false;
+    std::vector<FieldMeta> fields;
+    QHash<QString, int> byName;
+    bool noMatch = false;
+    QByteArray lastModified;
+
+    int m_editMode = dbEditNone;
+    std::vector<QVariant> m_buffer; // stored forms
+    std::vector<char> m_dirty;
+    std::vector<char> m_chunked; // AppendChunk already used in this edit
+    qint64 m_editRowid = 0;
+    bool m_closed = false;
+
+protected:
+    void buildNames();
+    // The next counter value of the table, assigned when a row is added.
+    qint64 nextCounter() const;
+    // INSERT of the dirty buffer fields; returns the new rowid.
+    qint64 insertBuffer();
+    // UPDATE of the dirty buffer fields of a row.
+    void updateBuffer(qint64 rowid);
+};
+
+// Opens record sets (see Database::OpenRecordset).
+std::shared_ptr<RecordsetImpl> openTable(std::shared_ptr<Connection> conn,
+                                         std::shared_ptr<const TableInfo> table, bool readOnly);
+std::shared_ptr<RecordsetImpl> openQuery(std::shared_ptr<Connection> conn, Translation tr, int type,
+                                         bool readOnly, const QString& name);
+
+QByteArray rowidBookmark(qint64 rowid);
+bool rowidFromBookmark(const QByteArray& bookmark, qint64& rowid);
+
+} // namespace kv::db
