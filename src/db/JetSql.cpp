@@ -1024,6 +1024,7 @@ Translation Parser::select() {
     // Result fields.
     int exprNumber = 1000;
     QHash<QString, int> used;
+    bool bareColumns = false;
     for (Item& item : items) {
         if (item.star) {
             if (!item.starQualifier.isEmpty() && !matchesTable(item.starQualifier))
@@ -1069,12 +1070,14 @@ Translation Parser::select() {
         }
         if (!item.alias.isEmpty()) c.name = item.alias;
         c.type = s.type;
-        if (s.hasColumn && tr.aggregate && !s.aggregate) raiseError(err::NotPartOfAggregate);
+        if (s.hasColumn && !s.aggregate) bareColumns = true;
         tr.columns.push_back(c);
     }
-    if (tr.aggregate)
+    if (tr.aggregate) {
+        if (bareColumns) raiseError(err::NotPartOfAggregate);
         for (const Item& item : items)
             if (item.star) raiseError(err::NotPartOfAggregate);
+    }
     // The same field twice: the later one is named after its table.
     for (SelectColumn& c : tr.columns) {
         const QString key = nameKey(c.name);
