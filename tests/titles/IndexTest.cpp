@@ -1,0 +1,153 @@
+// The indexes against a plain model: on a generated catalogue, every prefix position and
+// every wildcard group must equal what a straightforward pass over the keywords gives.
+
+#include "TitleFixture.h"
+
+#include "titles/engine/Fold.h"
+
+#include <QRegularExpression>
+#include <random>
+
+using namespace kv;
+using namespace kv::test;
+
+namespace {
+
+TEST(Fold, FoldsCompatibilityFormsMarksAndCase) {
+    EXPECT_EQ(title::foldText(u"Björk"), "bjork");
+    EXPECT_EQ(title::foldText(u"ﬁre Ⅳ"), "fire iv");
+    EXPECT_EQ(title::foldText(u"Ｓｉｇｕｒ"), "sigur");
+    EXPECT_EQ(title::foldText(u"ÅSA"), "asa");
+    EXPECT_EQ(title::foldUtf8("Dvořák"), "dvorak");
+    EXPECT_EQ(title::foldUtf8("ABC def"), "abc def");
+    EXPECT_EQ(title::wordStarts("(what's the story) 2nd"),
+              (std::vector<uint32_t>{0, 1, 6, 8, 12, 19}));
+    EXPECT_EQ(title::wordStarts("über-ök"), (std::vector<uint32_t>{0, 6}));
+}
+
+TEST(Fold, PatternMatching) {
+    auto m = [](const char16_t* p, const char* text) {
+        return title::Pattern::parse(QStringView(p)).matches(text);
+    };
+    EXPECT_TRUE(m(u"b?ork", "bjork"));
+    EXPECT_TRUE(m(u"?", "é")) << "one character, not one byte";
+    EXPECT_FALSE(m(u"??", "é"));
+    EXPECT_TRUE(m(u"*a*b*c*", "xaybzc"));
+    EXPECT_FALSE(m(u"*a*b*c", "xaybzcd"));
+    EXPECT_TRUE(m(u"BJÖ*", "bjork"));
+    EXPECT_TRUE(m(u"", ""));
+    EXPECT_FALSE(m(u"", "a"));
+    // A pathological pattern stays polynomial.
+    const std::string text(2000, 'a');
+    EXPECT_FALSE(title::Pattern::parse(u"*a*a*a*a*a*a*a*a*b").matches(text));
+}
+
+class IndexModelTest : public TitleTest {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = new QTemporaryDir;
+        QString error;
+        ASSERT_TRUE(title::writeDemoSource(s_dir->path(), 200, 42, &error)) << error.toStdString();
+        ASSERT_TRUE(title::compileCatalogue(s_dir->path(), s_dir->filePath("Music.M14"), &error))
+            << error.toStdString();
+    }
+    static void TearDownTestSuite() { delete s_dir; }
+
+    // The pattern as a regular expression over folded text.
+    static QRegularExpression modelPattern(const QString& pattern) {
+        QString rx, literal;
+        auto flush = [&] {
+            rx += QRegularExpression::escape(title::foldText(literal));
+            literal.clear();
+        };
+        for (QChar c : pattern) {
+            if (c == u'*' || c == u'?') {
+                flush();
+                rx += c == u'*' ? QStringLiteral(".*") : QStringLiteral(".");
+            } else {
+                literal += c;
+            }
+        }
+        flush();
+        return QRegularExpression(QRegularExpression::anchoredPattern(rx),
+                                  QRegularExpression::DotMatchesEverythingOption);
+    }
+
+    // Every folded text a pattern is matched against: the whole keyword and the rest from
+    // each word start.
+    static QStringList modelSuffixes(const QString& keyword) {
+        const std::string f = title::foldText(keyword).toStdString();
+        QStringList out = {QString::fromStdString(f)};
+        for (uint32_t s : title::wordStarts(f))
+            if (s > 0) out << QString::fromStdString(f.substr(s));
+        return out;
+    }
+
+    static QTemporaryDir* s_dir;
+};
+QTemporaryDir* IndexModelTest::s_dir = nullptr;
+
+TEST_F(IndexModelTest, PrefixAndSearchAgreeWithAPassOverTheKeywords) {
+    const MVHandle t = open(s_dir->filePath("Music.M14"));
+    for (const char* id : {"1", "2", "3", "7"}) {
+        const MVHandle w = wheel(t, id);
+        const QStringList all = keywords(w);
+        ASSERT_GT(all.size(), 50);
+        QStringList folded;
+        for (const QString& k : all)
+            folded << title::foldText(k);
+        for (int i = 1; i < folded.size(); ++i)
+            ASSERT_LE(folded[i - 1].toStdU32String(), folded[i].toStdU32String()) << i;
+        ASSERT_EQ(QSet<QString>(all.begin(), all.end()).size(), all.size()) << "distinct texts";
+
+        std::vector<QStringList> suffixes;
+        for (const QString& k : all)
+            suffixes.push_back(modelSuffixes(k));
+
+        std::mt19937 rng(7);
+        QStringList probes = {"a", "the", "b", "zz", "", "Ü", "moon", "fox, ", "o'b", "st. j"};
+        for (int i = 0; i < 12; ++i) {
+            const QString& k = all[int(rng() % all.size())];
+            probes << k.left(1 + int(rng() % 6))
+                   << k.mid(int(rng() % std::max<qsizetype>(1, k.size())), 3);
+        }
+        for (const QString& p : probes) {
+            const QString fp = title::foldText(p);
+            qint32 expect = 0;
+            while (expect < folded.size() && folded[expect].toStdU32String() < fp.toStdU32String())
+                ++expect;
+            EXPECT_EQ(lMVWordWheelPrefix(w, p), expect) << id << " prefix " << p.toStdString();
+
+            for (const QString& pattern :
+                 {p + "*", p, "?" + p + "*", "*" + p, p + "?*", p + "*s"}) {
+                const QRegularExpression re = modelPattern(pattern);
+                QStringList expected;
+                for (int i = 0; i < all.size(); ++i)
+                    for (const QString& s : suffixes[size_t(i)])
+                        if (re.match(s).hasMatch()) {
+                            expected << QStringLiteral("%1:%2").arg(i).arg(all[i]);
+                            break;
+                        }
+                EXPECT_EQ(search(w, pattern), expected)
+                    << id << " pattern " << pattern.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(IndexModelTest, EveryKeywordFindsItsTopics) {
+    const MVHandle t = open(s_dir->filePath("Music.M14"));
+    const MVHandle w = wheel(t, "3");
+    const QStringList all = keywords(w);
+    for (const QString& k : all) {
+        const qint32 n = nMVKeyIndexGetCount(w, k);
+        ASSERT_GT(n, 0) << k.toStdString();
+        for (qint32 a : topics(w, k)) {
+            MVTopic topic;
+            ASSERT_TRUE(bMVGetTopic(t, a, topic));
+            ASSERT_EQ(topic.kind, QChar('R'));
+        }
+    }
+}
+
+} // namespace
