@@ -156,3 +156,63 @@ TEST(Sound, RefusesImagesThatAreNotWaves) {
     EXPECT_TRUE(sound.play(makeWave(1, 1, 22050, 16, QByteArray(2000, 0)), ISound::Sync));
     sound.stop();
 }
+
+#include "platform/qt/QtServices.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// Presses a button of the next message box that opens (the real Qt box, offscreen).
+void pressWhenShown(QMessageBox::StandardButton which, QString* seenText, QString* seenTitle) {
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        *seenText = box->text();
+        *seenTitle = box->windowTitle();
+        box->button(which)->click();
+    });
+}
+} // namespace
+
+TEST(QtServices, MessageBoxAnswersWithTheButtonPressedAndBreaksLinesOnCarriageReturn) {
+    ScopedContext scope;
+    installQtServices(scope.get());
+    QApplication::setApplicationDisplayName(QStringLiteral("Korvanda"));
+    QString text, title;
+    pressWhenShown(QMessageBox::No, &text, &title);
+    EXPECT_EQ(ctx().messages().show(QStringLiteral("Do you wish to exit Korvanda ?"), mb::YesNo | mb::Question),
+              mb::No);
+    EXPECT_EQ(title, QStringLiteral("Korvanda"));
+    pressWhenShown(QMessageBox::Ok, &text, &title);
+    EXPECT_EQ(ctx().messages().show(QStringLiteral("Error: 53 File not found\rbOpen"), mb::OKOnly | mb::Critical,
+                                    QStringLiteral("Error")),
+              mb::OK);
+    EXPECT_EQ(text, QStringLiteral("Error: 53 File not found\nbOpen"));
+    EXPECT_EQ(title, QStringLiteral("Error"));
+    pressWhenShown(QMessageBox::Cancel, &text, &title);
+    EXPECT_EQ(ctx().messages().show(QStringLiteral("?"), mb::YesNoCancel | mb::Default3), mb::Cancel);
+}
+
+TEST(QtServices, BusyPointerNestsAndResetRestoresTheDefault) {
+    ScopedContext scope;
+    installQtServices(scope.get());
+    IBusyPointer& busy = ctx().busy();
+    {
+        BusyScope one;
+        BusyScope two;
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        EXPECT_EQ(busy.depth(), 2);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    busy.setBusy();
+    busy.setBusy();
+    busy.reset();
+    EXPECT_EQ(busy.depth(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    busy.restore(); // an unmatched restore is harmless
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
