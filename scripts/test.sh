@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/build.sh -DKORVANDA_TESTS=ON
 cd build
+# Tests run on the offscreen platform with a private runtime folder.
+export XDG_RUNTIME_DIR=$(mktemp -d)
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 600
