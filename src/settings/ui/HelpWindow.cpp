@@ -9,6 +9,7 @@
 #include <QSplitter>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kv {
 
@@ -62,9 +63,20 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
 
     m_topics = new QListWidget(this);
     m_topics->setObjectName(QStringLiteral("lstTopics"));
-    for (const QString& page : book.pages()) {
-        auto* item = new QListWidgetItem(book.pageTitle(page), m_topics);
+    // The contents first, then the topics by title.
+    QList<std::pair<QString, QString>> entries;
+    for (const QString& page : book.pages())
+        if (page != book.contentsPage())
+            entries.push_back({book.pageTitle(page), page});
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
+    });
+    if (book.hasEntry(book.contentsPage()))
+        entries.prepend({book.pageTitle(book.contentsPage()), book.contentsPage()});
+    for (const auto& [title, page] : entries) {
+        auto* item = new QListWidgetItem(title, m_topics);
         item->setData(Qt::UserRole, page);
+        item->setToolTip(title);
     }
     m_browser = new HelpBrowser(book, this);
 
@@ -72,7 +84,7 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
     splitter->addWidget(m_topics);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({180, 460});
+    splitter->setSizes({250, 510});
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdContents);
@@ -82,7 +94,7 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(splitter, 1);
-    resize(680, 500);
+    resize(780, 540);
 
     connect(cmdContents, &QPushButton::clicked, this, [this] { showPage(m_book.contentsPage()); });
     connect(cmdBack, &QPushButton::clicked, m_browser, &QTextBrowser::backward);

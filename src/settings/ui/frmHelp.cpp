@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 
@@ -35,7 +36,6 @@ frmHelp::frmHelp(QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::ToolTipBase);
-    setStyleSheet(QStringLiteral("#frmHelp { border: 1px solid palette(dark); }"));
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -51,6 +51,13 @@ frmHelp* frmHelp::instance() {
     if (!forms.hasFactory(kFormName))
         forms.registerFactory(kFormName, [] { return new frmHelp; });
     return forms.get<frmHelp>(kFormName);
+}
+
+void frmHelp::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Dark));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void frmHelp::setMessage(const QString& text, int pointSize) {

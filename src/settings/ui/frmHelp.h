@@ -32,6 +32,9 @@ public:
 
     static constexpr int kMessagePointSize = 14;
     static constexpr int kNormalPointSize = 8;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace kv
