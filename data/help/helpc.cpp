@@ -18,8 +18,7 @@ int failWith(const QString& message) {
 
 bool readFile(const QString& path, QByteArray& bytes) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    if (!file.open(QIODevice::ReadOnly)) return false;
     bytes = file.readAll();
     return true;
 }
@@ -29,15 +28,15 @@ bool readFile(const QString& path, QByteArray& bytes) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 3)
-        return failWith(QStringLiteral("usage: kv-helpc OUTPUT SOURCEDIR"));
+    if (args.size() != 3) return failWith(QStringLiteral("usage: kv-helpc OUTPUT SOURCEDIR"));
     const QString output = args[1];
     const QDir source(args[2]);
 
     QList<kv::HelpBook::Entry> entries;
     QByteArray map;
     if (!readFile(source.filePath(QStringLiteral("book.map")), map))
-        return failWith(QStringLiteral("cannot read %1").arg(source.filePath(QStringLiteral("book.map"))));
+        return failWith(
+            QStringLiteral("cannot read %1").arg(source.filePath(QStringLiteral("book.map"))));
     entries.push_back({QStringLiteral("book.map"), map});
 
     const QDir pages(source.filePath(QStringLiteral("pages")));

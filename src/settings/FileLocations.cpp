@@ -16,8 +16,7 @@ QString Normal_Path(const QString& path) {
 }
 
 bool FileExists(const QString& path) {
-    if (path.isEmpty())
-        return false;
+    if (path.isEmpty()) return false;
     const QFileInfo info(Normal_Path(path));
     return info.exists() && info.isFile();
 }
@@ -34,19 +33,16 @@ QString File_Part(const QString& path) {
 
 bool Find_In_Parent(const QString& path, QString& foundPath) {
     const QString folder = Dir_Part(path);
-    if (folder.size() < 2 || !folder.endsWith(QLatin1Char('/')))
-        return false;
+    if (folder.size() < 2 || !folder.endsWith(QLatin1Char('/'))) return false;
     const qsizetype up = folder.lastIndexOf(QLatin1Char('/'), folder.size() - 2);
-    if (up < 0)
-        return false;
+    if (up < 0) return false;
     foundPath = folder.left(up + 1) + File_Part(path);
     return FileExists(foundPath);
 }
 
 QString App_Path() {
     QString folder = Normal_Path(ctx().appFolder);
-    if (folder.isEmpty())
-        folder = QCoreApplication::applicationDirPath();
+    if (folder.isEmpty()) folder = QCoreApplication::applicationDirPath();
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;
@@ -57,22 +53,18 @@ namespace {
 // The locate dialog, then the accepted path goes to the store. The browse starts in the
 // folder the stored path names when that still exists, else in the application folder.
 bool locateAndStore(const QString& section, const QString& key, const QString& defaultName,
-                    const QString& extension, const QString& dialogTitle,
-                    const QString& storedPath, QString& result) {
+                    const QString& extension, const QString& dialogTitle, const QString& storedPath,
+                    QString& result) {
     IFileLocator* locator = ctx().services.locator.get();
-    if (!locator)
-        raiseError(err::ObjectNotSet);
+    if (!locator) raiseError(err::ObjectNotSet);
     QString initDir = Dir_Part(storedPath);
-    if (initDir.size() > 1)
-        initDir.chop(1);
-    if (initDir.isEmpty() || !QFileInfo(initDir).isDir())
-        initDir = App_Path();
+    if (initDir.size() > 1) initDir.chop(1);
+    if (initDir.isEmpty() || !QFileInfo(initDir).isDir()) initDir = App_Path();
     QString chosen;
     if (!locator->locate(defaultName, chosen, initDir, extension, dialogTitle) || chosen.isEmpty())
         return false;
     chosen = Normal_Path(chosen);
-    if (!SaveSetting_Str(section, key, chosen))
-        return false;
+    if (!SaveSetting_Str(section, key, chosen)) return false;
     result = chosen;
     return true;
 }
@@ -108,7 +100,8 @@ bool bGetIniStr_FileName(const QString& section, const QString& key, const QStri
                          const QString& extension, const QString& dialogTitle, QString& result) {
     QString found;
     const bool ok = guarded("bGetIniStr_FileName", [&] {
-        const QString stored = Normal_Path(GetSetting(settings::settingsApp(), section, key, QString()));
+        const QString stored =
+            Normal_Path(GetSetting(settings::settingsApp(), section, key, QString()));
         return locateAndStore(section, key, defaultName, extension, dialogTitle, stored, found);
     });
     result = ok ? found : QString();

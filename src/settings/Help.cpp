@@ -12,14 +12,15 @@ namespace {
 // The viewer with its book set; nullptr when no viewer is installed.
 IHelpViewer* viewer() {
     IHelpViewer* help = ctx().services.help.get();
-    if (help && help->helpFile().isEmpty())
-        help->setHelpFile(strHelpFile());
+    if (help && help->helpFile().isEmpty()) help->setHelpFile(strHelpFile());
     return help;
 }
 
 } // namespace
 
-QString strHelpFile() { return App_Path() + QStringLiteral("/Korvanda.hlp"); }
+QString strHelpFile() {
+    return App_Path() + QStringLiteral("/Korvanda.hlp");
+}
 
 int Help_Context_For_Screen(int screenCode) {
     switch (screenCode) {
@@ -59,15 +60,13 @@ void Show_Help() {
 
 void Show_Help_Context(qint32 contextNumber) {
     guarded("Show_Help_Context", [&] {
-        if (IHelpViewer* help = viewer())
-            help->showContext(contextNumber);
+        if (IHelpViewer* help = viewer()) help->showContext(contextNumber);
     });
 }
 
 void Show_Help_Contents() {
     guarded("Show_Help_Contents", [&] {
-        if (IHelpViewer* help = viewer())
-            help->showContents();
+        if (IHelpViewer* help = viewer()) help->showContents();
     });
 }
 

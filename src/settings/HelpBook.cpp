@@ -33,13 +33,11 @@ void putU16(QByteArray& out, quint16 v) {
 }
 
 bool validName(const QByteArray& name) {
-    if (name.isEmpty() || name.size() > 255)
-        return false;
+    if (name.isEmpty() || name.size() > 255) return false;
     for (char c : name) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                        c == '.' || c == '-' || c == '_';
-        if (!ok)
-            return false;
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_';
+        if (!ok) return false;
     }
     return true;
 }
@@ -109,23 +107,20 @@ void HelpBook::clear() {
 
 bool HelpBook::fail(QString* error, const QString& why) {
     clear();
-    if (error)
-        *error = why;
+    if (error) *error = why;
     return false;
 }
 
 bool HelpBook::open(const QString& path, QString* error) {
     clear();
     QFile file(path);
-    if (!file.exists())
-        return fail(error, QStringLiteral("the file does not exist"));
+    if (!file.exists()) return fail(error, QStringLiteral("the file does not exist"));
     if (!file.open(QIODevice::ReadOnly))
         return fail(error, QStringLiteral("the file cannot be read"));
     if (file.size() > kMaxFileSize)
         return fail(error, QStringLiteral("the file is too large to be a help book"));
     const QByteArray bytes = file.readAll();
-    if (!load(bytes, error))
-        return false;
+    if (!load(bytes, error)) return false;
     m_path = path;
     return true;
 }
@@ -142,7 +137,8 @@ bool HelpBook::load(const QByteArray& bytes, QString* error) {
     if (count < 1 || count > quint32(kMaxEntries))
         return fail(error, QStringLiteral("the help book's directory is damaged"));
     if (readU32(data + 12) != crc32(data + kHeaderSize, size - kHeaderSize))
-        return fail(error, QStringLiteral("the help book is damaged (its checksum does not match)"));
+        return fail(error,
+                    QStringLiteral("the help book is damaged (its checksum does not match)"));
 
     struct Span {
         QString name;
@@ -161,13 +157,15 @@ bool HelpBook::load(const QByteArray& bytes, QString* error) {
         pos += nameLength;
         if (!validName(name))
             return fail(error, QStringLiteral("the help book holds an entry with a bad name"));
-        spans.push_back({QString::fromLatin1(name), qint64(readU32(data + pos)), qint64(readU32(data + pos + 4))});
+        spans.push_back({QString::fromLatin1(name), qint64(readU32(data + pos)),
+                         qint64(readU32(data + pos + 4))});
         pos += 8;
     }
     const qint64 directoryEnd = pos;
     for (const Span& s : spans) {
         if (s.offset < directoryEnd || s.offset > size || s.length > size - s.offset)
-            return fail(error, QStringLiteral("the entry \"%1\" lies outside the help book").arg(s.name));
+            return fail(error,
+                        QStringLiteral("the entry \"%1\" lies outside the help book").arg(s.name));
         const QString key = s.name.toLower();
         if (m_index.contains(key))
             return fail(error, QStringLiteral("the entry \"%1\" appears twice").arg(s.name));
@@ -191,8 +189,7 @@ bool HelpBook::readMap(const QByteArray& map, QString* error) {
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines[n].trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
         const QString where = QStringLiteral(" (map line %1)").arg(n + 1);
         const QStringList words = line.split(QRegularExpression(QStringLiteral("\\s+")));
         const QString& keyword = words[0];
@@ -210,7 +207,8 @@ bool HelpBook::readMap(const QByteArray& map, QString* error) {
             if (m_contexts.contains(int(number)))
                 return fail(error, QStringLiteral("context %1 is given twice").arg(number) + where);
             if (!hasEntry(words[2]) || !isPageName(words[2]))
-                return fail(error, QStringLiteral("the page of context %1 is missing").arg(number) + where);
+                return fail(error, QStringLiteral("the page of context %1 is missing").arg(number) +
+                                       where);
             m_contexts.insert(int(number), words[2]);
         }
     }
@@ -220,16 +218,14 @@ bool HelpBook::readMap(const QByteArray& map, QString* error) {
 }
 
 QString HelpBook::pageForContext(qint64 contextNumber) const {
-    if (contextNumber < 0 || contextNumber > 2147483647)
-        return QString();
+    if (contextNumber < 0 || contextNumber > 2147483647) return QString();
     return m_contexts.value(int(contextNumber));
 }
 
 QStringList HelpBook::pages() const {
     QStringList list;
     for (const Entry& e : m_entries)
-        if (isPageName(e.first))
-            list << e.first;
+        if (isPageName(e.first)) list << e.first;
     return list;
 }
 
@@ -238,8 +234,7 @@ QString HelpBook::pageTitle(const QString& page) const {
                                              QRegularExpression::CaseInsensitiveOption |
                                                  QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch m = titleTag.match(pageHtml(page));
-    if (!m.hasMatch())
-        return page;
+    if (!m.hasMatch()) return page;
     QString title = m.captured(1);
     title.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
     title.replace(QLatin1String("&lt;"), QLatin1String("<"));
@@ -251,13 +246,17 @@ QString HelpBook::pageTitle(const QString& page) const {
     return title.isEmpty() ? page : title;
 }
 
-bool HelpBook::hasEntry(const QString& name) const { return m_index.contains(name.toLower()); }
+bool HelpBook::hasEntry(const QString& name) const {
+    return m_index.contains(name.toLower());
+}
 
 QByteArray HelpBook::entry(const QString& name) const {
     const auto it = m_index.constFind(name.toLower());
     return it == m_index.constEnd() ? QByteArray() : m_entries[*it].second;
 }
 
-QString HelpBook::pageHtml(const QString& page) const { return QString::fromUtf8(entry(page)); }
+QString HelpBook::pageHtml(const QString& page) const {
+    return QString::fromUtf8(entry(page));
+}
 
 } // namespace kv

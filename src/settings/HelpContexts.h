@@ -36,9 +36,9 @@ constexpr int ConnectionItem = 207;
 constexpr int About = 208;
 
 constexpr std::array<int, 20> kAllContexts{
-    Switchboard,  Search,      Details,        Collections,    Shopping,
-    ShopDirectory, Connections, Sort,          Find,           Filter,
-    BrowserAssociation, Options, LocateFile,   CollectionList, CollectionProperties,
-    ItemProperties, PrintOptions, UserDetails, ConnectionItem, About};
+    Switchboard,        Search,       Details,     Collections,    Shopping,
+    ShopDirectory,      Connections,  Sort,        Find,           Filter,
+    BrowserAssociation, Options,      LocateFile,  CollectionList, CollectionProperties,
+    ItemProperties,     PrintOptions, UserDetails, ConnectionItem, About};
 
 } // namespace kv::help

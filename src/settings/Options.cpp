@@ -16,7 +16,8 @@ bool bInit_Options() {
             o.QuickSearch[i] = GetSetting_Bool(s, optkey::QuickSearch[i], defaults.QuickSearch[i]);
         for (int i = 0; i < 3; ++i)
             o.AutoSearch[i] = GetSetting_Bool(s, optkey::AutoSearch[i], defaults.AutoSearch[i]);
-        o.bIncludeCompilations = GetSetting_Bool(s, optkey::IncludeCompilations, defaults.bIncludeCompilations);
+        o.bIncludeCompilations =
+            GetSetting_Bool(s, optkey::IncludeCompilations, defaults.bIncludeCompilations);
         o.bQuickAdd = GetSetting_Bool(s, optkey::QuickAdd, defaults.bQuickAdd);
         o.bConfirmDelete = GetSetting_Bool(s, optkey::ConfirmDelete, defaults.bConfirmDelete);
         o.bToolTips = GetSetting_Bool(s, optkey::ToolTips, defaults.bToolTips);
@@ -50,8 +51,7 @@ bool bSave_Options() {
         put(optkey::PlayIntro, strBoolText(o.bPlayIntro));
         put(optkey::BrowserPath, o.strBrowserPath);
         put(optkey::BrowserName, o.strBrowserName);
-        if (!ok)
-            raiseError(err::PathFileAccessError);
+        if (!ok) raiseError(err::PathFileAccessError);
     });
 }
 

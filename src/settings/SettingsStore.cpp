@@ -41,8 +41,7 @@ void setAsideDamaged(const QString& file) {
     QString aside = file + QStringLiteral(".damaged");
     for (int n = 2; QFile::exists(aside); ++n)
         aside = file + QStringLiteral(".damaged%1").arg(n);
-    if (!QFile::rename(file, aside))
-        return;
+    if (!QFile::rename(file, aside)) return;
     IMessageBox* box = ctx().services.messages.get();
     if (box)
         box->show(QStringLiteral("The settings file \"%1\" could not be read. It has been kept as "
@@ -81,7 +80,9 @@ bool writeSetting(const QString& appName, const QString& section, const QString&
 
 namespace settings {
 
-QString storeFolder() { return folderOverride(); }
+QString storeFolder() {
+    return folderOverride();
+}
 
 QString setStoreFolder(const QString& folder) {
     QString previous = folderOverride();
@@ -93,7 +94,8 @@ QString storeFile(const QString& appName) {
     QString folder = folderOverride();
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QString app = flatName(appName.trimmed().isEmpty() ? kDefaultSettingsApp : appName.trimmed());
+    const QString app =
+        flatName(appName.trimmed().isEmpty() ? kDefaultSettingsApp : appName.trimmed());
     return folder + QLatin1Char('/') + app + QLatin1Char('/') + app + QStringLiteral(".ini");
 }
 
@@ -104,7 +106,9 @@ QString settingsApp() {
 
 } // namespace settings
 
-QString strBoolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString strBoolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 bool bTextToBool(const QString& text, bool& value) {
     const QString t = text.trimmed();
@@ -118,8 +122,7 @@ bool bTextToBool(const QString& text, bool& value) {
     }
     bool ok = false;
     const double number = t.toDouble(&ok);
-    if (!ok || std::isnan(number))
-        return false;
+    if (!ok || std::isnan(number)) return false;
     value = number != 0.0;
     return true;
 }
@@ -156,8 +159,7 @@ bool GetSetting_Bool(const QString& section, const QString& key, bool def) {
         const QString app = settings::settingsApp();
         const QString defText = strBoolText(def);
         const QString value = GetSetting(app, section, key, defText);
-        if (value.trimmed().toUpper() == defText.toUpper())
-            SaveSetting(app, section, key, defText);
+        if (value.trimmed().toUpper() == defText.toUpper()) SaveSetting(app, section, key, defText);
         bool result = def;
         if (!bTextToBool(value, result)) {
             SaveSetting(app, section, key, defText);

@@ -1,7 +1,7 @@
+#include "settings/FileLocations.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
 #include "settings/Printers.h"
-#include "settings/FileLocations.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -135,8 +135,8 @@ TEST_F(LocateDataFileTest, WithoutParentSearchTheUserIsAskedAtOnceAndTheAnswerSt
     touch(data.path() + "/chosen/KORDB.MDW");
     locator->answer = data.path() + "/chosen/KORDB.MDW";
     QString path;
-    ASSERT_TRUE(bReadIniStr_FileName("Options", "SystemDB32", "KORDB.MDW", "MDW",
-                                     "Workgroup File", path, false));
+    ASSERT_TRUE(bReadIniStr_FileName("Options", "SystemDB32", "KORDB.MDW", "MDW", "Workgroup File",
+                                     path, false));
     ASSERT_EQ(locator->calls.size(), 1u);
     EXPECT_EQ(locator->calls[0].fileName, "KORDB.MDW");
     EXPECT_EQ(locator->calls[0].fileType, "MDW");

@@ -71,7 +71,8 @@ TEST_F(FindFileTest, WithoutAnExtensionOnlyAllFilesAreOffered) {
 
 TEST_F(FindFileTest, OkStaysOpenAndSilentUntilThePathNamesAFile) {
     locate([&](frmFindFile& d) {
-        for (const QString& wrong : {QString(), dir.path() + "/nothing.MDB", dir.path(), QString("   ")}) {
+        for (const QString& wrong :
+             {QString(), dir.path() + "/nothing.MDB", dir.path(), QString("   ")}) {
             d.txtFile->setText(wrong);
             d.btnOK->click();
             EXPECT_EQ(d.result(), QDialog::Rejected) << wrong.toStdString();
@@ -136,7 +137,8 @@ TEST_F(FindFileTest, DataFileLocatedThroughTheDialogIsStored) {
 
     // Giving up fails the caller.
     tc.dialogs.script([](QDialog& d) { static_cast<frmFindFile&>(d).btnCancel->click(); });
-    EXPECT_FALSE(bGetIniStr_FileName("Options", "SystemDB32", "KORDB.MDW", "MDW", "Workgroup File", result));
+    EXPECT_FALSE(
+        bGetIniStr_FileName("Options", "SystemDB32", "KORDB.MDW", "MDW", "Workgroup File", result));
     EXPECT_EQ(result, "");
     EXPECT_EQ(store.value("Options", "SystemDB32"), existing);
 }

@@ -1,5 +1,5 @@
-#include "fakes/Fakes.h"
 #include "settings/Help.h"
+#include "fakes/Fakes.h"
 #include "settings/HelpBook.h"
 #include "settings/HelpContexts.h"
 #include "settings/Printers.h"
@@ -68,7 +68,8 @@ TEST_F(HelpTest, EveryContextNumberOpensAPageWithRealContent) {
         EXPECT_EQ(page, viewer->book().pageForContext(context));
         const QString text = w->browser()->toPlainText();
         EXPECT_GE(wordCount(text), 80) << context << " " << page.toStdString();
-        EXPECT_NE(viewer->book().pageTitle(page), page) << "page without a title: " << page.toStdString();
+        EXPECT_NE(viewer->book().pageTitle(page), page)
+            << "page without a title: " << page.toStdString();
         EXPECT_EQ(w->topics()->currentItem()->data(Qt::UserRole).toString(), page);
         pagesSeen.insert(page);
     }
@@ -112,7 +113,8 @@ TEST_F(HelpTest, EveryLinkInTheBookLeadsSomewhere) {
     for (const QString& page : book.pages()) {
         for (auto it = link.globalMatch(book.pageHtml(page)); it.hasNext();) {
             const QString target = it.next().captured(1);
-            if (target.startsWith("http:") || target.startsWith("https:") || target.startsWith("mailto:"))
+            if (target.startsWith("http:") || target.startsWith("https:") ||
+                target.startsWith("mailto:"))
                 continue;
             const QString entry = target.section('#', 0, 0);
             EXPECT_TRUE(entry.isEmpty() || book.hasEntry(entry))
@@ -145,8 +147,8 @@ TEST_F(HelpTest, ShowHelpFollowsTheCurrentScreen) {
     auto* fake = new test::FakeHelpViewer;
     ctx().services.help.reset(fake);
     ctx().appFolder = "/opt/korvanda/";
-    const std::pair<int, int> screens[] = {{1, 100}, {2, 101}, {3, 102}, {4, 103}, {5, 104}, {6, 105},
-                                           {7, 104}, {8, 104}, {9, 104}, {12, 106}};
+    const std::pair<int, int> screens[] = {{1, 100}, {2, 101}, {3, 102}, {4, 103}, {5, 104},
+                                           {6, 105}, {7, 104}, {8, 104}, {9, 104}, {12, 106}};
     for (auto [screen, context] : screens) {
         ctx().intCurrentScreen = screen;
         Show_Help();
@@ -251,11 +253,21 @@ TEST(HelpBookFile, LiesInTheDirectoryAreCaught) {
     } lies[] = {
         {"offset past the end", [&](QByteArray& b) { b[firstOffset + 3] = char(0x7F); }, "outside"},
         {"length past the end", [&](QByteArray& b) { b[firstOffset + 7] = char(0xFF); }, "outside"},
-        {"body inside the header", [&](QByteArray& b) { b[firstOffset] = 4; b[firstOffset + 1] = 0; }, "outside"},
+        {"body inside the header",
+         [&](QByteArray& b) {
+             b[firstOffset] = 4;
+             b[firstOffset + 1] = 0;
+         },
+         "outside"},
         {"huge entry count", [&](QByteArray& b) { b[11] = char(0x10); }, "directory"},
         {"no entries", [&](QByteArray& b) { b[8] = 0; }, "directory"},
         {"bad name", [&](QByteArray& b) { b[18] = '/'; }, "bad name"},
-        {"long name", [&](QByteArray& b) { b[16] = char(0xFF); b[17] = char(0xFF); }, "cut short"},
+        {"long name",
+         [&](QByteArray& b) {
+             b[16] = char(0xFF);
+             b[17] = char(0xFF);
+         },
+         "cut short"},
     };
     for (const Lie& lie : lies) {
         QByteArray bad = good;
@@ -299,9 +311,10 @@ TEST(HelpBookFile, TheMapMustBeWholeAndConsistent) {
         EXPECT_TRUE(why.contains(because)) << map << " -> " << why.toStdString();
     }
     // Comments, blank lines, Windows line ends and statements from later versions are fine.
-    ASSERT_TRUE(reader.load(HelpBook::pack(minimalBook(
-                                "# comment\r\n\r\ncontents a.html\r\nicon x.png\r\ncontext 2147483647 A.HTML\r\n")),
-                            &why))
+    ASSERT_TRUE(reader.load(
+        HelpBook::pack(minimalBook(
+            "# comment\r\n\r\ncontents a.html\r\nicon x.png\r\ncontext 2147483647 A.HTML\r\n")),
+        &why))
         << why.toStdString();
     EXPECT_EQ(reader.pageForContext(2147483647), "A.HTML");
     EXPECT_EQ(reader.pageForContext(-1), "");

@@ -33,7 +33,8 @@ protected:
             d.chkQuick[t]->setChecked(!d.chkQuick[t]->isChecked());
             d.optAuto(t)[d.optAuto(t)[0]->isChecked() ? 1 : 0]->setChecked(true);
         }
-        for (QCheckBox* c : {d.chkComps, d.chkIntro, d.chkToolTips, d.chkColTip, d.chkQuickAdd, d.chkDelConfirm})
+        for (QCheckBox* c :
+             {d.chkComps, d.chkIntro, d.chkToolTips, d.chkColTip, d.chkQuickAdd, d.chkDelConfirm})
             c->setChecked(!c->isChecked());
         d.txtBrowser->setText("/usr/bin/firefox-esr");
         d.txtName->setText("Fire \"Fox\"");
@@ -142,11 +143,11 @@ TEST_F(OptionsDialogTest, OkStoresExactlyTheFourteenKeys) {
 
     QStringList keys = store.keys(po);
     keys.sort();
-    QStringList expected{"Artist Quick Search", "Album Quick Search", "Track Quick Search",
-                         "Artist Auto Search",  "Album Auto Search",  "Track Auto Search",
-                         "Include Compilations", "Quick Add",        "Confirm Delete",
-                         "Tool Tips",           "Collection Tips",   "Play Intro",
-                         "Browser Path",        "Browser Name"};
+    QStringList expected{
+        "Artist Quick Search", "Album Quick Search", "Track Quick Search",   "Artist Auto Search",
+        "Album Auto Search",   "Track Auto Search",  "Include Compilations", "Quick Add",
+        "Confirm Delete",      "Tool Tips",          "Collection Tips",      "Play Intro",
+        "Browser Path",        "Browser Name"};
     expected.sort();
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(store.value(po, "Artist Quick Search"), "False");
@@ -176,11 +177,21 @@ TEST_F(OptionsDialogTest, TheSearchIsRefreshedOnlyWhenItsOwnSettingsChanged) {
     } cases[] = {
         {1, [](frmPropApp& d) { d.chkQuick[1]->toggle(); }, 1},
         {1, [](frmPropApp& d) { d.optAlbumAuto[1]->setChecked(true); }, 1},
-        {1, [](frmPropApp& d) { d.chkQuick[0]->toggle(); }, 0},             // another type
+        {1, [](frmPropApp& d) { d.chkQuick[0]->toggle(); }, 0}, // another type
         {2, [](frmPropApp& d) { d.chkComps->toggle(); }, 1},
-        {0, [](frmPropApp& d) { d.chkIntro->toggle(); }, 0},                // not a search setting
-        {0, [](frmPropApp& d) { d.chkQuick[0]->toggle(); d.chkQuick[0]->toggle(); }, 0},
-        {-1, [](frmPropApp& d) { d.chkComps->toggle(); d.chkQuick[0]->toggle(); }, 0}, // no search yet
+        {0, [](frmPropApp& d) { d.chkIntro->toggle(); }, 0}, // not a search setting
+        {0,
+         [](frmPropApp& d) {
+             d.chkQuick[0]->toggle();
+             d.chkQuick[0]->toggle();
+         },
+         0},
+        {-1,
+         [](frmPropApp& d) {
+             d.chkComps->toggle();
+             d.chkQuick[0]->toggle();
+         },
+         0}, // no search yet
     };
     for (const Case& c : cases) {
         ctx().options = ProgramOptions();

@@ -1,9 +1,9 @@
+#include "settings/SettingsStore.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
-#include "settings/Printers.h"
 #include "settings/FileLocations.h"
 #include "settings/Options.h"
-#include "settings/SettingsStore.h"
+#include "settings/Printers.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,8 @@ namespace kv {
 class FindFileLocator : public IFileLocator {
 public:
     bool locate(const QString& fileName, QString& fullPath, const QString& initDir = QString(),
-                const QString& fileType = QString(), const QString& fileTypeDesc = QString()) override;
+                const QString& fileType = QString(),
+                const QString& fileTypeDesc = QString()) override;
 };
 
 } // namespace kv

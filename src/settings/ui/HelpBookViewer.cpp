@@ -17,25 +17,24 @@ void tell(const QString& text) {
 
 } // namespace
 
-HelpBookViewer::~HelpBookViewer() { quit(); }
+HelpBookViewer::~HelpBookViewer() {
+    quit();
+}
 
 void HelpBookViewer::setHelpFile(const QString& path) {
     const QString file = Normal_Path(path);
-    if (file == m_file)
-        return;
+    if (file == m_file) return;
     quit();
     m_book.clear();
     m_file = file;
 }
 
 bool HelpBookViewer::ensureBook() {
-    if (m_book.isOpen())
-        return true;
+    if (m_book.isOpen()) return true;
     // A failed read is tried again next time: the user may have put the file back.
     QString why;
     if (m_file.isEmpty() || !m_book.open(m_file, &why)) {
-        if (m_file.isEmpty())
-            why = QStringLiteral("no help file is set");
+        if (m_file.isEmpty()) why = QStringLiteral("no help file is set");
         tell(QStringLiteral("Unable to open the help file \"%1\": %2.")
                  .arg(QDir::toNativeSeparators(m_file), why));
         return false;
@@ -45,7 +44,8 @@ bool HelpBookViewer::ensureBook() {
 
 bool HelpBookViewer::showPage(const QString& page) {
     if (!m_window) {
-        QWidget* owner = qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+        QWidget* owner =
+            qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
         m_window = new HelpWindow(m_book, owner);
     }
     m_window->showPage(page);
@@ -53,19 +53,18 @@ bool HelpBookViewer::showPage(const QString& page) {
 }
 
 bool HelpBookViewer::showContext(int contextNumber) {
-    if (!ensureBook())
-        return false;
+    if (!ensureBook()) return false;
     const QString page = m_book.pageForContext(contextNumber);
     if (page.isEmpty()) {
-        tell(QStringLiteral("There is no help topic for this item (context %1).").arg(contextNumber));
+        tell(QStringLiteral("There is no help topic for this item (context %1).")
+                 .arg(contextNumber));
         return false;
     }
     return showPage(page);
 }
 
 bool HelpBookViewer::showContents() {
-    if (!ensureBook())
-        return false;
+    if (!ensureBook()) return false;
     return showPage(m_book.contentsPage());
 }
 

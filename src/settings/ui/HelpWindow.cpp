@@ -18,31 +18,28 @@ namespace {
 // The book entry a link names: the bare name, without an anchor or a leading "./".
 QString entryOf(const QUrl& url) {
     QString name = url.path();
-    if (name.startsWith(QLatin1String("./")))
-        name = name.mid(2);
+    if (name.startsWith(QLatin1String("./"))) name = name.mid(2);
     return name;
 }
 
 } // namespace
 
-HelpBrowser::HelpBrowser(const HelpBook& book, QWidget* parent) : QTextBrowser(parent), m_book(book) {
+HelpBrowser::HelpBrowser(const HelpBook& book, QWidget* parent)
+    : QTextBrowser(parent), m_book(book) {
     setObjectName(QStringLiteral("helpBrowser"));
     setOpenExternalLinks(true);
 }
 
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
-    if (!name.scheme().isEmpty() && name.scheme() != QLatin1String("file"))
-        return QVariant();
+    if (!name.scheme().isEmpty() && name.scheme() != QLatin1String("file")) return QVariant();
     const QString entry = entryOf(name);
-    if (!m_book.hasEntry(entry))
-        return QVariant();
+    if (!m_book.hasEntry(entry)) return QVariant();
     if (type == QTextDocument::ImageResource) {
         QImage image;
         image.loadFromData(m_book.entry(entry));
         return image;
     }
-    if (type == QTextDocument::HtmlResource)
-        return m_book.pageHtml(entry);
+    if (type == QTextDocument::HtmlResource) return m_book.pageHtml(entry);
     return m_book.entry(entry);
 }
 
@@ -66,8 +63,7 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
     // The contents first, then the topics by title.
     QList<std::pair<QString, QString>> entries;
     for (const QString& page : book.pages())
-        if (page != book.contentsPage())
-            entries.push_back({book.pageTitle(page), page});
+        if (page != book.contentsPage()) entries.push_back({book.pageTitle(page), page});
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
         return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
     });
@@ -113,14 +109,15 @@ void HelpWindow::showPage(const QString& page) {
         m_browser->reload();
     else
         m_browser->setSource(QUrl(page), QTextDocument::HtmlResource);
-    if (isMinimized())
-        showNormal();
+    if (isMinimized()) showNormal();
     show();
     raise();
     activateWindow();
 }
 
-QString HelpWindow::currentPage() const { return entryOf(m_browser->source()); }
+QString HelpWindow::currentPage() const {
+    return entryOf(m_browser->source());
+}
 
 void HelpWindow::pageChanged(const QUrl& url) {
     const QString page = entryOf(url);

@@ -80,9 +80,9 @@ void frmFindFile::setFileName(const QString& name) {
 QString frmFindFile::browseFilter() const {
     QString filter;
     if (!FileType.isEmpty())
-        filter = FileType_Desc + QStringLiteral(" (*.") + FileType + QStringLiteral(")| *.") + FileType;
-    if (!filter.isEmpty())
-        filter += QLatin1Char('|');
+        filter =
+            FileType_Desc + QStringLiteral(" (*.") + FileType + QStringLiteral(")| *.") + FileType;
+    if (!filter.isEmpty()) filter += QLatin1Char('|');
     return filter + QStringLiteral("All (*.*)| *.*");
 }
 
@@ -96,17 +96,15 @@ void frmFindFile::showEvent(QShowEvent* event) {
 
 void frmFindFile::btnBrowse_Click() {
     IFileDialogs* files = ctx().services.files.get();
-    if (!files)
-        return;
-    const QString chosen = files->openFile(this, QStringLiteral("Locate ") + m_fileName, browseFilter(), InitDir);
-    if (!chosen.isEmpty())
-        txtFile->setText(chosen);
+    if (!files) return;
+    const QString chosen =
+        files->openFile(this, QStringLiteral("Locate ") + m_fileName, browseFilter(), InitDir);
+    if (!chosen.isEmpty()) txtFile->setText(chosen);
 }
 
 void frmFindFile::btnOK_Click() {
     const QString path = txtFile->text();
-    if (!FileExists(path))
-        return;
+    if (!FileExists(path)) return;
     m_fileFullPath = Normal_Path(path);
     Accepted = true;
     accept();
@@ -122,12 +120,9 @@ void frmFindFile::Locate_File(const QString& fileName, bool& accepted, QString& 
                               const QString& fileTypeDesc) {
     frmFindFile dialog;
     dialog.setFileName(fileName);
-    if (!initDir.isEmpty())
-        dialog.InitDir = initDir;
-    if (!fileType.isEmpty())
-        dialog.FileType = fileType;
-    if (!fileTypeDesc.isEmpty())
-        dialog.FileType_Desc = fileTypeDesc;
+    if (!initDir.isEmpty()) dialog.InitDir = initDir;
+    if (!fileType.isEmpty()) dialog.FileType = fileType;
+    if (!fileTypeDesc.isEmpty()) dialog.FileType_Desc = fileTypeDesc;
     if (IDialogRunner* runner = ctx().services.dialogs.get())
         runner->exec(dialog);
     else

@@ -48,8 +48,7 @@ frmHelp::frmHelp(QWidget* parent)
 
 frmHelp* frmHelp::instance() {
     FormRegistry& forms = ctx().forms;
-    if (!forms.hasFactory(kFormName))
-        forms.registerFactory(kFormName, [] { return new frmHelp; });
+    if (!forms.hasFactory(kFormName)) forms.registerFactory(kFormName, [] { return new frmHelp; });
     return forms.get<frmHelp>(kFormName);
 }
 
@@ -75,8 +74,7 @@ void frmHelp::setMessage(const QString& text, int pointSize) {
 
 void Show_Message(double seconds, const QString& text) {
     QPointer<frmHelp> window = frmHelp::instance();
-    if (!window)
-        return;
+    if (!window) return;
     window->hide();
     window->setMessage(text, frmHelp::kMessagePointSize);
     Center_Form(window);
@@ -84,8 +82,7 @@ void Show_Message(double seconds, const QString& text) {
     window->raise();
     Pause(float(seconds));
     // The program may have closed the window while it waited.
-    if (!window)
-        return;
+    if (!window) return;
     window->hide();
     QFont font = window->Label1->font();
     font.setPointSize(frmHelp::kNormalPointSize);
@@ -94,8 +91,7 @@ void Show_Message(double seconds, const QString& text) {
 
 void Show_Tip(const QString& text) {
     QPointer<frmHelp> window = frmHelp::instance();
-    if (!window)
-        return;
+    if (!window) return;
     if (text.isEmpty()) {
         window->hide();
         return;
@@ -105,8 +101,10 @@ void Show_Tip(const QString& text) {
     QPoint at = QCursor::pos() + QPoint(12, 18);
     if (const QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
         const QRect area = screen->availableGeometry();
-        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - window->width())));
-        at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - window->height())));
+        at.setX(
+            std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - window->width())));
+        at.setY(
+            std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - window->height())));
     }
     window->move(at);
     window->show();

@@ -46,13 +46,15 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     QGroupBox** frameSlots[3] = {&fraArtists, &fraAlbum, &fraTracks};
     std::array<QRadioButton*, 2>* optSlots[3] = {&optArtistAuto, &optAlbumAuto, &optTrackAuto};
     for (int t = 0; t < 3; ++t) {
-        auto* frame = named(new QGroupBox(QString::fromLatin1(frameTitles[t]), searchPage), frameNames[t]);
+        auto* frame =
+            named(new QGroupBox(QString::fromLatin1(frameTitles[t]), searchPage), frameNames[t]);
         auto* box = new QVBoxLayout(frame);
         for (int i = 0; i < 2; ++i) {
             auto* opt = new QRadioButton(i == 0 ? QStringLiteral("Search as you Type")
                                                 : QStringLiteral("Click 'Go' to search"),
                                          frame);
-            opt->setObjectName(QStringLiteral("%1_%2").arg(QString::fromLatin1(optNames[t])).arg(i));
+            opt->setObjectName(
+                QStringLiteral("%1_%2").arg(QString::fromLatin1(optNames[t])).arg(i));
             (*optSlots[t])[i] = opt;
             box->addWidget(opt);
         }
@@ -64,7 +66,8 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
         *frameSlots[t] = frame;
         frames->addWidget(frame);
     }
-    chkComps = named(new QCheckBox(QStringLiteral("Include compilations in results"), searchPage), "chkComps");
+    chkComps = named(new QCheckBox(QStringLiteral("Include compilations in results"), searchPage),
+                     "chkComps");
     auto* searchLayout = new QVBoxLayout(searchPage);
     searchLayout->addLayout(frames);
     searchLayout->addWidget(chkComps);
@@ -74,10 +77,13 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     auto* generalPage = new QWidget;
     chkIntro = named(new QCheckBox(QStringLiteral("Run Intro animation"), generalPage), "chkIntro");
     chkToolTips = named(new QCheckBox(QStringLiteral("Show Tips"), generalPage), "chkToolTips");
-    fraCollection = named(new QGroupBox(QStringLiteral("Collection Contents"), generalPage), "fraCollection");
-    chkColTip = named(new QCheckBox(QStringLiteral("Show collection name"), fraCollection), "chkColTip");
+    fraCollection =
+        named(new QGroupBox(QStringLiteral("Collection Contents"), generalPage), "fraCollection");
+    chkColTip =
+        named(new QCheckBox(QStringLiteral("Show collection name"), fraCollection), "chkColTip");
     chkQuickAdd = named(new QCheckBox(QStringLiteral("Quick Add"), fraCollection), "chkQuickAdd");
-    chkDelConfirm = named(new QCheckBox(QStringLiteral("Confirm Delete"), fraCollection), "chkDelConfirm");
+    chkDelConfirm =
+        named(new QCheckBox(QStringLiteral("Confirm Delete"), fraCollection), "chkDelConfirm");
     auto* collectionLayout = new QVBoxLayout(fraCollection);
     collectionLayout->addWidget(chkColTip);
     collectionLayout->addWidget(chkQuickAdd);
@@ -166,7 +172,9 @@ void frmPropApp::Form_Load() {
 
 void frmPropApp::setToolTips() {
     const bool on = chkToolTips->isChecked();
-    auto tip = [on](QWidget* w, const char* text) { w->setToolTip(on ? QString::fromLatin1(text) : QString()); };
+    auto tip = [on](QWidget* w, const char* text) {
+        w->setToolTip(on ? QString::fromLatin1(text) : QString());
+    };
     for (int t = 0; t < 3; ++t) {
         tip(optAuto(t)[0], "Search on every key you type");
         tip(optAuto(t)[1], "Search only when you press Enter or click Go");
@@ -193,12 +201,10 @@ void frmPropApp::showEvent(QShowEvent* event) {
 
 void frmPropApp::btnBrowse_Click() {
     IFileDialogs* files = ctx().services.files.get();
-    if (!files)
-        return;
+    if (!files) return;
     const QString chosen = files->openFile(this, QStringLiteral("Default Browser"), browserFilter(),
                                            QFileInfo(txtBrowser->text()).path());
-    if (chosen.isEmpty())
-        return;
+    if (chosen.isEmpty()) return;
     txtBrowser->setText(chosen);
     txtName->setText(QFileInfo(chosen).completeBaseName());
 }
@@ -236,7 +242,8 @@ void frmPropApp::cmdOK_Click() {
 bool Show_Options() {
     QWidget* owner = qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
     frmPropApp dialog(owner);
-    const int result = ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
+    const int result =
+        ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
     return result == QDialog::Accepted;
 }
 
