@@ -367,6 +367,9 @@ void Connection::configure() {
         // mode is the file's own (rollback journal for files this program creates).
         exec("PRAGMA synchronous=FULL");
         exec("PRAGMA foreign_keys=OFF");
+        // Dynasets visit rows by key in query order: keep the pages of a large catalogue
+        // in memory rather than reading them again (allocated only as used).
+        exec("PRAGMA cache_size=-32768");
     } catch (...) {
         close();
         throw;

@@ -3,6 +3,7 @@
 #include "db/FieldValues.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace kv::db {
@@ -127,13 +128,18 @@ void RecordsetImpl::checkOpen() const {
 
 void RecordsetImpl::buildNames() {
     byName.clear();
+    byExactName.clear();
     for (int k = 0; k < int(fields.size()); ++k) {
         const QString key = nameKey(fields[size_t(k)].name);
         if (!byName.contains(key)) byName.insert(key, k);
+        if (!byExactName.contains(fields[size_t(k)].name))
+            byExactName.insert(fields[size_t(k)].name, k);
     }
 }
 
 int RecordsetImpl::fieldIndex(const QString& n) const {
+    const auto exact = byExactName.constFind(n);
+    if (exact != byExactName.constEnd()) return *exact;
     const auto it = byName.constFind(nameKey(n));
     if (it == byName.constEnd())
         raiseError(err::ItemNotFound,
@@ -148,7 +154,7 @@ QVariant RecordsetImpl::present(int index, const QVariant& stored) const {
 
 QVariant RecordsetImpl::fieldValue(int index) {
     checkOpen();
-    if (m_editMode != dbEditNone) return present(index, m_buffer[size_t(index)]);
+    if (m_editMode != dbEditNone) return present(index, editValue(index));
     const RawRow& row = currentRow();
     return present(index, row.stored(index));
 }
@@ -173,7 +179,7 @@ void RecordsetImpl::appendChunk(int index, const QByteArray& data) {
             err::InvalidOperation,
             QStringLiteral("AppendChunk needs a long binary or memo field ('%1')").arg(f.name));
     // The first piece after AddNew or Edit replaces the value; later ones add to it.
-    QVariant v = m_chunked[size_t(index)] ? m_buffer[size_t(index)] : QVariant();
+    QVariant v = m_chunked[size_t(index)] ? editValue(index) : QVariant();
     m_chunked[size_t(index)] = 1;
     if (f.type == dbLongBinary) {
         QByteArray bytes = v.isValid() && !v.isNull() ? v.toByteArray() : QByteArray();
@@ -186,10 +192,15 @@ void RecordsetImpl::appendChunk(int index, const QByteArray& data) {
     }
 }
 
+QVariant RecordsetImpl::editValue(int index) const {
+    if (m_editMode == dbEditAdd || m_dirty[size_t(index)]) return m_buffer[size_t(index)];
+    return m_editRow.stored(index);
+}
+
 qint64 RecordsetImpl::fieldSize(int index) {
     checkOpen();
     if (m_editMode != dbEditNone) {
-        const QVariant& v = m_buffer[size_t(index)];
+        const QVariant v = editValue(index);
         if (!v.isValid() || v.isNull()) return 0;
         return v.metaType().id() == QMetaType::QByteArray ? v.toByteArray().size()
                                                           : v.toString().toUtf8().size();
@@ -201,7 +212,7 @@ QByteArray RecordsetImpl::chunk(int index, qint64 offset, qint64 length) {
     checkOpen();
     if (offset < 0 || length <= 0) return QByteArray();
     if (m_editMode != dbEditNone) {
-        const QVariant& v = m_buffer[size_t(index)];
+        const QVariant v = editValue(index);
         if (!v.isValid() || v.isNull()) return QByteArray();
         const QByteArray data =
             v.metaType().id() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
@@ -229,9 +240,9 @@ void RecordsetImpl::edit() {
     checkOpen();
     if (!updatable()) raiseError(err::DatabaseReadOnly);
     const RawRow& row = currentRow();
-    m_buffer.resize(fields.size());
-    for (size_t k = 0; k < fields.size(); ++k)
-        m_buffer[k] = row.stored(int(k));
+    // The buffer holds only what is assigned; the rest reads from the row as it was.
+    m_editRow = row;
+    m_buffer.assign(fields.size(), QVariant());
     m_dirty.assign(fields.size(), 0);
     m_chunked.assign(fields.size(), 0);
     m_editRowid = row.rowid;
@@ -257,24 +268,36 @@ qint64 RecordsetImpl::nextCounter() const {
     return q.step() ? q.intValue(0) : 1;
 }
 
+namespace {
+quint64 bit(size_t k) {
+    return k < 64 ? (quint64(1) << k) : 0;
+}
+} // namespace
+
 qint64 RecordsetImpl::insertBuffer() {
-    QStringList names, params;
     std::vector<int> which;
+    quint64 mask = 0;
     for (size_t k = 0; k < fields.size(); ++k) {
         const FieldMeta& f = fields[k];
-        if (f.baseField < 0) continue;
-        if (!m_dirty[k] && !f.autoIncrement) continue;
-        names << quoteName(table->fields[size_t(f.baseField)].name);
-        params << QStringLiteral("?%1").arg(which.size() + 1);
+        if (f.baseField < 0 || (!m_dirty[k] && !f.autoIncrement)) continue;
         which.push_back(int(k));
+        mask |= bit(k);
     }
-    const QString sql =
-        names.isEmpty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table->name))
-            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(quoteName(table->name), names.join(QStringLiteral(", ")),
-                       params.join(QStringLiteral(", ")));
-    Query q(*conn, sql.toUtf8());
+    QByteArray& sql = m_insertSql[fields.size() <= 64 ? mask : ~quint64(0)];
+    if (sql.isEmpty() || fields.size() > 64) {
+        QStringList names, params;
+        for (size_t p = 0; p < which.size(); ++p) {
+            names << quoteName(table->fields[size_t(fields[size_t(which[p])].baseField)].name);
+            params << QStringLiteral("?%1").arg(p + 1);
+        }
+        sql = (names.isEmpty()
+                   ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table->name))
+                   : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(quoteName(table->name), names.join(QStringLiteral(", ")),
+                              params.join(QStringLiteral(", "))))
+                  .toUtf8();
+    }
+    Query q(*conn, sql);
     for (size_t p = 0; p < which.size(); ++p)
         q.bind(int(p) + 1, m_buffer[size_t(which[p])]);
     q.step();
@@ -282,20 +305,28 @@ qint64 RecordsetImpl::insertBuffer() {
 }
 
 void RecordsetImpl::updateBuffer(qint64 rowid) {
-    QStringList sets;
     std::vector<int> which;
+    quint64 mask = 0;
     for (size_t k = 0; k < fields.size(); ++k) {
         if (!m_dirty[k] || fields[k].baseField < 0) continue;
-        sets << QStringLiteral("%1 = ?%2")
-                    .arg(quoteName(table->fields[size_t(fields[k].baseField)].name))
-                    .arg(which.size() + 1);
         which.push_back(int(k));
+        mask |= bit(k);
     }
     if (which.empty()) return;
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                            .arg(quoteName(table->name), sets.join(QStringLiteral(", ")))
-                            .arg(which.size() + 1);
-    Query q(*conn, sql.toUtf8());
+    QByteArray& sql = m_updateSql[fields.size() <= 64 ? mask : ~quint64(0)];
+    if (sql.isEmpty() || fields.size() > 64) {
+        QStringList sets;
+        for (size_t p = 0; p < which.size(); ++p)
+            sets << QStringLiteral("%1 = ?%2")
+                        .arg(quoteName(
+                            table->fields[size_t(fields[size_t(which[p])].baseField)].name))
+                        .arg(p + 1);
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                  .arg(quoteName(table->name), sets.join(QStringLiteral(", ")))
+                  .arg(which.size() + 1)
+                  .toUtf8();
+    }
+    Query q(*conn, sql);
     for (size_t p = 0; p < which.size(); ++p)
         q.bind(int(p) + 1, m_buffer[size_t(which[p])]);
     q.bindInt(int(which.size()) + 1, rowid);
@@ -422,6 +453,31 @@ public:
             }
         }
         const int m = int(values.size());
+        if (op == u"=") {
+            quint32 nulls = 0;
+            for (int k = 0; k < m; ++k)
+                if (values[size_t(k)].isNull()) nulls |= 1u << k;
+            QByteArray& sql = m_seekSql[(quint32(m) << 16) | nulls];
+            if (sql.isEmpty()) {
+                QStringList conditions;
+                std::vector<QVariant> unused;
+                for (int k = 0; k < m; ++k)
+                    conditions << equal(k, values[size_t(k)], unused);
+                sql = (m_select + QStringLiteral(" WHERE ") +
+                       conditions.join(QStringLiteral(" AND ")) + m_orderAsc)
+                          .toUtf8();
+            }
+            Query q(*conn, sql);
+            int p = 1;
+            for (const QVariant& v : values)
+                if (!v.isNull()) q.bind(p++, v);
+            noMatch = !load(q);
+            if (noMatch) {
+                m_state = None;
+                m_bof = m_eof = false;
+            }
+            return;
+        }
         std::vector<Level> levels;
         if (op == u"=") {
             Level l;
@@ -509,13 +565,15 @@ public:
         if (m_editMode == dbEditAdd) {
             const qint64 rowid = insertBuffer();
             lastModified = rowidBookmark(rowid);
-            // The current record stays the one that was current before AddNew.
-            if (m_state == Row) fetchRowid(m_row.rowid);
+            // The current record stays the one that was current before AddNew; it is
+            // read again when next used.
         } else {
             updateBuffer(m_editRowid);
             lastModified = rowidBookmark(m_editRowid);
-            if (!fetchRowid(m_editRowid)) m_state = Deleted;
+            m_row.rowid = m_editRowid;
+            m_state = Row;
         }
+        m_rowStamp = -1;
     }
 
     void deleteCurrent() override {
@@ -551,6 +609,8 @@ private:
 
     void setOrder(const IndexInfo* ix) {
         m_index = ix;
+        m_nextSql.clear();
+        m_seekSql.clear();
         m_keys.clear();
         QStringList asc, desc;
         if (ix) {
@@ -621,12 +681,22 @@ private:
 
     // The row after (or before) the current key. Nulls sort first.
     bool step(bool forward) {
+        // The key of the current row as it is now (it may have been edited).
+        if (m_state == Row && m_rowStamp != conn->changeStamp() && !fetchRowid(m_row.rowid))
+            m_state = Deleted;
         const qint64 rowid = m_row.rowid;
         const size_t n = m_keys.size();
         bool anyNull = false;
         for (const QVariant& v : m_key)
             anyNull = anyNull || v.isNull();
         std::vector<Level> levels;
+        if (forward && !anyNull && !m_nextSql.isEmpty()) {
+            Query q(*conn, m_nextSql);
+            for (size_t k = 0; k < n; ++k)
+                q.bind(int(k) + 1, m_key[k]);
+            q.bindInt(int(n) + 1, rowid);
+            return load(q);
+        }
         if (forward && !anyNull) {
             // One row-value comparison covers every level (later Nulls sort first and
             // fall out of the comparison, which is what they should do).
@@ -643,6 +713,8 @@ private:
             l.conditions
                 << (n == 0 ? QStringLiteral("rowid > ?")
                            : QStringLiteral("(%1) > (%2)").arg(cols.join(u','), marks.join(u',')));
+            m_nextSql =
+                (m_select + QStringLiteral(" WHERE ") + l.conditions.front() + m_orderAsc).toUtf8();
             levels.push_back(l);
         } else {
             for (int j = int(n); j >= 0; --j) {
@@ -683,6 +755,8 @@ private:
     RawRow m_row;
     std::vector<QVariant> m_key;
     qint64 m_rowStamp = -1;
+    QByteArray m_nextSql;                 // the forward step without Nulls in the key
+    QHash<quint32, QByteArray> m_seekSql; // Seek "=" by key count and Null pattern
     State m_state = Outside;
     bool m_bof = true, m_eof = true;
     int m_count = 0;
@@ -694,7 +768,7 @@ private:
 // by key when they are visited (and again after anything was written); a snapshot keeps
 // the rows it read when it opened.
 
-constexpr int kBlock = 64;
+constexpr int kBlock = 512;
 
 class KeysetCursor : public RecordsetImpl {
 public:
@@ -950,25 +1024,34 @@ private:
             m_present.assign(size_t(count), 0);
             m_windowStart = start;
             Query q(*conn, m_fetchSql);
-            QHash<qint64, int> slot;
-            slot.reserve(count);
+            // SQLite returns the rows of a rowid IN list in rowid order: match them to their
+            // order by walking the sorted keys alongside.
+            std::vector<std::pair<qint64, int>> order;
+            order.resize(static_cast<size_t>(count));
             for (int k = 0; k < kBlock; ++k) {
                 if (k < count) {
                     const qint64 rowid = m_rowids[size_t(start + k)];
                     q.bindInt(k + 1, rowid);
-                    slot.insert(rowid, k);
+                    order[size_t(k)] = {rowid, k};
                 } else {
                     q.bindNull(k + 1);
                 }
             }
+            std::sort(order.begin(), order.end());
+            size_t next = 0;
             while (q.step()) {
                 const qint64 rowid = q.intValue(0);
-                const auto it = slot.constFind(rowid);
-                if (it == slot.constEnd()) continue;
-                RawRow& r = m_window[size_t(*it)];
+                if (next >= order.size() || order[next].first != rowid) {
+                    const auto it =
+                        std::lower_bound(order.begin(), order.end(), std::make_pair(rowid, -1));
+                    if (it == order.end() || it->first != rowid) continue;
+                    next = size_t(it - order.begin());
+                }
+                RawRow& r = m_window[size_t(order[next].second)];
                 r.read(q.stmt(), 1, int(fields.size()));
                 r.rowid = rowid;
-                m_present[size_t(*it)] = 1;
+                m_present[size_t(order[next].second)] = 1;
+                ++next;
             }
             m_windowStamp = stamp;
         }

@@ -96,6 +96,7 @@ public:
     void setFieldValue(int index, const QVariant& value);
     void appendChunk(int index, const QByteArray& data);
     qint64 fieldSize(int index);
+    QVariant editValue(int index) const;
     QByteArray chunk(int index, qint64 offset, qint64 length);
     void addNew();
     void edit();
@@ -110,7 +111,8 @@ public:
     int type = dbOpenDynaset;
     bool readOnly = false;
     std::vector<FieldMeta> fields;
-    QHash<QString, int> byName;
+    QHash<QString, int> byName;      // case-folded names
+    QHash<QString, int> byExactName; // names as declared (the usual spelling, no folding)
     bool noMatch = false;
     QByteArray lastModified;
 
@@ -118,8 +120,11 @@ public:
     std::vector<QVariant> m_buffer; // stored forms
     std::vector<char> m_dirty;
     std::vector<char> m_chunked; // AppendChunk already used in this edit
+    RawRow m_editRow;            // the row as it was when Edit began
     qint64 m_editRowid = 0;
     bool m_closed = false;
+    // Generated statements by the set of fields they write.
+    QHash<quint64, QByteArray> m_insertSql, m_updateSql;
 
 protected:
     void buildNames();
