@@ -36,6 +36,18 @@ ICONS = {
     "close": '<path d="M7 7l10 10M17 7L7 17"/>',
     "movie": '<rect x="3" y="5" width="18" height="14" rx="2"/><path d="M10 9v6l5-3z" fill="{c}"/>'
              '<path d="M3 9h2M3 15h2M19 9h2M19 15h2"/>',
+    # The search screen's pictures.
+    "artist": '<circle cx="12" cy="8" r="4"/><path d="M4.5 20.5c.8-4.2 3.8-6.5 7.5-6.5s6.7 2.3 7.5 6.5"/>',
+    "album": '<circle cx="12" cy="12" r="9"/><circle cx="12" cy="12" r="2.2"/><path d="M12 5.5a6.5 6.5 0 0 1 6.5 6.5"/>',
+    "track": '<path d="M9 18V5.5l11-2.5v12.5"/><circle cx="6.5" cy="18" r="2.6"/><circle cx="17.5" cy="15.5" r="2.6"/>',
+    "go": '<path d="M4 12h15"/><path d="M13 6l6 6-6 6"/>',
+    "up": '<path d="M6 15l6-6 6 6"/>',
+    "down": '<path d="M6 9l6 6 6-6"/>',
+    "details": '<rect x="4" y="3" width="16" height="18" rx="2"/><path d="M8 8h8M8 12h8M8 16h5"/>',
+    "list": '<path d="M9 6h11M9 12h11M9 18h11"/><circle cx="4.5" cy="6" r="1" fill="{c}"/>'
+            '<circle cx="4.5" cy="12" r="1" fill="{c}"/><circle cx="4.5" cy="18" r="1" fill="{c}"/>',
+    "got": '<circle cx="12" cy="12" r="9"/><path d="M7.5 12.5l3 3 6-6.5"/>',
+    "want": '<path d="M12 20s-7.5-4.4-7.5-10A4.3 4.3 0 0 1 12 7.3 4.3 4.3 0 0 1 19.5 10c0 5.6-7.5 10-7.5 10z"/>',
 }
 
 
@@ -146,6 +158,54 @@ def switchboard_tile(normal, pressed, name, label, caption, width=132, height=96
         write(number, svg)
 
 
+def tab_button(normal, pressed, name, label, width=60, height=26):
+    """A search-type tab: a small icon and a caption; pressed marks the chosen type."""
+    for number, is_pressed in ((normal, False), (pressed, True)):
+        top, bottom = (PRESSED_TOP, PRESSED_BOTTOM) if is_pressed else (PANEL_TOP, PANEL_BOTTOM)
+        ink = NIGHT if is_pressed else WARM
+        accent = NIGHT if is_pressed else AMBER
+        svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" viewBox="0 0 {width} {height}">'
+               f'<!-- {label} tab, {"pressed" if is_pressed else "released"}. -->'
+               f'<defs>{gradient("face", top, bottom)}</defs>'
+               f'<rect x="0.75" y="0.75" width="{width - 1.5}" height="{height - 1.5}" rx="6" fill="url(#face)" '
+               f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.45}" stroke-width="1.5"/>'
+               + icon(name, 5, (height - 13) / 2, 13, accent)
+               + f'<text x="{21}" y="{height / 2 + 4}" font-family="DejaVu Sans" font-size="10.5" '
+               f'font-weight="bold" fill="{ink}">{label}</text></svg>')
+        write(number, svg)
+
+
+def small_button(normal, pressed, name, width=22, height=20):
+    """The small square buttons beside the lists: scroll arrows, Go, the drop-down."""
+    for number, is_pressed in ((normal, False), (pressed, True)):
+        top, bottom = (PRESSED_TOP, PRESSED_BOTTOM) if is_pressed else ("#3a3f52", "#232633")
+        ink = NIGHT if is_pressed else WARM
+        size = min(width, height) - 6
+        svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" viewBox="0 0 {width} {height}">'
+               f'<!-- {name} button, {"pressed" if is_pressed else "released"}. -->'
+               f'<defs>{gradient("face", top, bottom)}</defs>'
+               f'<rect x="0.75" y="0.75" width="{width - 1.5}" height="{height - 1.5}" rx="5" fill="url(#face)" '
+               f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.5}" stroke-width="1.5"/>'
+               + icon(name, (width - size) / 2, (height - size) / 2 + (0.6 if is_pressed else 0), size, ink)
+               + '</svg>')
+        write(number, svg)
+
+
+def search_pictures():
+    # 3030: the recording icon beside the releases (imgIcon), 24 x 24.
+    write(3030, f'<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24" viewBox="0 0 24 24">'
+                f'<!-- Recording icon. --><circle cx="12" cy="12" r="11" fill="#101219" stroke="{AMBER}" stroke-width="1"/>'
+                f'<g fill="none" stroke="#ffffff" stroke-opacity="0.08">'
+                + "".join(f'<circle cx="12" cy="12" r="{r}"/>' for r in (9.5, 8, 6.5))
+                + f'</g><circle cx="12" cy="12" r="4.2" fill="{AMBER}"/><circle cx="12" cy="12" r="1" fill="{NIGHT}"/></svg>')
+    # 3040: the search screen's backdrop (imgMain), 600 x 335.
+    write(3040, f'<svg xmlns="http://www.w3.org/2000/svg" width="600" height="335" viewBox="0 0 600 335">'
+                f'<!-- Search screen backdrop. --><defs>{gradient("g", "#1c2030", "#12141c")}'
+                f'<radialGradient id="spot" cx="0.1" cy="0.0" r="0.6"><stop offset="0" stop-color="{AMBER}" stop-opacity="0.10"/>'
+                f'<stop offset="1" stop-color="{AMBER}" stop-opacity="0"/></radialGradient></defs>'
+                f'<rect width="600" height="335" fill="url(#g)"/><rect width="600" height="335" fill="url(#spot)"/></svg>')
+
+
 if __name__ == "__main__":
     labelled_button(1021, 1024, "search", "Search")
     labelled_button(1026, 1028, "collection", "Collections", width=124)
@@ -164,3 +224,16 @@ if __name__ == "__main__":
     switchboard_tile(2026, 2028, "collection", "Collections", "what you own and want")
     switchboard_tile(2030, 2032, "shopping", "Shopping", "order from a shop")
     switchboard_tile(2034, 2036, "connections", "Connections", "your music web sites")
+    # The search screen.
+    tab_button(3001, 3002, "artist", "Artists", width=62)
+    tab_button(3003, 3004, "album", "Albums", width=62)
+    tab_button(3005, 3006, "track", "Tracks", width=60)
+    small_button(3010, 3011, "go", width=28, height=26)
+    small_button(3012, 3013, "up")
+    small_button(3014, 3015, "down")
+    small_button(3016, 3017, "down", width=24, height=24)
+    labelled_button(3022, 3023, "details", "Details", width=90, height=28)
+    labelled_button(3024, 3025, "list", "Search", width=90, height=28)
+    labelled_button(3026, 3027, "got", "Got it", width=84, height=28)
+    labelled_button(3028, 3029, "want", "Want it", width=92, height=28)
+    search_pictures()
