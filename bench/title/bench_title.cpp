@@ -148,7 +148,7 @@ struct ChildRun {
 };
 
 // Runs a program to its end and measures its wall time and peak memory.
-ChildRun runChild(const std::vector<std::string>& argv) {
+ChildRun spawnAndWait(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
@@ -162,6 +162,25 @@ ChildRun runChild(const std::vector<std::string>& argv) {
     if (wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         die(argv[0] + " failed");
     return {std::chrono::duration<double>(Clock::now() - t0).count(), usage.ru_maxrss};
+}
+
+std::string selfPath();
+
+// A child spawned straight from this process would count our own memory in its peak
+// (it shares our pages until it executes), so a freshly started copy of this program
+// starts the child and reports.
+ChildRun runChild(const std::vector<std::string>& argv) {
+    const std::string report = benchDir().toStdString() + "/child-" + std::to_string(getpid());
+    std::vector<std::string> wrapped = {selfPath(), "--measure", report};
+    wrapped.insert(wrapped.end(), argv.begin(), argv.end());
+    const ChildRun outer = spawnAndWait(wrapped);
+    ChildRun run;
+    FILE* f = std::fopen(report.c_str(), "r");
+    if (!f || std::fscanf(f, "%lf %ld", &run.seconds, &run.maxRssKiB) != 2) die("no child report");
+    std::fclose(f);
+    std::remove(report.c_str());
+    (void)outer;
+    return run;
 }
 
 std::string selfPath() {
@@ -628,6 +647,13 @@ void registerAll() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc >= 4 && std::string(argv[1]) == "--measure") {
+        const ChildRun run = spawnAndWait(std::vector<std::string>(argv + 3, argv + argc));
+        FILE* f = std::fopen(argv[2], "w");
+        if (!f) return 1;
+        std::fprintf(f, "%f %ld\n", run.seconds, run.maxRssKiB);
+        return std::fclose(f) == 0 ? 0 : 1;
+    }
     if (argc == 4 && std::string(argv[1]) == "--make-wheel") {
         makeWheelTitle(std::stoull(argv[2]), QString::fromLocal8Bit(argv[3]));
         return 0;
