@@ -40,6 +40,8 @@ struct MediaPlayerSlot {
 };
 
 // The installed player, or null when none is installed.
-inline IMediaPlayer* mediaPlayer() { return ctx().slot<MediaPlayerSlot>().player.get(); }
+inline IMediaPlayer* mediaPlayer() {
+    return ctx().slot<MediaPlayerSlot>().player.get();
+}
 
 } // namespace kv

@@ -22,14 +22,18 @@ const QColor kAmber(0xe8, 0xa3, 0x3d);
 const QColor kWarmWhite(0xf4, 0xef, 0xe6);
 const QColor kTeal(0x3f, 0xb5, 0xa8);
 
-double seconds(int frame) { return double(frame) / kClipFps; }
+double seconds(int frame) {
+    return double(frame) / kClipFps;
+}
 
 // Progress of an event that runs from `start` to `end` seconds, clamped to 0..1.
 double phase(double t, double start, double end) {
     return std::clamp((t - start) / (end - start), 0.0, 1.0);
 }
 
-double ease(QEasingCurve::Type type, double p) { return QEasingCurve(type).valueForProgress(p); }
+double ease(QEasingCurve::Type type, double p) {
+    return QEasingCurve(type).valueForProgress(p);
+}
 
 QColor withAlpha(QColor c, double alpha) {
     c.setAlphaF(float(std::clamp(alpha, 0.0, 1.0)));
@@ -143,7 +147,8 @@ QImage drawRecordsFrame(int frame) {
     const double h = kClipSize.height();
     const double shelfY = h - 24;
 
-    backGlow(p, QPointF(w / 2, shelfY - 40), 150, kTeal, ease(QEasingCurve::OutQuad, phase(t, 0.0, 1.5)));
+    backGlow(p, QPointF(w / 2, shelfY - 40), 150, kTeal,
+             ease(QEasingCurve::OutQuad, phase(t, 0.0, 1.5)));
 
     // The shelf draws itself from the left.
     const double shelf = ease(QEasingCurve::OutCubic, phase(t, 0.0, 0.8));

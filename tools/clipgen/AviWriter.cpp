@@ -27,8 +27,7 @@ public:
     }
     void raw(const QByteArray& data) { m_bytes.append(data); }
     void pad() {
-        if (m_bytes.size() % 2)
-            m_bytes.append('\0');
+        if (m_bytes.size() % 2) m_bytes.append('\0');
     }
     // Starts a chunk or list and returns the position of its size field.
     qsizetype open(const char* code) {
@@ -57,13 +56,11 @@ QByteArray buildMjpegAvi(const std::vector<QByteArray>& jpegFrames, QSize frameS
     qint64 total = 4096 + qint64(jpegFrames.size()) * 24;
     quint32 largest = 0;
     for (const QByteArray& frame : jpegFrames) {
-        if (frame.isEmpty())
-            return {};
+        if (frame.isEmpty()) return {};
         total += frame.size() + 9;
         largest = std::max(largest, quint32(frame.size()));
     }
-    if (total > kMaxFileSize)
-        return {};
+    if (total > kMaxFileSize) return {};
 
     const auto frames = quint32(jpegFrames.size());
     const auto width = quint32(frameSize.width());
@@ -79,11 +76,11 @@ QByteArray buildMjpegAvi(const std::vector<QByteArray>& jpegFrames, QSize frameS
     const qsizetype avih = out.open("avih");
     out.u32(quint32(1000000 / fps)); // microseconds per frame
     out.u32(bufferSize * quint32(fps));
-    out.u32(0);                      // padding granularity
+    out.u32(0); // padding granularity
     out.u32(kAvifHasIndex);
     out.u32(frames);
-    out.u32(0);                      // initial frames
-    out.u32(1);                      // streams
+    out.u32(0); // initial frames
+    out.u32(1); // streams
     out.u32(bufferSize);
     out.u32(width);
     out.u32(height);

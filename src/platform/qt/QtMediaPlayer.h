@@ -24,9 +24,12 @@ public:
     void close() override;
 
 private:
+    QSize probeFrameSize();
+
     std::unique_ptr<QMediaPlayer> m_player;
     QPointer<QVideoWidget> m_video;
     QPointer<QWidget> m_pane;
+    QSize m_natural;
     bool m_playing = false;
 };
 
