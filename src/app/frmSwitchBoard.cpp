@@ -3,10 +3,7 @@
 #include "app/Navigation.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
-#if __has_include("titles/VideoPlayback.h")
 #include "titles/VideoPlayback.h"
-#define KV_HAVE_VIDEO 1
-#endif
 
 namespace kv {
 
@@ -47,7 +44,7 @@ frmSwitchBoard::frmSwitchBoard() : ScreenWindow(QStringLiteral("frmSwitchBoard")
     QPalette bp = blurb->palette();
     bp.setColor(QPalette::WindowText, QColor(0xc9, 0xc4, 0xb8));
     blurb->setPalette(bp);
-    blurb->setGeometry(30, 100, 300, 60);
+    blurb->setGeometry(30, 100, 250, 80);
 
     const auto tile = [&](const char* name, int normal, int pressed) {
         auto* b = new ImageButton(base + normal, base + pressed, this);
@@ -68,9 +65,9 @@ frmSwitchBoard::frmSwitchBoard() : ScreenWindow(QStringLiteral("frmSwitchBoard")
     connect(imgShopping, &ImageButton::clicked, this, [] { Go_To_Screen(5); });
     connect(imgConnections, &ImageButton::clicked, this, [] { Go_To_Screen(12); });
 
-    // The two clips play one after the other in the space right of the brand plate.
-    picVid1 = videoPane(this, "picVid1", QRect(352, 22, 224, 168));
-    picVid2 = videoPane(this, "picVid2", QRect(352, 22, 224, 168));
+    // The two clips (288 x 160) play one after the other right of the brand plate.
+    picVid1 = videoPane(this, "picVid1", QRect(292, 24, 288, 160));
+    picVid2 = videoPane(this, "picVid2", QRect(292, 24, 288, 160));
 }
 
 void frmSwitchBoard::Show_me() {
@@ -85,9 +82,7 @@ void frmSwitchBoard::Switch_Effects() {
     picVid1->raise();
     picVid2->show();
     picVid2->raise();
-#ifdef KV_HAVE_VIDEO
     bLaunchPlayVideo(picVid1, picVid2);
-#endif
 }
 
 } // namespace kv

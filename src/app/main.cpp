@@ -6,7 +6,9 @@
 #include "app/frmSplash.h"
 #include "app/frmSwitchBoard.h"
 #include "collections/frmCollection.h"
+#include "db/catalogue/Catalogue.h"
 #include "platform/AppContext.h"
+#include "platform/qt/QtMediaPlayer.h"
 #include "platform/qt/QtServices.h"
 #include "search/frmSearch.h"
 #include "settings/Options.h"
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
     kv::ScopedContext context;
     kv::installQtServices(context.get());
     kv::installSettingsServices(context.get());
+    kv::installQtMediaPlayer();
 
     kv::FormRegistry& forms = context->forms;
     forms.registerFactory(QStringLiteral("frmBackground"), [] { return new kv::frmBackground; });
@@ -38,7 +41,10 @@ int main(int argc, char** argv) {
     kv::StartupPlan plan;
     plan.steps = {
         {QStringLiteral("bInit_Options"), [] { return kv::bInit_Options(); }},
+        {QStringLiteral("bOpenCollection_DB"),
+         [] { return kv::bOpenCollection_DB(QString(), QStringLiteral("KORDB.MDB"), QStringLiteral("KORDB.MDW")); }},
     };
+    context->shutdownSteps.push_back({QStringLiteral("database"), [] { kv::CloseCatalogue(); }});
     plan.showFirstScreen = [] { return kv::bSwitch_Show(); };
     plan.switchEffects = [&forms] {
         if (auto* switchboard = forms.find<kv::frmSwitchBoard>(QStringLiteral("frmSwitchBoard")))
