@@ -42,7 +42,10 @@ protected:
 
 TEST_F(FindFileTest, NamesTheMissingFileAndBrowsesWithTheTypeFilter) {
     tc.files.answers.push_back(existing);
+    tc.busy.setBusy();
+    tc.busy.setBusy();
     locate([&](frmFindFile& d) {
+        EXPECT_EQ(tc.busy.depth(), 0) << "the normal pointer while the user answers";
         EXPECT_EQ(d.windowTitle(), "Locate File");
         EXPECT_EQ(d.lblTitle->text(), "Could not locate File :KORDB.MDB");
         EXPECT_EQ(d.lblBrowse->text(), "Use the browse to locate the file:");
@@ -57,6 +60,7 @@ TEST_F(FindFileTest, NamesTheMissingFileAndBrowsesWithTheTypeFilter) {
     EXPECT_EQ(tc.files.requests[0].initial, dir.path());
     EXPECT_TRUE(accepted);
     EXPECT_EQ(path, existing);
+    EXPECT_EQ(tc.busy.depth(), 2);
 }
 
 TEST_F(FindFileTest, WithoutAnExtensionOnlyAllFilesAreOffered) {

@@ -4,6 +4,7 @@
 #include "settings/FileLocations.h"
 #include "settings/ui/HelpWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace kv {
@@ -69,7 +70,8 @@ bool HelpBookViewer::showContents() {
 }
 
 void HelpBookViewer::quit() {
-    delete m_window.data();
+    // Widgets may only be destroyed while the application object exists.
+    if (QCoreApplication::instance()) delete m_window.data();
     m_window = nullptr;
 }
 

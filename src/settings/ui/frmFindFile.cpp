@@ -123,10 +123,16 @@ void frmFindFile::Locate_File(const QString& fileName, bool& accepted, QString& 
     if (!initDir.isEmpty()) dialog.InitDir = initDir;
     if (!fileType.isEmpty()) dialog.FileType = fileType;
     if (!fileTypeDesc.isEmpty()) dialog.FileType_Desc = fileTypeDesc;
+    // Start-up asks while the hourglass is up; the user needs the normal pointer to answer.
+    IBusyPointer* busy = ctx().services.busy.get();
+    const int busyDepth = busy ? busy->depth() : 0;
+    if (busy) busy->reset();
     if (IDialogRunner* runner = ctx().services.dialogs.get())
         runner->exec(dialog);
     else
         dialog.exec();
+    for (int i = 0; i < busyDepth; ++i)
+        busy->setBusy();
     accepted = dialog.Accepted;
     path = accepted ? dialog.FileFullPath() : QString();
 }
