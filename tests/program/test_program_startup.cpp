@@ -1,0 +1,119 @@
+// The whole start-up chain of the program, on real data files in a temporary application
+// folder, with only people (message boxes, dialogs) and devices (sound, video) faked.
+#include "app/frmBackground.h"
+#include "app/frmSwitchBoard.h"
+#include "db/catalogue/Catalogue.h"
+#include "fakes/FakeMediaPlayer.h"
+#include "fakes/Fakes.h"
+#include "fakes/TempSettings.h"
+#include "platform/qt/QtResources.h"
+#include "program/Program.h"
+#include "settings/ui/SettingsServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kv;
+using kv::test::ProcessEnded;
+
+namespace {
+
+struct ProgramStartup : ::testing::Test {
+    kv::test::TempSettings store;
+    kv::test::TestContext t;
+    QTemporaryDir appDir;
+    kv::test::FakeMediaPlayer* player = nullptr;
+
+    ProgramStartup() {
+        // The application folder holds copies of what the build ships.
+        for (const char* name : {"KORDB.MDB", "KORDB.MDW", "Music.M14", "Shops.M14", "Korvanda.hlp"})
+            QFile::copy(QStringLiteral(KV_APP_DIR "/") + QLatin1String(name), appDir.filePath(QLatin1String(name)));
+        AppContext& a = t.ctx();
+        a.appFolder = appDir.path();
+        a.userDataFolder = appDir.filePath(QStringLiteral("user"));
+        a.services.resources = std::make_unique<QtResources>();
+        installSettingsServices(a); // the real locate-file dialog, driven by the fake runner
+        a.services.help = std::make_unique<kv::test::FakeHelpViewer>();
+        player = &kv::test::installFakeMediaPlayer();
+        registerProgramWindows(a);
+    }
+    StartupPlan plan() {
+        StartupPlan p = programStartupPlan(ctx());
+        p.splashStepDelayMs = 0;
+        return p;
+    }
+    void replaceWithText(const char* name) {
+        QFile f(appDir.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("This is a text file, not what the program expects.\n");
+    }
+};
+
+} // namespace
+
+TEST_F(ProgramStartup, ComesUpOnTheShippedDataWithoutAsking) {
+    ASSERT_TRUE(Main_Startup(plan()));
+    EXPECT_TRUE(t.messages.boxes.empty()) << t.messages.texts().join(" | ").toStdString();
+    EXPECT_TRUE(t.dialogs.shown.isEmpty());
+    EXPECT_EQ(ctx().intCurrentScreen, 1);
+    auto* background = ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"));
+    ASSERT_NE(background, nullptr);
+    EXPECT_TRUE(background->isVisible());
+    EXPECT_TRUE(ctx().forms.find<QWidget>(QStringLiteral("frmSwitchBoard"))->isVisible());
+    EXPECT_EQ(QDir::cleanPath(strDatabasePath()), QDir::cleanPath(appDir.filePath(QStringLiteral("KORDB.MDB"))));
+    // Every program option and each data file's location is in the store now.
+    EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 14);
+    EXPECT_TRUE(store.has(QStringLiteral("File Locations"), QStringLiteral("Database")));
+    // "Play Intro" is on by default: both clips were played into their panes.
+    EXPECT_EQ(player->of(kv::test::FakeMediaPlayer::Call::Play).size(), 2u);
+}
+
+TEST_F(ProgramStartup, NoClipIsOpenedWithPlayIntroOff) {
+    store.set(QStringLiteral("Program Options"), QStringLiteral("Play Intro"), QStringLiteral("False"));
+    ASSERT_TRUE(Main_Startup(plan()));
+    EXPECT_TRUE(player->events.empty());
+    auto* sb = ctx().forms.find<frmSwitchBoard>(QStringLiteral("frmSwitchBoard"));
+    EXPECT_TRUE(sb->picVid1->isHidden());
+    EXPECT_TRUE(sb->picVid2->isHidden());
+}
+
+TEST_F(ProgramStartup, MissingClipsGiveNoMessageAndBothPanesEndHidden) {
+    QFile::remove(appDir.filePath(QStringLiteral("cds_an.avi")));
+    player->missing.insert(appDir.filePath(QStringLiteral("cds_an.avi")));
+    player->missing.insert(appDir.filePath(QStringLiteral("text_an.avi")));
+    ASSERT_TRUE(Main_Startup(plan()));
+    EXPECT_TRUE(t.messages.boxes.empty());
+    auto* sb = ctx().forms.find<frmSwitchBoard>(QStringLiteral("frmSwitchBoard"));
+    EXPECT_TRUE(sb->picVid1->isHidden());
+    EXPECT_TRUE(sb->picVid2->isHidden());
+    EXPECT_TRUE(sb->isVisible());
+}
+
+TEST_F(ProgramStartup, ADatabaseThatIsNotOneAsksAgainAndCancellingEndsStartUp) {
+    replaceWithText("KORDB.MDB");
+    EXPECT_THROW(Main_Startup(plan()), ProcessEnded);
+    ASSERT_GE(t.messages.boxes.size(), 2u);
+    EXPECT_EQ(t.messages.last().text, QStringLiteral("System Failed to start"));
+    EXPECT_FALSE(t.dialogs.shown.isEmpty()) << "the locate dialog must be offered";
+    // No error box: a foreign file is a message, not a failure of the program.
+    for (const auto& box : t.messages.boxes)
+        EXPECT_NE(box.title, QStringLiteral("Error")) << box.text.toStdString();
+    auto* background = ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"));
+    EXPECT_TRUE(background == nullptr || !background->isVisible());
+}
+
+TEST_F(ProgramStartup, AMissingWorkgroupFileIsLocatedOrStartUpEnds) {
+    QFile::remove(appDir.filePath(QStringLiteral("KORDB.MDW")));
+    EXPECT_THROW(Main_Startup(plan()), ProcessEnded);
+    EXPECT_EQ(t.dialogs.shown.size(), 1);
+    EXPECT_EQ(t.messages.texts(), QStringList{QStringLiteral("System Failed to start")});
+}
+
+TEST_F(ProgramStartup, ExitClosesTheDatabase) {
+    ASSERT_TRUE(Main_Startup(plan()));
+    t.messages.answer(mb::Yes);
+    EXPECT_TRUE(ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))->close());
+    EXPECT_FALSE(dbCatalogue().isOpen());
+}
