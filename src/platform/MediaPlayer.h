@@ -28,7 +28,7 @@ public:
     virtual void setDestination(const QRect& rect) = 0;
     // Plays the open clip from its start to its end and returns then; window events are
     // processed meanwhile but user input is held back. False when nothing is open, or the
-    // clip fails or overruns its length by far.
+    // clip fails, stalls, overruns its length by far, or loses its pane.
     virtual bool play() = 0;
     // Closes the open clip and removes it from its pane; harmless when nothing is open.
     virtual void close() = 0;
