@@ -70,6 +70,12 @@ QString qtFilterFromClassic(const QString& classic) {
         QString description = parts[i].trimmed();
         QStringList patterns;
         for (const QString& pattern : parts[i + 1].split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts)) {
+            // "*.*" would miss files without a dot, which are common here.
+            if (pattern == QLatin1String("*.*")) {
+                if (!patterns.contains(QStringLiteral("*")))
+                    patterns << QStringLiteral("*");
+                continue;
+            }
             for (const QString& form : {pattern, pattern.toLower(), pattern.toUpper()})
                 if (!patterns.contains(form))
                     patterns << form;

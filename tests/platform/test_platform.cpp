@@ -97,8 +97,8 @@ TEST(BusyScope, RestoresThePointerOnEveryWayOut) {
 
 TEST(FileFilter, ClassicFiltersBecomeQtFiltersMatchingAnyCase) {
     EXPECT_EQ(qtFilterFromClassic(QStringLiteral("Access Database File (*.MDB)| *.MDB|All (*.*)| *.*")),
-              QStringLiteral("Access Database File (*.MDB *.mdb);;All (*.*)"));
-    EXPECT_EQ(qtFilterFromClassic(QStringLiteral("All (*.*)| *.*")), QStringLiteral("All (*.*)"));
+              QStringLiteral("Access Database File (*.MDB *.mdb);;All (*)"));
+    EXPECT_EQ(qtFilterFromClassic(QStringLiteral("All (*.*)| *.*")), QStringLiteral("All (*)"));
     EXPECT_EQ(qtFilterFromClassic(QStringLiteral("Pictures|*.bmp;*.ICO")),
               QStringLiteral("Pictures (*.bmp *.BMP *.ICO *.ico)"));
 }
