@@ -169,8 +169,8 @@ def tab_button(normal, pressed, name, label, width=60, height=26):
                f'<defs>{gradient("face", top, bottom)}</defs>'
                f'<rect x="0.75" y="0.75" width="{width - 1.5}" height="{height - 1.5}" rx="6" fill="url(#face)" '
                f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.45}" stroke-width="1.5"/>'
-               + icon(name, 5, (height - 13) / 2, 13, accent)
-               + f'<text x="{21}" y="{height / 2 + 4}" font-family="DejaVu Sans" font-size="10.5" '
+               + icon(name, 4, (height - 12) / 2, 12, accent)
+               + f'<text x="{19}" y="{height / 2 + 3.5}" font-family="DejaVu Sans" font-size="9.5" '
                f'font-weight="bold" fill="{ink}">{label}</text></svg>')
         write(number, svg)
 
@@ -188,6 +188,26 @@ def small_button(normal, pressed, name, width=22, height=20):
                f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.5}" stroke-width="1.5"/>'
                + icon(name, (width - size) / 2, (height - size) / 2 + (0.6 if is_pressed else 0), size, ink)
                + '</svg>')
+        write(number, svg)
+
+
+def action_button(normal, pressed, name, label, width, height=28):
+    """The search screen's action buttons: the navigation buttons' style, sized for its panels."""
+    for number, is_pressed in ((normal, False), (pressed, True)):
+        top, bottom = (PRESSED_TOP, PRESSED_BOTTOM) if is_pressed else (PANEL_TOP, PANEL_BOTTOM)
+        ink = NIGHT if is_pressed else WARM
+        accent = NIGHT if is_pressed else AMBER
+        dy = 1 if is_pressed else 0
+        svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" viewBox="0 0 {width} {height}">'
+               f'<!-- {label} button, {"pressed" if is_pressed else "released"}. -->'
+               f'<defs>{gradient("face", top, bottom)}</defs>'
+               f'<rect x="0.75" y="0.75" width="{width - 1.5}" height="{height - 1.5}" rx="7" fill="url(#face)" '
+               f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.45}" stroke-width="1.5"/>'
+               + ('' if is_pressed else
+                  f'<rect x="2" y="2" width="{width - 4}" height="{height / 2 - 2}" rx="5" fill="#ffffff" fill-opacity="0.05"/>')
+               + icon(name, 8, (height - 16) / 2 + dy, 16, accent)
+               + f'<text x="{30}" y="{height / 2 + 4 + dy}" font-family="DejaVu Sans" font-size="11.5" '
+               f'font-weight="bold" fill="{ink}">{label}</text></svg>')
         write(number, svg)
 
 
@@ -232,8 +252,8 @@ if __name__ == "__main__":
     small_button(3012, 3013, "up")
     small_button(3014, 3015, "down")
     small_button(3016, 3017, "down", width=24, height=24)
-    labelled_button(3022, 3023, "details", "Details", width=90, height=28)
-    labelled_button(3024, 3025, "list", "Search", width=90, height=28)
-    labelled_button(3026, 3027, "got", "Got it", width=84, height=28)
-    labelled_button(3028, 3029, "want", "Want it", width=92, height=28)
+    action_button(3022, 3023, "details", "Details", width=88)
+    action_button(3024, 3025, "list", "Search", width=86)
+    action_button(3026, 3027, "got", "Got it", width=78)
+    action_button(3028, 3029, "want", "Want it", width=86)
     search_pictures()

@@ -175,6 +175,8 @@ void frmSearch::createControls() {
 
     MvrDetails = new TitleViewer(this);
     MvrDetails->setObjectName(QStringLiteral("MvrDetails"));
+    // Pages wrap to the viewer's width; a table a few pixels too wide is not worth a bar.
+    MvrDetails->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     txtKeyword = new QLineEdit(this);
     txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
@@ -314,7 +316,6 @@ bool frmSearch::loadPictures() {
 void frmSearch::arrange(int mode) {
     const bool details = mode == screen::Details;
     imgMain->setGeometry(rect());
-    imgMain->lower();
 
     for (QWidget* w : std::initializer_list<QWidget*>{Shape1, Shape2, Shape3, txtKeyword, imgGo, lblHits1,
                                                       imgMUp, imgMDn, TDBGrid1, lblAlbum, LblHits2, imgRUp,
@@ -372,8 +373,9 @@ void frmSearch::arrange(int mode) {
     }
     cboReleases->setGeometry(0, 0, picDrop->width() - imgDrop->width() - 2, picDrop->height());
     imgDrop->move(picDrop->width() - imgDrop->width(), (picDrop->height() - imgDrop->height()) / 2);
+    // The panels lie under every control, on the backdrop.
     for (QWidget* w : std::initializer_list<QWidget*>{Shape1, Shape2, Shape3, Shape4, Shape5})
-        w->stackUnder(MvrDetails);
+        w->lower();
     imgMain->lower();
 }
 

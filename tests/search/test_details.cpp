@@ -61,6 +61,7 @@ TEST_F(DetailsTest, ChoosingATopicShowsItsPageAndItsReleases) {
     EXPECT_EQ(s.cboReleases->currentIndex(), 0);
     EXPECT_EQ(s.selectedRelease(), 1);
     EXPECT_EQ(s.LblReleases->text(), QStringLiteral("Cat No. - POLS 272"));
+    EXPECT_TRUE(s.cboReleases->isEnabled());
 
     // Choosing another release.
     s.cboReleases->setCurrentIndex(2);
