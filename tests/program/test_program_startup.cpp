@@ -117,3 +117,24 @@ TEST_F(ProgramStartup, ExitClosesTheDatabase) {
     EXPECT_TRUE(ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))->close());
     EXPECT_FALSE(dbCatalogue().isOpen());
 }
+
+#include "app/Navigation.h"
+
+#include <QCoreApplication>
+
+// Saves pictures of the main window on each screen when KV_SCREENSHOTS names a folder.
+TEST_F(ProgramStartup, Screenshots) {
+    const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
+    if (folder.isEmpty())
+        GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to save screenshots";
+    store.set(QStringLiteral("Program Options"), QStringLiteral("Play Intro"), QStringLiteral("False"));
+    ASSERT_TRUE(Main_Startup(plan()));
+    auto* background = ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"));
+    const std::pair<int, const char*> shots[] = {
+        {1, "switchboard"}, {2, "screen-search"}, {4, "screen-collections"}, {5, "screen-shopping"}, {12, "screen-connections"}};
+    for (const auto& [code, name] : shots) {
+        Go_To_Screen(code);
+        QCoreApplication::processEvents();
+        background->grab().save(QDir(folder).filePath(QStringLiteral("%1.png").arg(QLatin1String(name))));
+    }
+}
