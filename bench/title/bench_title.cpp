@@ -283,13 +283,13 @@ QString keywordAt(MVHandle wheel, qint32 p) {
     return buffer.left(buffer.indexOf(QChar(0)));
 }
 
+// The whole group, read in one call, as FTS5 hands over all its rows.
 std::vector<int64_t> ourGroup(MVHandle wheel, const QString& pattern) {
     const MVHandle g = MVWordWheelSearch(wheel, pattern, 0);
-    std::vector<int64_t> out(size_t(lMVGroupItemCount(g)));
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = lMVGroupFind(g, qint32(i));
+    QList<qint32> positions;
+    lMVGroupFindRange(g, 0, lMVGroupItemCount(g), positions);
     MVGroupFree(g);
-    return out;
+    return std::vector<int64_t>(positions.begin(), positions.end());
 }
 
 std::vector<int64_t> ftsGroup(sqlite3_stmt* s, const QString& pattern) {

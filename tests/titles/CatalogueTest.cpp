@@ -185,6 +185,11 @@ TEST_F(CatalogueTest, StaleAndMadeUpHandlesFailSafely) {
     const MVHandle w = wheel(title, "1");
     const MVHandle g = MVWordWheelSearch(w, "b*", 0);
     EXPECT_EQ(lMVGroupItemCount(g), 6);
+    QList<qint32> range;
+    EXPECT_EQ(lMVGroupFindRange(g, 4, 100, range), 2);
+    EXPECT_EQ(range, QList<qint32>({4, 5}));
+    EXPECT_EQ(lMVGroupFindRange(g, 7, 1, range), 0);
+    EXPECT_EQ(lMVGroupFindRange(g, -1, 1, range), -1);
     // A wheel outlives the title it came from.
     const MVHandle second = open(path("Music.M14"));
     const MVHandle w2 = hMVWordWheelOpenTitle(second, "|2");

@@ -138,9 +138,11 @@ void fillBuffer(QString& buffer, qint32 capacity, const QString& text) {
     if (capacity <= 0) return;
     qsizetype n = std::min<qsizetype>(text.size(), capacity - 1);
     if (n > 0 && n < text.size() && text[n - 1].isHighSurrogate()) --n;
-    const qsizetype total = std::max<qsizetype>(capacity, buffer.size());
-    buffer = text.left(n);
-    buffer.append(QString(total - n, QChar(0)));
+    // Reuses the caller's buffer: no allocation when it already has the capacity.
+    buffer.resize(std::max<qsizetype>(capacity, buffer.size()));
+    QChar* d = buffer.data();
+    std::copy(text.constData(), text.constData() + n, d);
+    std::fill(d + n, d + buffer.size(), QChar(0));
 }
 
 } // namespace
@@ -273,6 +275,19 @@ qint32 lMVGroupFind(MVHandle group, qint32 item) {
     if (!g || item < 0) return -1;
     if (g->all) return uint32_t(item) < g->allCount ? item : -1;
     return size_t(item) < g->positions.size() ? qint32(g->positions[size_t(item)]) : -1;
+}
+
+qint32 lMVGroupFindRange(MVHandle group, qint32 first, qint32 count, QList<qint32>& positions) {
+    Library& l = lib();
+    std::lock_guard lock(l.mutex);
+    const GroupObj* g = l.groups.get(group);
+    if (!g || first < 0 || count < 0) return -1;
+    const qint64 size = g->all ? qint64(g->allCount) : qint64(g->positions.size());
+    const qint64 n = std::max<qint64>(0, std::min<qint64>(qint64(first) + count, size) - first);
+    positions.resize(n);
+    for (qint64 i = 0; i < n; ++i)
+        positions[i] = g->all ? qint32(first + i) : qint32(g->positions[size_t(first + i)]);
+    return qint32(n);
 }
 
 namespace {

@@ -41,6 +41,9 @@ MVHandle MVWordWheelSearch(MVHandle wheel, const QString& pattern, qint32 flags)
 void MVGroupFree(MVHandle group);
 qint32 lMVGroupItemCount(MVHandle group);
 qint32 lMVGroupFind(MVHandle group, qint32 item);
+// Items first .. first + count − 1 of a group in one call (clamped to the group); returns how
+// many were copied, −1 on a bad handle. For lists that show many rows at once.
+qint32 lMVGroupFindRange(MVHandle group, qint32 first, qint32 count, QList<qint32>& positions);
 
 // Topic count of a keyword (exact display text) or −1 when the wheel or keyword is unknown.
 // The count is a full 32-bit value: a keyword may carry more than 32,767 topics.
