@@ -416,7 +416,8 @@ bool frmSearch::Init_Form() {
 
 void frmSearch::Show_me() {
     ScreenWindow::Show_me();
-    if (formMode() == screen::Search && (m_firstShow || !TDBGrid1->view()->hasFocus()))
+    // Typing starts at once on the first visit; later ones keep the focus where it was.
+    if (formMode() == screen::Search && (m_firstShow || !isAncestorOf(focusWidget())))
         txtKeyword->setFocus();
     m_firstShow = false;
 }
@@ -526,7 +527,9 @@ bool frmSearch::KeywordsFromIndex() {
         TDBGrid1->bind(m_keywordRows);
         TDBGrid1->positionOn(0);
         TDBGrid1->refresh();
-        if (length < 0)
+        if (!m_primary)
+            noMatch(QStringLiteral("This index could not be opened"));
+        else if (length < 0)
             noMatch(QStringLiteral("This index could not be read"));
         else if (length == 0)
             noMatch(QStringLiteral("This index is empty"));
