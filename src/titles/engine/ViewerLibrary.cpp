@@ -27,6 +27,10 @@ struct TitleObj {
 struct WheelObj {
     std::shared_ptr<const TitleFile> file;
     const KeywordIndex* keys = nullptr;
+    // The screens ask for a keyword's topic count and then its addresses: the second
+    // look-up of the same keyword is answered from here.
+    QString lastKeyword;
+    int64_t lastPosition = -1;
 };
 struct GroupObj {
     MVHandle wheel = 0;
@@ -191,7 +195,10 @@ MVHandle hMVWordWheelOpenTitle(MVHandle title, const QString& wheelName) {
         setError(QStringLiteral("The title has no word wheel named %1").arg(wheelName));
         return 0;
     }
-    const MVHandle h = l.wheels.add(std::make_shared<WheelObj>(WheelObj{t->file, keys}));
+    auto obj = std::make_shared<WheelObj>();
+    obj->file = t->file;
+    obj->keys = keys;
+    const MVHandle h = l.wheels.add(std::move(obj));
     if (!h) setError(QStringLiteral("Too many open word wheels"));
     return h;
 }
@@ -294,9 +301,17 @@ namespace {
 
 bool keywordTopics(Library& l, MVHandle wheel, const QString& keyword, const uint8_t*& first,
                    uint32_t& count) {
-    const KeywordIndex* k = wheelOf(l, wheel);
-    if (!k) return false;
-    const int64_t pos = k->find(keyword.toStdString());
+    WheelObj* w = l.wheels.get(wheel);
+    if (!w) {
+        setError(QStringLiteral("Not an open word wheel handle: %1").arg(wheel));
+        return false;
+    }
+    const KeywordIndex* k = w->keys;
+    if (w->lastPosition < 0 || w->lastKeyword != keyword) {
+        w->lastKeyword = keyword;
+        w->lastPosition = k->find(keyword.toStdString());
+    }
+    const int64_t pos = w->lastPosition;
     if (pos < 0 || !k->topics(uint32_t(pos), first, count) || count > 0x7FFFFFFFu) {
         setError(QStringLiteral("No keyword %1 in the word wheel").arg(keyword));
         return false;
