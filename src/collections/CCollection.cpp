@@ -16,8 +16,7 @@ namespace kv {
 namespace {
 
 int udfSlot(int i) {
-    if (i < 1 || i > 5)
-        raiseError(err::SubscriptOutOfRange);
+    if (i < 1 || i > 5) raiseError(err::SubscriptOutOfRange);
     return i - 1;
 }
 
@@ -35,8 +34,7 @@ QWidget* dialogOwner() {
 // Seeks a collection's row in "Collection" by its number; false when there is none.
 bool seekHead(qint16 intCollectionID) {
     Recordset& head = collectionStore().rsCollectionHead;
-    if (head.isNull() || !head.isOpen())
-        raiseError(err::ObjectNotSet);
+    if (head.isNull() || !head.isOpen()) raiseError(err::ObjectNotSet);
     head.setIndex(QStringLiteral("Primarykey"));
     head.Seek(QStringLiteral("="), intCollectionID);
     return !head.NoMatch();
@@ -58,8 +56,7 @@ void CCollection::setUDFTitle(int i, const QString& title) {
 }
 bool CCollection::anyUDFvisible() const {
     for (bool v : m_visible)
-        if (v)
-            return true;
+        if (v) return true;
     return false;
 }
 
@@ -74,20 +71,16 @@ bool CCollection::Item_Edit() {
             dialog.txtUDF[i]->setText(UDFTitle(i));
             dialog.chkUDF[i]->setChecked(UDFvisible(i));
         }
-        if (!bRead_Data(dialog))
-            return false;
+        if (!bRead_Data(dialog)) return false;
         if (ctx().services.dialogs)
             ctx().services.dialogs->exec(dialog);
         else
             dialog.exec();
-        if (!dialog.Accepted)
-            return false;
-        if (!bWrite_Back(dialog))
-            return false;
+        if (!dialog.Accepted) return false;
+        if (!bWrite_Back(dialog)) return false;
         // The row holds the new values: now the object and the search screen's menu.
         strTitle = dialog.txtName->text();
-        if (dialog.IconDirty)
-            Collection_icon = dialog.iconPicture();
+        if (dialog.IconDirty) Collection_icon = dialog.iconPicture();
         for (int i = 1; i <= 5; ++i) {
             setUDFTitle(i, dialog.txtUDF[i]->text());
             setUDFvisible(i, dialog.chkUDF[i]->isChecked());
@@ -110,8 +103,7 @@ bool CCollection::bRead_Data(frmpropCollection& dialog) {
 bool CCollection::bWrite_Back(frmpropCollection& dialog) {
     Recordset& head = collectionStore().rsCollectionHead;
     const bool written = guarded("bWrite_Back", [&] {
-        if (!seekHead(intCollectionID))
-            return false;
+        if (!seekHead(intCollectionID)) return false;
         // One Update stores the name, notes, fields and icon together, or nothing.
         head.Edit();
         head.setValue(QStringLiteral("Collection ID"), intCollectionID);

@@ -16,12 +16,9 @@ namespace kv {
 
 int loadIconFile(const QString& path, QPixmap& picture) {
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists())
-        return err::FileNotFound;
-    if (!info.isFile() || !info.isReadable())
-        return err::PathFileAccessError;
-    if (info.size() == 0 || info.size() > kMaxIconFileBytes)
-        return err::InvalidPicture;
+    if (path.isEmpty() || !info.exists()) return err::FileNotFound;
+    if (!info.isFile() || !info.isReadable()) return err::PathFileAccessError;
+    if (info.size() == 0 || info.size() > kMaxIconFileBytes) return err::InvalidPicture;
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     // Refuse an oversized picture from its header, before it is decoded.
@@ -38,20 +35,16 @@ int loadIconFile(const QString& path, QPixmap& picture) {
 
 bool loadIconField(const Field& field, QPixmap& picture) {
     picture = QPixmap();
-    if (field.FieldSize() <= 0)
-        return false;
+    if (field.FieldSize() <= 0) return false;
     // The program folder may be read-only: the copy goes to a private temporary folder.
     QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/korvanda-icon-XXXXXX"));
-    if (!folder.isValid())
-        return false;
+    if (!folder.isValid()) return false;
     const QString file = folder.filePath(QStringLiteral("Temp.ICO"));
-    if (!bWrite_Fld_to_File(field, file))
-        return false;
+    if (!bWrite_Fld_to_File(field, file)) return false;
     QPixmap loaded;
     const bool ok = loadIconFile(file, loaded) == 0;
     QFile::remove(file);
-    if (ok)
-        picture = loaded;
+    if (ok) picture = loaded;
     return ok;
 }
 

@@ -41,8 +41,7 @@ namespace {
 const QString kContents = QStringLiteral("Collection - Contents");
 
 Recordset& openCursor(Recordset& rs) {
-    if (rs.isNull() || !rs.isOpen())
-        raiseError(err::ObjectNotSet);
+    if (rs.isNull() || !rs.isOpen()) raiseError(err::ObjectNotSet);
     return rs;
 }
 Recordset& head() {
@@ -59,8 +58,7 @@ public:
     explicit EditGuard(Recordset& rs) : m_rs(rs) {}
     ~EditGuard() {
         try {
-            if (m_rs.isOpen() && m_rs.EditMode() != dbEditNone)
-                m_rs.CancelUpdate();
+            if (m_rs.isOpen() && m_rs.EditMode() != dbEditNone) m_rs.CancelUpdate();
         } catch (...) {
         }
     }
@@ -101,8 +99,7 @@ bool seekItem(Recordset& rs, const QString& index, qint16 intCollectionID,
 }
 
 void contentsChanged() {
-    if (ISearchLists* menu = collectionStore().searchLists)
-        menu->contentsChanged();
+    if (ISearchLists* menu = collectionStore().searchLists) menu->contentsChanged();
 }
 
 QWidget* dialogOwner() {
@@ -121,16 +118,14 @@ QListWidget* listOf(CollectionList which) {
 // The collection of a list's selected row, or nullptr when no row is selected.
 CCollection* selectedCollection(QListWidget* list, int& row) {
     row = list ? list->currentRow() : -1;
-    if (row < 0 || !list->item(row))
-        return nullptr;
+    if (row < 0 || !list->item(row)) return nullptr;
     const qint16 id = qint16(list->item(row)->data(Qt::UserRole).toInt());
     return RCollections().item(collectionKey(id));
 }
 
 int rowOfCollection(QListWidget* list, qint16 intCollectionID) {
     for (int r = 0; list && r < list->count(); ++r)
-        if (list->item(r)->data(Qt::UserRole).toInt() == intCollectionID)
-            return r;
+        if (list->item(r)->data(Qt::UserRole).toInt() == intCollectionID) return r;
     return -1;
 }
 
@@ -154,11 +149,9 @@ bool bOpenCollectionDetails() {
 
 bool bInit_RCollections() {
     return guarded("bInit_RCollections", [&] {
-        if (!bOpenCollectionHead() || !bOpenCollectionDetails())
-            return false;
+        if (!bOpenCollectionHead() || !bOpenCollectionDetails()) return false;
         auto list = std::make_unique<NRCollections>();
-        if (!list->Refresh())
-            return false;
+        if (!list->Refresh()) return false;
         collectionStore().collections = std::move(list);
         return RCollections().Count() >= 0;
     });
@@ -168,8 +161,7 @@ void CloseCollections() {
     CollectionStoreState& s = collectionStore();
     for (Recordset* rs : {&s.rsCollectionDetails, &s.rsCollectionHead}) {
         try {
-            if (!rs->isNull() && rs->isOpen())
-                rs->Close();
+            if (!rs->isNull() && rs->isOpen()) rs->Close();
         } catch (...) {
         }
         *rs = Recordset();
@@ -185,8 +177,7 @@ bool bCollection_DB_AddNew(qint16& intCollectionID) {
         rs.MoveLast();
         const int highest = intCheckNull(rs.value(QStringLiteral("Collection ID")));
         // Collection numbers are 16-bit: past the last one there is no next number.
-        if (highest >= 32767)
-            raiseError(err::Overflow);
+        if (highest >= 32767) raiseError(err::Overflow);
         const qint16 number = qint16(highest + 1);
         rs.AddNew();
         rs.setValue(QStringLiteral("Collection ID"), number);
@@ -201,7 +192,8 @@ bool bCollection_DB_Delete(qint16 intCollectionID) {
         // The items and the row go together: a collection never loses its items and stays.
         Transaction transaction(dbCatalogue());
         dbCatalogue().Execute(
-            QStringLiteral("DELETE DISTINCTROW [Collection - Contents].*, [Collection - Contents].[Collection ID]") +
+            QStringLiteral("DELETE DISTINCTROW [Collection - Contents].*, [Collection - "
+                           "Contents].[Collection ID]") +
                 QStringLiteral(" From [Collection - Contents]") +
                 QStringLiteral(" WHERE ((([Collection - Contents].[Collection ID])=") +
                 QString::number(intCollectionID) + QStringLiteral("));"),
@@ -233,8 +225,7 @@ bool bCollection_Item_Add(qint16 intCollectionID, const TopicRecord& recording,
         try {
             rs.Update();
         } catch (const VbError& e) {
-            if (e.number() != err::DuplicateKey)
-                throw;
+            if (e.number() != err::DuplicateKey) throw;
             duplicate = true;
             return false;
         }
@@ -242,16 +233,17 @@ bool bCollection_Item_Add(qint16 intCollectionID, const TopicRecord& recording,
     });
     if (duplicate) {
         ctx().messages().beep();
-        ctx().messages().show(QStringLiteral("This recording is already in the collection"), mb::OKOnly);
+        ctx().messages().show(QStringLiteral("This recording is already in the collection"),
+                              mb::OKOnly);
         return false;
     }
-    if (!added)
-        return false;
+    if (!added) return false;
     if (!ctx().options.bQuickAdd &&
         !bCollection_Item_Edit(intCollectionID, release.strCatalogueNumber)) {
         guarded("bCollection_Item_Add", [&] {
             Recordset& rs = details();
-            if (seekItem(rs, QStringLiteral("PrimaryKey"), intCollectionID, release.strCatalogueNumber))
+            if (seekItem(rs, QStringLiteral("PrimaryKey"), intCollectionID,
+                         release.strCatalogueNumber))
                 rs.Delete();
         });
         return false;
@@ -265,7 +257,8 @@ bool bCollection_Item_Edit(qint16 intCollectionID, const QString& strCatalogueNu
     return guarded("bCollection_Item_Edit", [&] {
         Recordset& rs = details();
         if (!seekItem(rs, QStringLiteral("Primarykey"), intCollectionID, strCatalogueNumber)) {
-            ctx().messages().show(QStringLiteral("No album selected to edit"), mb::OKOnly | mb::Exclamation);
+            ctx().messages().show(QStringLiteral("No album selected to edit"),
+                                  mb::OKOnly | mb::Exclamation);
             return false;
         }
         frmPropAlbum dialog(dialogOwner());
@@ -277,22 +270,23 @@ bool bCollection_Item_Edit(qint16 intCollectionID, const QString& strCatalogueNu
         dialog.txtMedium->setText(strCheckNull(rs.value(QStringLiteral("Medium"))));
         dialog.txtLabel->setText(strCheckNull(rs.value(QStringLiteral("Label"))));
         for (int i = 1; i <= 5; ++i)
-            dialog.txtUDF[i]->setText(strCheckNull(rs.value(QStringLiteral("User Field %1").arg(i))));
+            dialog.txtUDF[i]->setText(
+                strCheckNull(rs.value(QStringLiteral("User Field %1").arg(i))));
         dialog.txtNotes->setPlainText(strCheckNull(rs.value(QStringLiteral("Notes"))));
         dialog.setThisCollection(collectionKey(intCollectionID));
         {
             PointerReleased normal;
             runDialog(dialog);
         }
-        if (!dialog.Accepted)
-            return false;
+        if (!dialog.Accepted) return false;
         // The cursor is shared: find the row again before writing to it.
         if (!seekItem(rs, QStringLiteral("Primarykey"), intCollectionID, strCatalogueNumber))
             raiseError(err::NoCurrentRecord);
         EditGuard guard(rs);
         rs.Edit();
         for (int i = 1; i <= 5; ++i)
-            rs.setValue(QStringLiteral("User Field %1").arg(i), varEmptytoNull(dialog.txtUDF[i]->text()));
+            rs.setValue(QStringLiteral("User Field %1").arg(i),
+                        varEmptytoNull(dialog.txtUDF[i]->text()));
         rs.setValue(QStringLiteral("Notes"), varEmptytoNull(dialog.txtNotes->toPlainText()));
         rs.Update();
         return true;
@@ -304,14 +298,14 @@ bool bCollection_Item_Delete(qint16 intCollectionID, const QString& strCatalogue
     const bool deleted = guarded("bCollection_Item_Delete", [&] {
         Recordset& rs = details();
         if (!seekItem(rs, QStringLiteral("PrimaryKey"), intCollectionID, strCatalogueNumber)) {
-            ctx().messages().show(QStringLiteral("No matching record"), mb::OKOnly | mb::Exclamation);
+            ctx().messages().show(QStringLiteral("No matching record"),
+                                  mb::OKOnly | mb::Exclamation);
             return false;
         }
         rs.Delete();
         return true;
     });
-    if (deleted)
-        contentsChanged();
+    if (deleted) contentsChanged();
     return deleted;
 }
 
@@ -338,11 +332,11 @@ bool bCollection_Addto(qint16 intCollectionID, const TopicRecord& recording,
         // Nothing shown, or a recording without a release: nothing to add.
         if (release.strCatalogueNumber.isEmpty()) {
             ctx().messages().beep();
-            ctx().messages().show(QStringLiteral("Please select a recording"), mb::OKOnly | mb::Exclamation);
+            ctx().messages().show(QStringLiteral("Please select a recording"),
+                                  mb::OKOnly | mb::Exclamation);
             return false;
         }
-        if (!bCollection_Item_Add(intCollectionID, recording, release))
-            return false;
+        if (!bCollection_Item_Add(intCollectionID, recording, release)) return false;
         const CCollection* c = RCollections().item(collectionKey(intCollectionID));
         Show_Message(1, QStringLiteral("'") + recording.strTitle + QStringLiteral("'") +
                             QStringLiteral("\r\n") + QStringLiteral(" added to '") +
@@ -359,8 +353,7 @@ bool bCollections_List(const QString& strCatalogueNumber, bool& found,
         Recordset& rs = details();
         rs.setIndex(QStringLiteral("Catalogue Number"));
         rs.Seek(QStringLiteral("="), strCatalogueNumber);
-        if (rs.NoMatch())
-            return;
+        if (rs.NoMatch()) return;
         // Room for 100 collections at a time, cut to the number found at the end.
         QList<qint16> ids(100);
         int count = 0;
@@ -369,14 +362,12 @@ bool bCollections_List(const QString& strCatalogueNumber, bool& found,
             while (!rs.Eof() &&
                    db::compareNoCase(strCheckNull(rs.value(QStringLiteral("Catalogue Number"))),
                                      strCatalogueNumber) == 0) {
-                if (count == ids.size())
-                    ids.resize(count + 100);
+                if (count == ids.size()) ids.resize(count + 100);
                 ids[count++] = intCheckNull(rs.value(QStringLiteral("Collection ID")));
                 rs.MoveNext();
             }
         } catch (const VbError& e) {
-            if (e.number() != err::NoCurrentRecord)
-                throw;
+            if (e.number() != err::NoCurrentRecord) throw;
         }
         ids.resize(count);
         found = true;
@@ -392,8 +383,7 @@ void registerCollectionList(CollectionList which, QListWidget* list) {
 void registerSearchLists(ISearchLists* lists) {
     CollectionStoreState& s = collectionStore();
     s.searchLists = lists;
-    if (!lists || !s.collections)
-        return;
+    if (!lists || !s.collections) return;
     lists->resetElements();
     for (const auto& c : s.collections->Items())
         lists->setElement(c->intIconIndex, c->strTitle, c->intCollectionID);
@@ -401,11 +391,9 @@ void registerSearchLists(ISearchLists* lists) {
 
 void CollectionLists_Add(const QString& key) {
     const CCollection* c = RCollections().item(key);
-    if (!c)
-        return;
+    if (!c) return;
     for (QListWidget* list : {listOf(CollectionList::Screen), listOf(CollectionList::Dialog)}) {
-        if (!list)
-            continue;
+        if (!list) continue;
         auto* row = new QListWidgetItem(c->strTitle);
         row->setData(Qt::UserRole, int(c->intCollectionID));
         list->addItem(row);
@@ -414,10 +402,8 @@ void CollectionLists_Add(const QString& key) {
 
 void CollectionLists_Delete(int row) {
     for (QListWidget* list : {listOf(CollectionList::Screen), listOf(CollectionList::Dialog)}) {
-        if (!list || row < 0 || row >= list->count())
-            continue;
-        if (list->currentRow() == row)
-            list->setCurrentRow(0);
+        if (!list || row < 0 || row >= list->count()) continue;
+        if (list->currentRow() == row) list->setCurrentRow(0);
         delete list->takeItem(row);
     }
 }
@@ -425,8 +411,7 @@ void CollectionLists_Delete(int row) {
 bool bCollection_New() {
     return guarded("bCollection_New", [&] {
         QString key;
-        if (!RCollections().Add_Item(key))
-            return false;
+        if (!RCollections().Add_Item(key)) return false;
         if (CCollection* c = RCollections().item(key); c && c->Item_Edit()) {
             CollectionLists_Add(key);
             return true;
@@ -442,11 +427,10 @@ bool bCollection_Edit(CollectionList caller) {
         QListWidget* list = listOf(caller);
         int row = -1;
         CCollection* c = selectedCollection(list, row);
-        if (!c || !c->Item_Edit())
-            return false;
+        if (!c || !c->Item_Edit()) return false;
         list->item(row)->setText(c->strTitle);
-        QListWidget* other =
-            listOf(caller == CollectionList::Screen ? CollectionList::Dialog : CollectionList::Screen);
+        QListWidget* other = listOf(caller == CollectionList::Screen ? CollectionList::Dialog
+                                                                     : CollectionList::Screen);
         if (const int r = rowOfCollection(other, c->intCollectionID); r >= 0)
             other->item(r)->setText(c->strTitle);
         CollectionStoreState& s = collectionStore();
@@ -462,27 +446,26 @@ bool bCollection_Delete(CollectionList caller) {
     return guarded("bCollection_Delete", [&] {
         int row = -1;
         CCollection* c = selectedCollection(listOf(caller), row);
-        if (!c)
-            return false;
+        if (!c) return false;
         if (c->bBuiltin) {
             auto name = [](const char* key) {
                 const CCollection* b = RCollections().item(QString::fromLatin1(key));
                 return b ? b->strTitle : QString();
             };
-            ctx().messages().show(QStringLiteral("You cannot delete the collections '") + name("R0") +
-                                      QStringLiteral("' or '") + name("R1") + QStringLiteral("'") +
-                                      QStringLiteral("\r") +
+            ctx().messages().show(QStringLiteral("You cannot delete the collections '") +
+                                      name("R0") + QStringLiteral("' or '") + name("R1") +
+                                      QStringLiteral("'") + QStringLiteral("\r") +
                                       QStringLiteral(" they are built in to the program"),
                                   mb::OKOnly | mb::Exclamation);
             return false;
         }
-        if (ctx().messages().show(QStringLiteral("Are you sure you want to delete the collection '") +
-                                      c->strTitle + QStringLiteral("'"),
-                                  mb::YesNo | mb::Question | mb::Default2) != mb::Yes)
+        if (ctx().messages().show(
+                QStringLiteral("Are you sure you want to delete the collection '") + c->strTitle +
+                    QStringLiteral("'"),
+                mb::YesNo | mb::Question | mb::Default2) != mb::Yes)
             return false;
         // The on-screen lists follow only a deletion that happened.
-        if (!RCollections().Remove(c->CollectionID))
-            return false;
+        if (!RCollections().Remove(c->CollectionID)) return false;
         CollectionLists_Delete(row);
         return true;
     });

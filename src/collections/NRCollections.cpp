@@ -16,8 +16,7 @@ CCollection* NRCollections::item(const QString& key) const {
 
 int NRCollections::indexOf(const QString& key) const {
     for (size_t k = 0; k < m_items.size(); ++k)
-        if (m_items[k]->CollectionID == key)
-            return int(k);
+        if (m_items[k]->CollectionID == key) return int(k);
     return -1;
 }
 
@@ -31,11 +30,9 @@ bool NRCollections::Refresh() {
     std::vector<std::unique_ptr<CCollection>> loaded;
     const bool ok = guarded("Refresh", [&] {
         Recordset& head = collectionStore().rsCollectionHead;
-        if (head.isNull() || !head.isOpen())
-            raiseError(err::ObjectNotSet);
+        if (head.isNull() || !head.isOpen()) raiseError(err::ObjectNotSet);
         head.setIndex(QStringLiteral("Primarykey"));
-        if (head.Bof() && head.Eof())
-            return;
+        if (head.Bof() && head.Eof()) return;
         head.MoveFirst();
         for (int i = 0; !head.Eof(); ++i) {
             auto c = std::make_unique<CCollection>();
@@ -55,8 +52,7 @@ bool NRCollections::Refresh() {
             head.MoveNext();
         }
     });
-    if (!ok)
-        return false;
+    if (!ok) return false;
     m_items = std::move(loaded);
     rebuildIndex();
     if (ISearchLists* menu = collectionStore().searchLists) {
@@ -95,23 +91,21 @@ bool NRCollections::Add_Item(QString& key) {
 bool NRCollections::Remove(const QString& key) {
     CCollection* c = item(key);
     // The built-in collections are never deleted, whoever asks.
-    if (!c || c->bBuiltin)
-        return false;
-    if (!bCollection_DB_Delete(c->intCollectionID))
-        return false;
+    if (!c || c->bBuiltin) return false;
+    if (!bCollection_DB_Delete(c->intCollectionID)) return false;
     SearchLists_Delete(*c);
     const int position = indexOf(key);
     m_byKey.remove(key);
     m_items.erase(m_items.begin() + position);
-    if (ISearchLists* menu = collectionStore().searchLists)
-        menu->contentsChanged();
+    if (ISearchLists* menu = collectionStore().searchLists) menu->contentsChanged();
     return true;
 }
 
 void NRCollections::SearchLists_Add(const CCollection& collection) {
     guarded("SearchLists_Add", [&] {
         if (ISearchLists* menu = collectionStore().searchLists)
-            menu->setElement(collection.intIconIndex, collection.strTitle, collection.intCollectionID);
+            menu->setElement(collection.intIconIndex, collection.strTitle,
+                             collection.intCollectionID);
     });
 }
 

@@ -11,12 +11,10 @@ bool bReleases_FindFirst(qint32 lngAlbumID, QString& strCatalogueNumber) {
     strCatalogueNumber.clear();
     return guarded("bReleases_FindFirst", [&] {
         Recordset& rs = collectionStore().rsCollectionDetails;
-        if (rs.isNull() || !rs.isOpen())
-            raiseError(err::ObjectNotSet);
+        if (rs.isNull() || !rs.isOpen()) raiseError(err::ObjectNotSet);
         rs.setIndex(QStringLiteral("Album ID"));
         rs.Seek(QStringLiteral("="), lngAlbumID);
-        if (rs.NoMatch())
-            return false;
+        if (rs.NoMatch()) return false;
         strCatalogueNumber = strCheckNull(rs.value(QStringLiteral("Catalogue Number")));
         return true;
     });

@@ -22,9 +22,11 @@ const char* const kCollectionProperty = "CollectionID";
 SearchCollections::SearchCollections(const Widgets& widgets, ShownRelease shown, QObject* parent)
     : QObject(parent), m_w(widgets), m_shown(std::move(shown)) {
     if (m_w.mnuPopupRemove)
-        connect(m_w.mnuPopupRemove, &QAction::triggered, this, &SearchCollections::mnuPopupRemove_Click);
+        connect(m_w.mnuPopupRemove, &QAction::triggered, this,
+                &SearchCollections::mnuPopupRemove_Click);
     if (m_w.mnuPopupProp)
-        connect(m_w.mnuPopupProp, &QAction::triggered, this, &SearchCollections::mnuPopupProp_Click);
+        connect(m_w.mnuPopupProp, &QAction::triggered, this,
+                &SearchCollections::mnuPopupProp_Click);
     if (m_w.picCollections && !m_w.picCollections->layout()) {
         auto* row = new QHBoxLayout(m_w.picCollections);
         row->setContentsMargins(0, 0, 0, 0);
@@ -35,22 +37,20 @@ SearchCollections::SearchCollections(const Widgets& widgets, ShownRelease shown,
 }
 
 SearchCollections::~SearchCollections() {
-    if (collectionStore().searchLists == this)
-        registerSearchLists(nullptr);
-    if (m_tipShown)
-        Show_Tip(QString());
+    if (collectionStore().searchLists == this) registerSearchLists(nullptr);
+    if (m_tipShown) Show_Tip(QString());
 }
 
 void SearchCollections::resetElements() {
     for (QAction* a : std::as_const(m_elements)) {
-        if (m_w.mnuPopup2Node)
-            m_w.mnuPopup2Node->removeAction(a);
+        if (m_w.mnuPopup2Node) m_w.mnuPopup2Node->removeAction(a);
         delete a;
     }
     m_elements.clear();
 }
 
-void SearchCollections::setElement(int intIconIndex, const QString& caption, qint16 intCollectionID) {
+void SearchCollections::setElement(int intIconIndex, const QString& caption,
+                                   qint16 intCollectionID) {
     QAction* element = m_elements.value(intIconIndex, nullptr);
     if (!element) {
         element = new QAction(this);
@@ -60,7 +60,8 @@ void SearchCollections::setElement(int intIconIndex, const QString& caption, qin
         // Elements stand in the menu in the order of their indexes.
         const auto next = m_elements.upperBound(intIconIndex);
         if (m_w.mnuPopup2Node)
-            m_w.mnuPopup2Node->insertAction(next == m_elements.end() ? nullptr : next.value(), element);
+            m_w.mnuPopup2Node->insertAction(next == m_elements.end() ? nullptr : next.value(),
+                                            element);
         m_elements.insert(intIconIndex, element);
     }
     // A name with "&" shows as written, not as a shortcut.
@@ -70,10 +71,8 @@ void SearchCollections::setElement(int intIconIndex, const QString& caption, qin
 
 void SearchCollections::removeElement(int intIconIndex) {
     QAction* element = m_elements.take(intIconIndex);
-    if (!element)
-        return;
-    if (m_w.mnuPopup2Node)
-        m_w.mnuPopup2Node->removeAction(element);
+    if (!element) return;
+    if (m_w.mnuPopup2Node) m_w.mnuPopup2Node->removeAction(element);
     delete element;
 }
 
@@ -86,15 +85,13 @@ bool SearchCollections::imgWant_it_Click() {
 }
 
 void SearchCollections::imgGot_it_MouseUp(const QPoint& globalPos) {
-    if (m_w.mnuPopup2Node)
-        m_w.mnuPopup2Node->popup(globalPos);
+    if (m_w.mnuPopup2Node) m_w.mnuPopup2Node->popup(globalPos);
 }
 
 bool SearchCollections::bCollection_Addto(qint16 intCollectionID) {
     TopicRecord recording;
     ReleaseRecord release;
-    if (!m_shown || !m_shown(recording, release))
-        release = ReleaseRecord();
+    if (!m_shown || !m_shown(recording, release)) release = ReleaseRecord();
     return kv::bCollection_Addto(intCollectionID, recording, release);
 }
 
@@ -121,15 +118,12 @@ bool SearchCollections::bCollections_Show() {
         return true;
     bool found = false;
     QList<qint16> ids;
-    if (!bCollections_List(release.strCatalogueNumber, found, ids))
-        return false;
-    if (!found)
-        return true;
+    if (!bCollections_List(release.strCatalogueNumber, found, ids)) return false;
+    if (!found) return true;
     auto* layout = qobject_cast<QBoxLayout*>(m_w.picCollections->layout());
     for (qint16 id : std::as_const(ids)) {
         const CCollection* c = RCollections().item(collectionKey(id));
-        if (!c)
-            continue;
+        if (!c) continue;
         auto* icon = new QLabel(m_w.picCollections);
         icon->setObjectName(QStringLiteral("imgCollection_%1").arg(id));
         icon->setFixedSize(kIconSide, kIconSide);
@@ -141,8 +135,7 @@ bool SearchCollections::bCollections_Show() {
                                                         Qt::SmoothTransformation));
         icon->setMouseTracking(true);
         icon->installEventFilter(this);
-        if (layout)
-            layout->addWidget(icon);
+        if (layout) layout->addWidget(icon);
         icon->show();
         m_icons.append(icon);
     }
@@ -151,8 +144,7 @@ bool SearchCollections::bCollections_Show() {
 
 bool SearchCollections::eventFilter(QObject* watched, QEvent* event) {
     auto* icon = qobject_cast<QLabel*>(watched);
-    if (!icon || !m_icons.contains(icon))
-        return QObject::eventFilter(watched, event);
+    if (!icon || !m_icons.contains(icon)) return QObject::eventFilter(watched, event);
     const qint16 id = qint16(icon->property(kCollectionProperty).toInt());
     switch (event->type()) {
     case QEvent::Enter:
@@ -186,16 +178,14 @@ bool SearchCollections::eventFilter(QObject* watched, QEvent* event) {
 void SearchCollections::mnuPopupRemove_Click() {
     TopicRecord recording;
     ReleaseRecord release;
-    if (m_iconCollection < 0 || !m_shown || !m_shown(recording, release))
-        return;
+    if (m_iconCollection < 0 || !m_shown || !m_shown(recording, release)) return;
     kv::bCollection_DeleteFrom(m_iconCollection, release.strCatalogueNumber, recording.strTitle);
 }
 
 void SearchCollections::mnuPopupProp_Click() {
     TopicRecord recording;
     ReleaseRecord release;
-    if (m_iconCollection < 0 || !m_shown || !m_shown(recording, release))
-        return;
+    if (m_iconCollection < 0 || !m_shown || !m_shown(recording, release)) return;
     kv::bCollection_Item_Edit(m_iconCollection, release.strCatalogueNumber);
 }
 

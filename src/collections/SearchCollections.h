@@ -28,9 +28,9 @@ public:
     using ShownRelease = std::function<bool(TopicRecord& recording, ReleaseRecord& release)>;
 
     struct Widgets {
-        QMenu* mnuPopup2Node = nullptr;   // the got-it menu, filled here
+        QMenu* mnuPopup2Node = nullptr;    // the got-it menu, filled here
         QWidget* picCollections = nullptr; // where the icons go (its box layout, or a new one)
-        QMenu* mnuPopup1Node = nullptr;   // the icons' pop-up menu
+        QMenu* mnuPopup1Node = nullptr;    // the icons' pop-up menu
         QAction* mnuPopupRemove = nullptr;
         QAction* mnuPopupProp = nullptr;
     };

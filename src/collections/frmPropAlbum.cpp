@@ -59,7 +59,8 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
     lblReleaseDate = named(new QLabel(QStringLiteral("Release Date"), recording),
                            QStringLiteral("lblReleaseDate"));
     txtReleaseDate = fixedBox(recording, "txtReleaseDate");
-    lblMedium = named(new QLabel(QStringLiteral("Release Format"), recording), QStringLiteral("lblMedium"));
+    lblMedium =
+        named(new QLabel(QStringLiteral("Release Format"), recording), QStringLiteral("lblMedium"));
     txtMedium = fixedBox(recording, "txtMedium");
     lblLabel = named(new QLabel(QStringLiteral("Label"), recording), QStringLiteral("lblLabel"));
     txtLabel = fixedBox(recording, "txtLabel");
@@ -78,7 +79,8 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
         txtUDF[i] = named(new QLineEdit(m_myDetails), QStringLiteral("txtUDF_%1").arg(i));
         txtUDF[i]->setMaxLength(255);
         LblUDF[i]->setBuddy(txtUDF[i]);
-        LblUDF[i]->setGeometry(kLeft, 0, kBoxWidth, twipsToPixels(kFirstBoxTwips - kFirstLabelTwips));
+        LblUDF[i]->setGeometry(kLeft, 0, kBoxWidth,
+                               twipsToPixels(kFirstBoxTwips - kFirstLabelTwips));
         txtUDF[i]->setGeometry(kLeft, 0, kBoxWidth, txtUDF[i]->sizeHint().height());
         LblUDF[i]->hide();
         txtUDF[i]->hide();
@@ -127,8 +129,7 @@ frmPropAlbum::~frmPropAlbum() {
 void frmPropAlbum::Setup_UDFinput(const QString& key) {
     guarded("Setup_UDFinput", [&] {
         const CCollection* collection = RCollections().item(key);
-        if (!collection)
-            raiseError(err::ObjectNotSet);
+        if (!collection) raiseError(err::ObjectNotSet);
         setWindowTitle(QStringLiteral("Details in - ") + collection->strTitle);
         int labelTop = kFirstLabelTwips;
         int boxTop = kFirstBoxTwips;
@@ -151,8 +152,7 @@ void frmPropAlbum::Setup_UDFinput(const QString& key) {
 }
 
 void frmPropAlbum::setThisCollection(const QString& key) {
-    if (key != m_thisCollection)
-        Setup_UDFinput(key);
+    if (key != m_thisCollection) Setup_UDFinput(key);
     m_thisCollection = key;
 }
 

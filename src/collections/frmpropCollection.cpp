@@ -41,13 +41,15 @@ frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
     SSTProps = named(new QTabWidget(this), QStringLiteral("SSTProps"));
 
     auto* general = new QWidget;
-    lblName = named(new QLabel(QStringLiteral("Collection Name"), general), QStringLiteral("lblName"));
+    lblName =
+        named(new QLabel(QStringLiteral("Collection Name"), general), QStringLiteral("lblName"));
     txtName = named(new QLineEdit(general), QStringLiteral("txtName"));
     txtName->setMaxLength(50);
     lblNotes = named(new QLabel(QStringLiteral("Notes"), general), QStringLiteral("lblNotes"));
     txtNotes = named(new QPlainTextEdit(general), QStringLiteral("txtNotes"));
     txtNotes->setTabChangesFocus(true);
-    lblIcon = named(new QLabel(QStringLiteral("Collection Icon"), general), QStringLiteral("lblIcon"));
+    lblIcon =
+        named(new QLabel(QStringLiteral("Collection Icon"), general), QStringLiteral("lblIcon"));
     imgIcon = named(new QLabel(general), QStringLiteral("imgIcon"));
     imgIcon->setFixedSize(kIconBox, kIconBox);
     imgIcon->setAlignment(Qt::AlignCenter);
@@ -126,23 +128,24 @@ void frmpropCollection::setIconPicture(const QPixmap& picture) {
     }
     const int side = kIconBox - 4;
     const QSize logical = picture.deviceIndependentSize().toSize();
-    imgIcon->setPixmap(logical.width() > side || logical.height() > side
-                           ? picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                           : picture);
+    imgIcon->setPixmap(
+        logical.width() > side || logical.height() > side
+            ? picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : picture);
 }
 
 void frmpropCollection::cmdIcon_Click() {
     IFileDialogs* files = ctx().services.files.get();
-    if (!files)
-        return;
-    const QString chosen = files->openFile(this, QStringLiteral("Select Icon File"), iconFilter(),
-                                           m_iconFile.isEmpty() ? QString() : QFileInfo(m_iconFile).path());
-    if (chosen.isEmpty())
-        return;
+    if (!files) return;
+    const QString chosen =
+        files->openFile(this, QStringLiteral("Select Icon File"), iconFilter(),
+                        m_iconFile.isEmpty() ? QString() : QFileInfo(m_iconFile).path());
+    if (chosen.isEmpty()) return;
     QPixmap picture;
     const int error = loadIconFile(chosen, picture);
     if (error == err::InvalidPicture) {
-        ctx().messages().show(QStringLiteral("This is not a valid Icon file"), mb::OKOnly | mb::Exclamation);
+        ctx().messages().show(QStringLiteral("This is not a valid Icon file"),
+                              mb::OKOnly | mb::Exclamation);
         return;
     }
     if (error != 0) {
@@ -160,16 +163,16 @@ bool frmpropCollection::bValidate_Entry() {
         if (txtName->text().isEmpty()) {
             ctx().messages().show(QStringLiteral("Please enter a name for the collection"),
                                   mb::OKOnly | mb::Exclamation);
-            if (SSTProps->currentIndex() != kGeneralTab)
-                SSTProps->setCurrentIndex(kGeneralTab);
+            if (SSTProps->currentIndex() != kGeneralTab) SSTProps->setCurrentIndex(kGeneralTab);
             txtName->setFocus();
             return false;
         }
         for (int i = 1; i <= 5; ++i) {
             if (chkUDF[i]->isChecked() && txtUDF[i]->text().isEmpty()) {
-                ctx().messages().show(QStringLiteral("User Field ") + QString::number(i) +
-                                          QStringLiteral(" is enabled - Please enter a title for this field"),
-                                      mb::OKOnly | mb::Exclamation);
+                ctx().messages().show(
+                    QStringLiteral("User Field ") + QString::number(i) +
+                        QStringLiteral(" is enabled - Please enter a title for this field"),
+                    mb::OKOnly | mb::Exclamation);
                 if (SSTProps->currentIndex() == kGeneralTab)
                     SSTProps->setCurrentIndex(kCategoriesTab);
                 txtUDF[i]->setFocus();
@@ -181,8 +184,7 @@ bool frmpropCollection::bValidate_Entry() {
 }
 
 void frmpropCollection::cmdOK_Click() {
-    if (!bValidate_Entry())
-        return;
+    if (!bValidate_Entry()) return;
     Accepted = true;
     accept();
 }
