@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -28,13 +29,16 @@ template <typename W> W* named(W* widget, const QString& name) {
 constexpr int kMyDetailsTab = 1;
 constexpr int kLeft = 12;
 constexpr int kBoxWidth = 380;
-constexpr int kNotesTop = 236;
+constexpr int kNotesLabelHeight = 18;
 constexpr int kNotesHeight = 76;
 
 QLineEdit* fixedBox(QWidget* parent, const char* name) {
     auto* box = named(new QLineEdit(parent), QString::fromLatin1(name));
-    // Shown from the stored item and never written back.
+    // Shown from the stored item and never written back, and it looks it.
     box->setReadOnly(true);
+    QPalette look = box->palette();
+    look.setColor(QPalette::Base, look.color(QPalette::Window));
+    box->setPalette(look);
     return box;
 }
 
@@ -89,9 +93,10 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
     txtNotes = named(new QPlainTextEdit(m_myDetails), QStringLiteral("txtNotes"));
     txtNotes->setTabChangesFocus(true);
     lblNotes->setBuddy(txtNotes);
-    lblNotes->setGeometry(kLeft, kNotesTop, kBoxWidth, 16);
-    txtNotes->setGeometry(kLeft, kNotesTop + 18, kBoxWidth, kNotesHeight);
-    m_myDetails->setMinimumSize(kLeft * 2 + kBoxWidth, kNotesTop + 18 + kNotesHeight + 10);
+    placeNotes(kFirstLabelTwips);
+    const int lowestNotes = twipsToPixels(kFirstLabelTwips + 5 * kRowStepTwips);
+    m_myDetails->setMinimumSize(kLeft * 2 + kBoxWidth,
+                                lowestNotes + kNotesLabelHeight + kNotesHeight + 10);
 
     SSTab1->addTab(recording, QStringLiteral("Recording Details"));
     SSTab1->addTab(m_myDetails, QStringLiteral("My Details"));
@@ -147,8 +152,15 @@ void frmPropAlbum::Setup_UDFinput(const QString& key) {
                 txtUDF[i]->hide();
             }
         }
+        placeNotes(labelTop);
         SSTab1->setTabEnabled(kMyDetailsTab, collection->anyUDFvisible());
     });
+}
+
+void frmPropAlbum::placeNotes(int labelTwips) {
+    const int top = twipsToPixels(labelTwips);
+    lblNotes->setGeometry(kLeft, top, kBoxWidth, kNotesLabelHeight - 2);
+    txtNotes->setGeometry(kLeft, top + kNotesLabelHeight, kBoxWidth, kNotesHeight);
 }
 
 void frmPropAlbum::setThisCollection(const QString& key) {

@@ -61,6 +61,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The notes follow the last user-field row.
+    void placeNotes(int labelTwips);
+
     QString m_thisCollection;
     QWidget* m_myDetails = nullptr;
     bool m_centred = false;
