@@ -4,6 +4,7 @@
 #include "app/frmBackground.h"
 #include "app/frmSplash.h"
 #include "app/frmSwitchBoard.h"
+#include "collections/CollectionStore.h"
 #include "collections/frmCollection.h"
 #include "db/catalogue/Catalogue.h"
 #include "platform/AppContext.h"
@@ -13,6 +14,8 @@
 #include "settings/Options.h"
 #include "settings/ui/SettingsServices.h"
 #include "shopping/frmShopping.h"
+#include "titles/TitleAccess.h"
+#include "titles/TitleViewer.h"
 
 namespace kv {
 
@@ -38,7 +41,22 @@ StartupPlan programStartupPlan(AppContext& context) {
         {QStringLiteral("bInit_Options"), [] { return bInit_Options(); }},
         {QStringLiteral("bOpenCollection_DB"),
          [] { return bOpenCollection_DB(QString(), QStringLiteral("KORDB.MDB"), QStringLiteral("KORDB.MDW")); }},
+        {QStringLiteral("bInit_RCollections"), [] { return bInit_RCollections(); }},
+        // The catalogue title is opened into the search screen's viewer, which owns it.
+        {QStringLiteral("bOpenTALVMVTitle"),
+         [] {
+             auto* search = ctx().forms.get<frmSearch>(QStringLiteral("frmSearch"));
+             return search && bOpenTALVMVTitle(QStringLiteral("Music.M14"), search->MvrDetails);
+         }},
+        {QStringLiteral("bInit_MV"),
+         [] {
+             BusyScope busy;
+             auto* search = ctx().forms.find<frmSearch>(QStringLiteral("frmSearch"));
+             return search && bInit_MV(search->MvrDetails);
+         }},
     };
+    // The collection cursors close before the database they read.
+    context.shutdownSteps.push_back({QStringLiteral("collections"), [] { CloseCollections(); }});
     context.shutdownSteps.push_back({QStringLiteral("database"), [] { CloseCatalogue(); }});
     plan.showFirstScreen = [] { return bSwitch_Show(); };
     plan.switchEffects = [] {

@@ -8,7 +8,10 @@
 #include "fakes/TempSettings.h"
 #include "platform/qt/QtResources.h"
 #include "program/Program.h"
+#include "search/frmSearch.h"
 #include "settings/ui/SettingsServices.h"
+#include "titles/TitleAccess.h"
+#include "titles/TitleViewer.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,6 +112,48 @@ TEST_F(ProgramStartup, AMissingWorkgroupFileIsLocatedOrStartUpEnds) {
     EXPECT_THROW(Main_Startup(plan()), ProcessEnded);
     EXPECT_EQ(t.dialogs.shown.size(), 1);
     EXPECT_EQ(t.messages.texts(), QStringList{QStringLiteral("System Failed to start")});
+}
+
+TEST_F(ProgramStartup, AForeignOrDamagedTitleIsRefusedAndCancellingEndsStartUp) {
+    for (const char* damage : {"text", "truncated"}) {
+        ProgramStartup* self = this;
+        if (QLatin1String(damage) == QLatin1String("text")) {
+            self->replaceWithText("Music.M14");
+        } else {
+            QFile::remove(appDir.filePath(QStringLiteral("Music.M14")));
+            QFile whole(QStringLiteral(KV_APP_DIR "/Music.M14"));
+            ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+            QFile cut(appDir.filePath(QStringLiteral("Music.M14")));
+            ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+            cut.write(whole.read(whole.size() / 3));
+        }
+        kv::test::TestContext local;
+        AppContext& a = local.ctx();
+        a.appFolder = appDir.path();
+        a.userDataFolder = appDir.filePath(QStringLiteral("user"));
+        a.services.resources = std::make_unique<QtResources>();
+        installSettingsServices(a);
+        kv::test::installFakeMediaPlayer();
+        registerProgramWindows(a);
+        StartupPlan p = programStartupPlan(a);
+        p.splashStepDelayMs = 0;
+        EXPECT_THROW(Main_Startup(p), ProcessEnded) << damage;
+        const QStringList texts = local.messages.texts();
+        ASSERT_GE(texts.size(), 2) << damage;
+        EXPECT_TRUE(texts.first().endsWith(QStringLiteral("was not created for the Korvanda and cannot be loaded.")))
+            << texts.first().toStdString();
+        EXPECT_EQ(texts.last(), QStringLiteral("System Failed to start"));
+        EXPECT_EQ(local.dialogs.shown.size(), 1) << damage;
+    }
+}
+
+TEST_F(ProgramStartup, TheCatalogueIsOpenInTheSearchScreensViewer) {
+    ASSERT_TRUE(Main_Startup(plan()));
+    auto* search = ctx().forms.find<frmSearch>(QStringLiteral("frmSearch"));
+    ASSERT_NE(search, nullptr);
+    EXPECT_FALSE(search->isVisible());
+    EXPECT_NE(search->MvrDetails->titleHandle(), 0);
+    EXPECT_GE(MVIndexes().size(), 6);
 }
 
 TEST_F(ProgramStartup, ExitClosesTheDatabase) {
