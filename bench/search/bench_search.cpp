@@ -76,22 +76,28 @@ private:
 };
 
 const char* const kFirstNames[] = {
-    "Ada", "Alan", "Alice", "Amir", "Ana", "Anna", "Arlo", "Ben", "Bess", "Bill", "Bo", "Carla", "Carlos",
-    "Cass", "Chen", "Chloe", "Clara", "Dan", "Dara", "Dave", "Della", "Dina", "Eddie", "Elena", "Eli",
-    "Ella", "Emil", "Erin", "Eva", "Felix", "Fern", "Finn", "Frank", "Gail", "Gus", "Hana", "Hank", "Ida",
-    "Ike", "Ines", "Iris", "Ivan", "Jack", "Jade", "Jan", "Jay", "Jess", "Jim", "Joan", "Joe", "June",
-    "Kai", "Kate", "Ken", "Kim", "Lars", "Lea", "Leo", "Lily", "Lou", "Lucy", "Mae", "Marco", "Maria",
-    "Mark", "Max", "Mia", "Mike", "Mina", "Ned", "Nell", "Nico", "Nina", "Noel", "Nora", "Olive", "Omar",
-    "Otis", "Pam", "Paul", "Pia", "Ray", "Rita", "Rob", "Rosa", "Roy", "Ruth", "Sam", "Sara", "Sean",
-    "Sid", "Sofia", "Tara", "Ted", "Tess", "Tim", "Tom", "Uma", "Vera", "Vic", "Wes", "Will", "Yara",
-    "Yves", "Zack", "Zoe"};
-const char* const kOnsets[] = {"b", "c", "d", "f", "g", "h", "j", "k", "l", "m", "n", "p", "r", "s", "t",
-                               "v", "w", "z", "br", "ch", "cl", "cr", "dr", "fl", "fr", "gr", "pl", "pr",
-                               "sh", "sl", "st", "th", "tr", ""};
+    "Ada",   "Alan",  "Alice",  "Amir",  "Ana",  "Anna",  "Arlo",  "Ben",  "Bess", "Bill",
+    "Bo",    "Carla", "Carlos", "Cass",  "Chen", "Chloe", "Clara", "Dan",  "Dara", "Dave",
+    "Della", "Dina",  "Eddie",  "Elena", "Eli",  "Ella",  "Emil",  "Erin", "Eva",  "Felix",
+    "Fern",  "Finn",  "Frank",  "Gail",  "Gus",  "Hana",  "Hank",  "Ida",  "Ike",  "Ines",
+    "Iris",  "Ivan",  "Jack",   "Jade",  "Jan",  "Jay",   "Jess",  "Jim",  "Joan", "Joe",
+    "June",  "Kai",   "Kate",   "Ken",   "Kim",  "Lars",  "Lea",   "Leo",  "Lily", "Lou",
+    "Lucy",  "Mae",   "Marco",  "Maria", "Mark", "Max",   "Mia",   "Mike", "Mina", "Ned",
+    "Nell",  "Nico",  "Nina",   "Noel",  "Nora", "Olive", "Omar",  "Otis", "Pam",  "Paul",
+    "Pia",   "Ray",   "Rita",   "Rob",   "Rosa", "Roy",   "Ruth",  "Sam",  "Sara", "Sean",
+    "Sid",   "Sofia", "Tara",   "Ted",   "Tess", "Tim",   "Tom",   "Uma",  "Vera", "Vic",
+    "Wes",   "Will",  "Yara",   "Yves",  "Zack", "Zoe"};
+const char* const kOnsets[] = {"b",  "c",  "d",  "f",  "g",  "h",  "j",  "k",  "l",
+                               "m",  "n",  "p",  "r",  "s",  "t",  "v",  "w",  "z",
+                               "br", "ch", "cl", "cr", "dr", "fl", "fr", "gr", "pl",
+                               "pr", "sh", "sl", "st", "th", "tr", ""};
 const char* const kVowels[] = {"a", "e", "i", "o", "u", "ai", "ea", "ou", "y", "ee"};
-const char* const kCodas[] = {"", "", "n", "r", "l", "s", "t", "ck", "nd", "rt", "ll", "m", "x", "ng"};
+const char* const kCodas[] = {"",   "",   "n",  "r",  "l", "s", "t",
+                              "ck", "nd", "rt", "ll", "m", "x", "ng"};
 
-template <size_t N> const char* pick(const char* const (&list)[N], Rng& r) { return list[r.below(N)]; }
+template <size_t N> const char* pick(const char* const (&list)[N], Rng& r) {
+    return list[r.below(N)];
+}
 
 std::string surname(Rng& r) {
     std::string s;
@@ -124,7 +130,8 @@ void makeArtistTitle(uint32_t n, const QString& path) {
         char id[16];
         std::snprintf(id, sizeof id, "%08uR", t + 1);
         const std::string name = "Recording " + std::to_string(t + 1);
-        w.addTopic('R', "R_" + std::to_string(t + 1), name, std::string(id) + "|" + name + "|Artist|0", "");
+        w.addTopic('R', "R_" + std::to_string(t + 1), name,
+                   std::string(id) + "|" + name + "|Artist|0", "");
     }
     const int artists = w.addWheel('1', "Artists");
     w.addAlias('5', "Artist Search", artists);
@@ -147,7 +154,8 @@ void makeArtistTitle(uint32_t n, const QString& path) {
         else if (shape < 0.9)
             k = "The " + commonSurname() + " " + commonSurname() + "s";
         else
-            k = std::string(pick(kFirstNames, r)) + " " + commonSurname() + " & The " + commonSurname() + "s";
+            k = std::string(pick(kFirstNames, r)) + " " + commonSurname() + " & The " +
+                commonSurname() + "s";
         const uint32_t id = w.keyword(artists, k);
         const int files = 1 + int(r.below(3));
         for (int f = 0; f < files; ++f)
@@ -155,8 +163,7 @@ void makeArtistTitle(uint32_t n, const QString& path) {
     }
     w.addBaggage(title::kMarkerFile, "search bench\n");
     QString error;
-    if (!w.write(path, &error))
-        die(error.toStdString());
+    if (!w.write(path, &error)) die(error.toStdString());
 }
 
 QString titlePath(uint32_t n) {
@@ -183,7 +190,8 @@ void exec(sqlite3* db, const char* sql) {
 class Statement {
 public:
     Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_stmt, nullptr) !=
+            SQLITE_OK)
             die(std::string(sql) + ": " + sqlite3_errmsg(db));
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
@@ -204,8 +212,7 @@ private:
 void makeSqlite(const QString& title, const QString& path) {
     const MVHandle t = hMVTitleOpen(title);
     const MVHandle wheel = t ? hMVWordWheelOpenTitle(t, QStringLiteral("|1")) : 0;
-    if (!wheel)
-        die("cannot open " + title.toStdString());
+    if (!wheel) die("cannot open " + title.toStdString());
     const qint32 n = lMVWordWheelLength(wheel);
     const QString temp = path + QStringLiteral(".part");
     QFile::remove(temp);
@@ -220,15 +227,13 @@ void makeSqlite(const QString& title, const QString& path) {
         Statement insert(db, "INSERT INTO kw(pos, text, fold) VALUES (?, ?, ?)");
         QString buffer;
         for (qint32 p = 0; p < n; ++p) {
-            if (nMVWordWheelLookup(wheel, p, buffer, 262144) != 0)
-                die("lookup failed");
+            if (nMVWordWheelLookup(wheel, p, buffer, 262144) != 0) die("lookup failed");
             const std::string text = buffer.left(buffer.indexOf(QChar(0))).toStdString();
             const std::string fold = title::foldUtf8(text);
             sqlite3_bind_int(*insert, 1, p);
             sqlite3_bind_text(*insert, 2, text.data(), int(text.size()), SQLITE_TRANSIENT);
             sqlite3_bind_text(*insert, 3, fold.data(), int(fold.size()), SQLITE_TRANSIENT);
-            if (sqlite3_step(*insert) != SQLITE_DONE)
-                die(sqlite3_errmsg(db));
+            if (sqlite3_step(*insert) != SQLITE_DONE) die(sqlite3_errmsg(db));
             insert.reset();
             const std::vector<uint32_t> starts = title::wordStarts(fold);
             for (size_t i = 1; i < starts.size(); ++i)
@@ -238,14 +243,14 @@ void makeSqlite(const QString& title, const QString& path) {
     exec(db, "CREATE INDEX kw_fold ON kw(fold)");
     std::sort(suffixes.begin(), suffixes.end());
     suffixes.erase(std::unique(suffixes.begin(), suffixes.end()), suffixes.end());
-    exec(db, "CREATE TABLE ws(suffix TEXT NOT NULL, pos INTEGER NOT NULL, PRIMARY KEY(suffix, pos)) WITHOUT ROWID");
+    exec(db, "CREATE TABLE ws(suffix TEXT NOT NULL, pos INTEGER NOT NULL,"
+             " PRIMARY KEY(suffix, pos)) WITHOUT ROWID");
     {
         Statement insert(db, "INSERT INTO ws(suffix, pos) VALUES (?, ?)");
         for (const auto& [suffix, p] : suffixes) {
             sqlite3_bind_text(*insert, 1, suffix.data(), int(suffix.size()), SQLITE_STATIC);
             sqlite3_bind_int(*insert, 2, p);
-            if (sqlite3_step(*insert) != SQLITE_DONE)
-                die(sqlite3_errmsg(db));
+            if (sqlite3_step(*insert) != SQLITE_DONE) die(sqlite3_errmsg(db));
             insert.reset();
         }
     }
@@ -254,8 +259,7 @@ void makeSqlite(const QString& title, const QString& path) {
     sqlite3_close(db);
     MVWordWheelClose(wheel);
     MVTitleClose(t);
-    if (!QFile::rename(temp, path))
-        die("cannot rename " + temp.toStdString());
+    if (!QFile::rename(temp, path)) die("cannot rename " + temp.toStdString());
 }
 
 QString sqlitePath(uint32_t n) {
@@ -276,12 +280,14 @@ QString sqlitePath(uint32_t n) {
 class SqliteKeywordScreen : public QWidget {
 public:
     explicit SqliteKeywordScreen(const QString& path) {
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK)
             die("cannot open " + path.toStdString());
         exec(m_db, "PRAGMA cache_size=-200000; PRAGMA mmap_size=4000000000;");
         m_count = std::make_unique<Statement>(m_db, "SELECT count(*) FROM kw");
         m_text = std::make_unique<Statement>(m_db, "SELECT text FROM kw WHERE pos = ?");
-        m_prefix = std::make_unique<Statement>(m_db, "SELECT pos FROM kw WHERE fold >= ? ORDER BY fold LIMIT 1");
+        m_prefix = std::make_unique<Statement>(
+            m_db, "SELECT pos FROM kw WHERE fold >= ? ORDER BY fold LIMIT 1");
         m_search = std::make_unique<Statement>(
             m_db, "SELECT pos FROM kw WHERE fold >= ?1 AND fold < ?2 "
                   "UNION SELECT pos FROM ws WHERE suffix >= ?1 AND suffix < ?2 ORDER BY 1");
@@ -312,14 +318,15 @@ public:
 
 private:
     QString rowText(qint32 row) {
-        const qint32 pos = m_listMode ? row : (row < qint32(m_matches.size()) ? m_matches[size_t(row)] : -1);
-        if (pos < 0)
-            return QString();
+        const qint32 pos =
+            m_listMode ? row : (row < qint32(m_matches.size()) ? m_matches[size_t(row)] : -1);
+        if (pos < 0) return QString();
         sqlite3_bind_int(**m_text, 1, pos);
         QString text;
         if (sqlite3_step(**m_text) == SQLITE_ROW)
-            text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(**m_text, 0)),
-                                     sqlite3_column_bytes(**m_text, 0));
+            text =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(**m_text, 0)),
+                                  sqlite3_column_bytes(**m_text, 0));
         m_text->reset();
         return text.trimmed();
     }
@@ -333,7 +340,9 @@ private:
     void position(const QString& text) {
         const std::string fold = title::foldUtf8(text.toStdString());
         sqlite3_bind_text(**m_prefix, 1, fold.data(), int(fold.size()), SQLITE_TRANSIENT);
-        const qint32 row = sqlite3_step(**m_prefix) == SQLITE_ROW ? sqlite3_column_int(**m_prefix, 0) : m_length - 1;
+        const qint32 row = sqlite3_step(**m_prefix) == SQLITE_ROW
+                               ? sqlite3_column_int(**m_prefix, 0)
+                               : m_length - 1;
         m_prefix->reset();
         grid->positionOn(row);
     }
@@ -354,10 +363,8 @@ private:
     void step() {
         const QString text = box->text().trimmed();
         if (quick || text.size() <= 1) {
-            if (!m_listMode)
-                listAll();
-            if (!text.isEmpty())
-                position(text);
+            if (!m_listMode) listAll();
+            if (!text.isEmpty()) position(text);
         } else {
             search(text);
         }
@@ -398,10 +405,15 @@ QStringList namesToType(uint32_t n) {
     return names;
 }
 
+struct KeyTime {
+    double us;
+    int typed; // characters in the box after the key
+};
+
 // Types every name letter by letter (the first letter replaces the last name) and returns
 // each key's latency in microseconds: key press to the grid's first rows painted.
-std::vector<double> typeNames(QLineEdit* box, UnboundGrid* grid, const QStringList& names) {
-    std::vector<double> latencies;
+std::vector<KeyTime> typeNames(QLineEdit* box, UnboundGrid* grid, const QStringList& names) {
+    std::vector<KeyTime> keys;
     QElapsedTimer timer;
     for (const QString& name : names) {
         box->selectAll();
@@ -409,20 +421,49 @@ std::vector<double> typeNames(QLineEdit* box, UnboundGrid* grid, const QStringLi
             timer.start();
             QTest::keyClick(box, c.toLatin1());
             grid->view()->viewport()->repaint();
-            latencies.push_back(double(timer.nsecsElapsed()) / 1000.0);
+            keys.push_back(
+                {double(timer.nsecsElapsed()) / 1000.0, int(box->text().trimmed().size())});
         }
     }
-    return latencies;
+    return keys;
 }
 
-void report(benchmark::State& state, std::vector<double> latencies) {
-    std::sort(latencies.begin(), latencies.end());
-    const auto at = [&](double q) { return latencies[std::min(latencies.size() - 1, size_t(q * double(latencies.size())))]; };
-    state.counters["keys"] = double(latencies.size());
-    state.counters["p50_us"] = at(0.50);
-    state.counters["p99_us"] = at(0.99);
-    state.counters["max_us"] = latencies.back();
-    state.counters["over16ms"] = double(std::count_if(latencies.begin(), latencies.end(), [](double us) { return us > 16000.0; }));
+double percentile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(q * double(v.size())))];
+}
+
+// p50 and p99 of every key, and p99 by how much had been typed (one character positions,
+// two runs the widest searches, three and more narrower ones).
+void report(benchmark::State& state, const std::vector<KeyTime>& keys) {
+    std::vector<double> all, two, more;
+    for (const KeyTime& k : keys) {
+        all.push_back(k.us);
+        if (k.typed == 2) two.push_back(k.us);
+        if (k.typed > 2) more.push_back(k.us);
+    }
+    state.counters["keys"] = double(all.size());
+    state.counters["p50_us"] = percentile(all, 0.50);
+    state.counters["p99_us"] = percentile(all, 0.99);
+    state.counters["max_us"] = percentile(all, 1.0);
+    state.counters["p99_2chars_us"] = percentile(two, 0.99);
+    state.counters["p99_3plus_us"] = percentile(more, 0.99);
+    state.counters["over16ms"] =
+        double(std::count_if(all.begin(), all.end(), [](double us) { return us > 16000.0; }));
+}
+
+template <typename Type> void typeAndReport(benchmark::State& state, Type&& type) {
+    std::vector<KeyTime> keys;
+    for (auto _ : state) {
+        const std::vector<KeyTime> run = type();
+        double total = 0;
+        for (const KeyTime& k : run)
+            total += k.us;
+        keys.insert(keys.end(), run.begin(), run.end());
+        state.SetIterationTime(total / 1e6);
+    }
+    report(state, keys);
 }
 
 struct ScreenOnTitle {
@@ -432,8 +473,7 @@ struct ScreenOnTitle {
         context->constants.rectScreenArea = QRect(16, 57, 600, 335);
         screen = std::make_unique<frmSearch>();
         screen->MvrDetails->setTitleFile(path);
-        if (!screen->MvrDetails->titleHandle())
-            die("cannot open " + path.toStdString());
+        if (!screen->MvrDetails->titleHandle()) die("cannot open " + path.toStdString());
         screen->Form_Mode(2);
         screen->show();
         QApplication::processEvents();
@@ -451,16 +491,8 @@ void TypingWordWheel(benchmark::State& state) {
     s.context->options.QuickSearch[0] = quick;
     s.context->options.AutoSearch[0] = true;
     s.screen->refresh_Search();
-    std::vector<double> all;
-    for (auto _ : state) {
-        const std::vector<double> latencies = typeNames(s.screen->txtKeyword, s.screen->TDBGrid1, names);
-        double total = 0;
-        for (double us : latencies)
-            total += us;
-        all.insert(all.end(), latencies.begin(), latencies.end());
-        state.SetIterationTime(total / 1e6);
-    }
-    report(state, all);
+    typeAndReport(state,
+                  [&] { return typeNames(s.screen->txtKeyword, s.screen->TDBGrid1, names); });
     state.SetLabel(quick ? "quick search" : "wildcard search");
 }
 
@@ -473,16 +505,7 @@ void TypingSqlite(benchmark::State& state) {
     screen.resize(184, 260);
     screen.show();
     QApplication::processEvents();
-    std::vector<double> all;
-    for (auto _ : state) {
-        const std::vector<double> latencies = typeNames(screen.box, screen.grid, names);
-        double total = 0;
-        for (double us : latencies)
-            total += us;
-        all.insert(all.end(), latencies.begin(), latencies.end());
-        state.SetIterationTime(total / 1e6);
-    }
-    report(state, all);
+    typeAndReport(state, [&] { return typeNames(screen.box, screen.grid, names); });
     state.SetLabel(quick ? "quick search" : "wildcard search");
 }
 
@@ -497,19 +520,74 @@ void WholeIndex(benchmark::State& state) {
     state.counters["keywords"] = double(s.screen->keywordRowCount());
 }
 
+// The word-wheel search alone for every text of two or more characters the typing makes:
+// what the wildcard keys spend in the engine.
+void EngineSearch(benchmark::State& state) {
+    const uint32_t n = keywordCount();
+    const int typed = int(state.range(0));
+    QStringList patterns;
+    for (const QString& name : namesToType(n))
+        for (int i = 2; i <= name.size(); ++i)
+            if ((typed == 2) == (i == 2) && !name.left(i).trimmed().isEmpty())
+                patterns << name.left(i).trimmed() + u'*';
+    const MVHandle title = hMVTitleOpen(titlePath(n));
+    const MVHandle wheel = hMVWordWheelOpenTitle(title, QStringLiteral("|5"));
+    std::vector<double> times;
+    double matches = 0;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        for (const QString& pattern : patterns) {
+            timer.start();
+            const MVHandle group = MVWordWheelSearch(wheel, pattern, 0);
+            const qint32 count = lMVGroupItemCount(group);
+            times.push_back(double(timer.nsecsElapsed()) / 1000.0);
+            matches += count;
+            MVGroupFree(group);
+        }
+    }
+    state.counters["patterns"] = double(patterns.size());
+    state.counters["mean_matches"] = matches / double(times.size());
+    state.counters["p50_us"] = percentile(times, 0.5);
+    state.counters["p99_us"] = percentile(times, 0.99);
+    MVWordWheelClose(wheel);
+    MVTitleClose(title);
+}
+
 } // namespace
 
+BENCHMARK(EngineSearch)
+    ->Name("EngineSearch/2chars")
+    ->Arg(2)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(EngineSearch)
+    ->Name("EngineSearch/3plus")
+    ->Arg(3)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
 // The report's own time is per key; manual time gives each run's typing time.
-BENCHMARK(TypingWordWheel)->Name("Typing/WordWheel")->Arg(1)->Arg(0)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(TypingSqlite)->Name("Typing/SQLite")->Arg(1)->Arg(0)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(TypingWordWheel)
+    ->Name("Typing/WordWheel")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(TypingSqlite)
+    ->Name("Typing/SQLite")
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(WholeIndex)->Arg(10)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     // Generate the data before anything is timed.
     titlePath(10);
     sqlitePath(keywordCount());

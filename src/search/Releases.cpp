@@ -11,8 +11,7 @@ bool bReleases_FindFirst(qint32 lngAlbumID, QString& strCatalogueNumber) {
     return guarded("bReleases_FindFirst", [&] {
         const Database& db = dbCatalogue();
         // Without a database there are no collections to consult.
-        if (db.isNull() || !db.isOpen())
-            return false;
+        if (db.isNull() || !db.isOpen()) return false;
         Recordset contents = db.OpenRecordset(QStringLiteral("Collection - Contents"), dbOpenTable);
         contents.setIndex(QStringLiteral("Album ID"));
         contents.Seek(QStringLiteral("="), lngAlbumID);

@@ -53,12 +53,10 @@ UnboundGrid::UnboundGrid(const QStringList& captions, QWidget* parent)
     m_scroll->setRange(0, 0);
     m_scroll->setSingleStep(1);
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int value) {
-        if (!m_syncing)
-            setFirstRow(value);
+        if (!m_syncing) setFirstRow(value);
     });
     connect(m_view, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) {
-        if (index.isValid())
-            choose(m_model->absoluteRow(index.row()));
+        if (index.isValid()) choose(m_model->absoluteRow(index.row()));
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] { syncSelection(); });
 
@@ -120,8 +118,7 @@ void UnboundGrid::setCurrentRow(qint32 row) {
 }
 
 void UnboundGrid::positionOn(qint32 row) {
-    if (count() == 0)
-        return;
+    if (count() == 0) return;
     m_current = std::clamp<qint32>(row, 0, count() - 1);
     setFirstRow(m_current);
     syncSelection();
@@ -176,41 +173,53 @@ void UnboundGrid::syncScrollBar() {
 
 void UnboundGrid::syncSelection() {
     QItemSelectionModel* selection = m_view->selectionModel();
-    if (!selection)
-        return;
+    if (!selection) return;
     const int row = m_model->windowRow(m_current);
     if (row < 0) {
         selection->clear();
         return;
     }
     const QModelIndex index = m_model->index(row, 0);
-    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selection->setCurrentIndex(index,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void UnboundGrid::choose(qint32 row) {
-    if (row < 0 || row >= count())
-        return;
+    if (row < 0 || row >= count()) return;
     setCurrentRow(row);
     emit rowChosen(m_current);
 }
 
 bool UnboundGrid::handleKey(int key) {
-    if (count() == 0)
-        return false;
+    if (count() == 0) return false;
     const qint32 page = visibleRows();
     const qint32 from = m_current < 0 ? firstRow() : m_current;
     qint64 to = from;
     switch (key) {
-    case Qt::Key_Up: to = m_current < 0 ? from : qint64(from) - 1; break;
-    case Qt::Key_Down: to = m_current < 0 ? from : qint64(from) + 1; break;
-    case Qt::Key_PageUp: to = qint64(from) - page; break;
-    case Qt::Key_PageDown: to = qint64(from) + page; break;
-    case Qt::Key_Home: to = 0; break;
-    case Qt::Key_End: to = count() - 1; break;
+    case Qt::Key_Up:
+        to = m_current < 0 ? from : qint64(from) - 1;
+        break;
+    case Qt::Key_Down:
+        to = m_current < 0 ? from : qint64(from) + 1;
+        break;
+    case Qt::Key_PageUp:
+        to = qint64(from) - page;
+        break;
+    case Qt::Key_PageDown:
+        to = qint64(from) + page;
+        break;
+    case Qt::Key_Home:
+        to = 0;
+        break;
+    case Qt::Key_End:
+        to = count() - 1;
+        break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Space: break;
-    default: return false;
+    case Qt::Key_Space:
+        break;
+    default:
+        return false;
     }
     choose(qint32(std::clamp<qint64>(to, 0, count() - 1)));
     return true;
@@ -219,8 +228,7 @@ bool UnboundGrid::handleKey(int key) {
 bool UnboundGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_view && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & (Qt::AltModifier | Qt::MetaModifier))
-            return false;
+        if (key->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) return false;
         return handleKey(key->key());
     }
     if (watched == m_view->viewport()) {
@@ -230,8 +238,7 @@ bool UnboundGrid::eventFilter(QObject* watched, QEvent* event) {
             m_wheelRemainder += wheel->angleDelta().y();
             const int notches = m_wheelRemainder / 120;
             m_wheelRemainder -= notches * 120;
-            if (notches != 0)
-                scrollRows(-3 * qint64(notches));
+            if (notches != 0) scrollRows(-3 * qint64(notches));
             return true;
         }
         if (event->type() == QEvent::Resize) {
@@ -249,8 +256,7 @@ void UnboundGrid::changeEvent(QEvent* event) {
         m_view->verticalHeader()->setDefaultSectionSize(m_rowHeight);
         syncWindow();
     }
-    if (event)
-        QFrame::changeEvent(event);
+    if (event) QFrame::changeEvent(event);
 }
 
 } // namespace kv

@@ -7,11 +7,9 @@ namespace kv {
 std::optional<qint32> relativeBookmark(const QString& bookmark, qint64 offset, qint32 count) {
     bool ok = false;
     const qint64 row = bookmark.trimmed().toLongLong(&ok);
-    if (!ok)
-        return std::nullopt;
+    if (!ok) return std::nullopt;
     const qint64 moved = row + offset;
-    if (moved < 0 || moved >= qint64(count))
-        return std::nullopt;
+    if (moved < 0 || moved >= qint64(count)) return std::nullopt;
     return qint32(moved);
 }
 
@@ -54,13 +52,11 @@ void UnboundRowsModel::setWindow(qint32 offset, int rows) {
     const int oldWindow = m_window;
     m_window = rows;
     m_offset = std::clamp<qint32>(offset, 0, std::max<qint32>(0, m_count - 1));
-    if (m_offset == oldOffset && m_window == oldWindow)
-        return;
+    if (m_offset == oldOffset && m_window == oldWindow) return;
     const int after = shownRows();
     if (after == before) {
         clearCache();
-        if (after > 0)
-            emit dataChanged(index(0, 0), index(after - 1, int(m_captions.size()) - 1));
+        if (after > 0) emit dataChanged(index(0, 0), index(after - 1, int(m_captions.size()) - 1));
         return;
     }
     // The number of rows changes only when the window is resized or meets the end.
@@ -72,16 +68,13 @@ void UnboundRowsModel::setWindow(qint32 offset, int rows) {
 void UnboundRowsModel::refresh() {
     clearCache();
     const int shown = shownRows();
-    if (shown > 0)
-        emit dataChanged(index(0, 0), index(shown - 1, int(m_captions.size()) - 1));
+    if (shown > 0) emit dataChanged(index(0, 0), index(shown - 1, int(m_captions.size()) - 1));
 }
 
 QString UnboundRowsModel::cellText(qint32 row, int column) const {
-    if (row < 0 || row >= m_count || column < 0 || column >= m_captions.size())
-        return QString();
+    if (row < 0 || row >= m_count || column < 0 || column >= m_captions.size()) return QString();
     const int w = windowRow(row);
-    if (w < 0)
-        return m_provider ? m_provider(row, column) : QString();
+    if (w < 0) return m_provider ? m_provider(row, column) : QString();
     const qsizetype cell = qsizetype(w) * m_captions.size() + column;
     if (!m_cached[cell]) {
         m_cache[cell] = m_provider ? m_provider(row, column) : QString();
@@ -99,25 +92,21 @@ int UnboundRowsModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant UnboundRowsModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-        return QVariant();
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return QVariant();
     return cellText(absoluteRow(index.row()), index.column());
 }
 
 QVariant UnboundRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= m_captions.size())
         return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return m_captions[section];
-    if (role == Qt::TextAlignmentRole)
-        return int(m_captionAlignment[section]);
+    if (role == Qt::DisplayRole) return m_captions[section];
+    if (role == Qt::TextAlignmentRole) return int(m_captionAlignment[section]);
     return QVariant();
 }
 
-bool UnboundRowsModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
-                                     int role) {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_captions.size())
-        return false;
+bool UnboundRowsModel::setHeaderData(int section, Qt::Orientation orientation,
+                                     const QVariant& value, int role) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_captions.size()) return false;
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         m_captions[section] = value.toString();
     else if (role == Qt::TextAlignmentRole)

@@ -19,7 +19,9 @@ using RowProvider = std::function<QString(qint32 row, int column)>;
 // Bookmarks are row numbers as text. Moving one by an offset gives nothing when the result
 // falls outside 0 to count − 1 (or when the bookmark is not a row number).
 std::optional<qint32> relativeBookmark(const QString& bookmark, qint64 offset, qint32 count);
-inline QString rowBookmark(qint32 row) { return QString::number(row); }
+inline QString rowBookmark(qint32 row) {
+    return QString::number(row);
+}
 
 class UnboundRowsModel : public QAbstractTableModel {
     Q_OBJECT

@@ -62,13 +62,15 @@ const char* const kGridStyle =
     "QLabel { color: #a9a49b; }";
 
 const char* const kKeywordStyle =
-    "QLineEdit { background: #14161f; color: #f4efe6; border: 1px solid #3a3f52; border-radius: 4px;"
+    "QLineEdit { background: #14161f; color: #f4efe6; border: 1px solid #3a3f52;"
+    "  border-radius: 4px;"
     "  padding: 1px 6px; selection-background-color: #e8a33d; selection-color: #14161f; }"
     "QLineEdit:focus { border: 1px solid #e8a33d; }"
     "QLineEdit:read-only { color: #a9a49b; }";
 
 const char* const kComboStyle =
-    "QComboBox { background: #14161f; color: #f4efe6; border: 1px solid #3a3f52; border-radius: 4px;"
+    "QComboBox { background: #14161f; color: #f4efe6; border: 1px solid #3a3f52;"
+    "  border-radius: 4px;"
     "  padding: 1px 6px; }"
     "QComboBox::drop-down { width: 0; border: none; }"
     "QComboBox::down-arrow { image: none; width: 0; }"
@@ -109,8 +111,7 @@ frmSearch::frmSearch() : ScreenWindow(QStringLiteral("frmSearch")) {
     hook.SearchType = [this] { return m_searchType; };
     hook.refresh_Search = [this] { refresh_Search(); };
 
-    if (!loadPictures())
-        ctx().messages().show(kUnableGraphics, mb::OKOnly | mb::Exclamation);
+    if (!loadPictures()) ctx().messages().show(kUnableGraphics, mb::OKOnly | mb::Exclamation);
 
     // Layout class 0 is drawn for 640 x 480 logical pixels and serves every larger desktop.
     Constants& c = ctx().constants;
@@ -137,11 +138,11 @@ frmSearch::~frmSearch() {
 
 void frmSearch::createControls() {
     const int base = ctx().constants.lngResourceBase;
-    const auto button = [&](const char* name, int normal, int pressed, const QString& tip = QString()) {
+    const auto button = [&](const char* name, int normal, int pressed,
+                            const QString& tip = QString()) {
         auto* b = new ImageButton(base + normal, base + pressed, this);
         b->setObjectName(QLatin1String(name));
-        if (!tip.isEmpty())
-            b->setToolTip(tip);
+        if (!tip.isEmpty()) b->setToolTip(tip);
         return b;
     };
     const auto pictureStore = [&](const char* name, int number) {
@@ -203,19 +204,27 @@ void frmSearch::createControls() {
     TDBGrid2->view()->horizontalHeader()->hide();
     TDBGrid2->setRowProvider([this](qint32 row, int column) { return topicRow(row, column); });
 
-    imgRDn = button("imgRDn", searchArt::ScrollDn, searchArt::ScrollDnDown, QStringLiteral("Scroll down"));
-    imgRUp = button("imgRUp", searchArt::ScrollUp, searchArt::ScrollUpDown, QStringLiteral("Scroll up"));
-    imgMDn = button("imgMDn", searchArt::ScrollDn, searchArt::ScrollDnDown, QStringLiteral("Scroll down"));
-    imgMUp = button("imgMUp", searchArt::ScrollUp, searchArt::ScrollUpDown, QStringLiteral("Scroll up"));
+    imgRDn = button("imgRDn", searchArt::ScrollDn, searchArt::ScrollDnDown,
+                    QStringLiteral("Scroll down"));
+    imgRUp =
+        button("imgRUp", searchArt::ScrollUp, searchArt::ScrollUpDown, QStringLiteral("Scroll up"));
+    imgMDn = button("imgMDn", searchArt::ScrollDn, searchArt::ScrollDnDown,
+                    QStringLiteral("Scroll down"));
+    imgMUp =
+        button("imgMUp", searchArt::ScrollUp, searchArt::ScrollUpDown, QStringLiteral("Scroll up"));
 
     imgIcon = new QLabel(this);
     imgIcon->setObjectName(QStringLiteral("imgIcon"));
     imgIcon->setPixmap(resourcePicture(base + searchArt::RecordingIcon, this));
-    imgUp = button("imgUp", searchArt::ScrollUp, searchArt::ScrollUpDown, QStringLiteral("Previous release"));
-    imgDown = button("imgDown", searchArt::ScrollDn, searchArt::ScrollDnDown, QStringLiteral("Next release"));
+    imgUp = button("imgUp", searchArt::ScrollUp, searchArt::ScrollUpDown,
+                   QStringLiteral("Previous release"));
+    imgDown = button("imgDown", searchArt::ScrollDn, searchArt::ScrollDnDown,
+                     QStringLiteral("Next release"));
     LblReleases = textLabel(this, "LblReleases");
-    imgGot_it = button("imgGot_it", searchArt::GotIt, searchArt::GotItDown, QStringLiteral("Add to one of your collections"));
-    imgWant_it = button("imgWant_it", searchArt::WantIt, searchArt::WantItDown, QStringLiteral("Add to your shopping list"));
+    imgGot_it = button("imgGot_it", searchArt::GotIt, searchArt::GotItDown,
+                       QStringLiteral("Add to one of your collections"));
+    imgWant_it = button("imgWant_it", searchArt::WantIt, searchArt::WantItDown,
+                        QStringLiteral("Add to your shopping list"));
 
     lblAlbum = new QLabel(QStringLiteral("Recordings"), this);
     lblAlbum->setObjectName(QStringLiteral("lblAlbum"));
@@ -228,8 +237,10 @@ void frmSearch::createControls() {
     albumInk.setColor(QPalette::WindowText, QColor(0xf4, 0xef, 0xe6));
     lblAlbum->setPalette(albumInk);
 
-    imgDetails = button("imgDetails", searchArt::Details, searchArt::DetailsDown, QStringLiteral("Details of the recording"));
-    imgSearch = button("imgSearch", searchArt::Search, searchArt::SearchDown, QStringLiteral("Back to the search"));
+    imgDetails = button("imgDetails", searchArt::Details, searchArt::DetailsDown,
+                        QStringLiteral("Details of the recording"));
+    imgSearch = button("imgSearch", searchArt::Search, searchArt::SearchDown,
+                       QStringLiteral("Back to the search"));
 
     TDBGrid1 = new UnboundGrid({QStringLiteral("ub_grid1"), QStringLiteral("ub_grid2")}, this);
     TDBGrid1->setObjectName(QStringLiteral("TDBGrid1"));
@@ -240,10 +251,12 @@ void frmSearch::createControls() {
     TDBGrid1->setRowProvider([this](qint32 row, int) { return keywordRow(row); });
 
     static const char* const kTypeNames[3] = {"imgSType0", "imgSType1", "imgSType2"};
-    static const QString kTypeTips[3] = {QStringLiteral("Search the artists"), QStringLiteral("Search the albums"),
+    static const QString kTypeTips[3] = {QStringLiteral("Search the artists"),
+                                         QStringLiteral("Search the albums"),
                                          QStringLiteral("Search the tracks")};
     for (int t = 0; t < 3; ++t) {
-        imgSType[t] = button(kTypeNames[t], searchArt::TypeTab[t][0], searchArt::TypeTab[t][1], kTypeTips[t]);
+        imgSType[t] =
+            button(kTypeNames[t], searchArt::TypeTab[t][0], searchArt::TypeTab[t][1], kTypeTips[t]);
         imgSType[t]->setProperty("Index", t);
         // The chosen type keeps its pressed picture.
         imgSType[t]->setRestoreOnRelease(false);
@@ -275,12 +288,12 @@ void frmSearch::createControls() {
     connect(imgRUp, &ImageButton::clicked, this, [this] { TDBGrid2->scrollRows(-1); });
     connect(imgRDn, &ImageButton::clicked, this, [this] { TDBGrid2->scrollRows(1); });
     connect(imgDrop, &ImageButton::clicked, this, [this] {
-        if (cboReleases->count() > 0)
-            cboReleases->showPopup();
+        if (cboReleases->count() > 0) cboReleases->showPopup();
     });
     connect(imgUp, &ImageButton::clicked, this, [this] { stepRelease(-1); });
     connect(imgDown, &ImageButton::clicked, this, [this] { stepRelease(1); });
-    connect(cboReleases, &QComboBox::activated, this, [this](int index) { cboReleases_Click(index); });
+    connect(cboReleases, &QComboBox::activated, this,
+            [this](int index) { cboReleases_Click(index); });
     connect(imgDetails, &ImageButton::clicked, this, [this] { imgDetails_Click(); });
     connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Search); });
     for (int t = 0; t < 3; ++t) {
@@ -298,15 +311,15 @@ void frmSearch::createControls() {
 bool frmSearch::loadPictures() {
     const int base = ctx().constants.lngResourceBase;
     IResources* resources = ctx().services.resources.get();
-    if (!resources)
-        return false;
+    if (!resources) return false;
     QList<int> numbers;
     for (const auto& tab : searchArt::TypeTab)
         numbers << tab[0] << tab[1];
     numbers << searchArt::Go << searchArt::GoDown << searchArt::ScrollUp << searchArt::ScrollUpDown
-            << searchArt::ScrollDn << searchArt::ScrollDnDown << searchArt::Drop << searchArt::DropDown
-            << searchArt::Details << searchArt::DetailsDown << searchArt::Search << searchArt::SearchDown
-            << searchArt::GotIt << searchArt::GotItDown << searchArt::WantIt << searchArt::WantItDown
+            << searchArt::ScrollDn << searchArt::ScrollDnDown << searchArt::Drop
+            << searchArt::DropDown << searchArt::Details << searchArt::DetailsDown
+            << searchArt::Search << searchArt::SearchDown << searchArt::GotIt
+            << searchArt::GotItDown << searchArt::WantIt << searchArt::WantItDown
             << searchArt::RecordingIcon << searchArt::Backdrop;
     return std::all_of(numbers.begin(), numbers.end(),
                        [&](int n) { return !resources->pictureSize(base + n).isEmpty(); });
@@ -317,10 +330,10 @@ void frmSearch::arrange(int mode) {
     const bool details = mode == screen::Details;
     imgMain->setGeometry(rect());
 
-    for (QWidget* w : std::initializer_list<QWidget*>{Shape1, Shape2, Shape3, txtKeyword, imgGo, lblHits1,
-                                                      imgMUp, imgMDn, TDBGrid1, lblAlbum, LblHits2, imgRUp,
-                                                      imgRDn, TDBGrid2, imgDetails, imgSType[0], imgSType[1],
-                                                      imgSType[2]})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Shape1, Shape2, Shape3, txtKeyword, imgGo, lblHits1, imgMUp, imgMDn, TDBGrid1,
+             lblAlbum, LblHits2, imgRUp, imgRDn, TDBGrid2, imgDetails, imgSType[0], imgSType[1],
+             imgSType[2]})
         w->setVisible(!details);
     for (QWidget* w : std::initializer_list<QWidget*>{Shape4, Shape5, imgSearch})
         w->setVisible(details);
@@ -380,8 +393,7 @@ void frmSearch::arrange(int mode) {
 }
 
 void frmSearch::arrangePanel(int type) {
-    if (type < 0 || type > 2)
-        return;
+    if (type < 0 || type > 2) return;
     txtKeyword->setPlaceholderText(kPlaceholder[type]);
     showTypeButtons();
 }
@@ -398,15 +410,15 @@ void frmSearch::showTypeButtons() {
 void frmSearch::CenterColCaption() {
     for (UnboundGrid* grid : {TDBGrid1, TDBGrid2})
         for (int c = 0; c < grid->model()->columnCount(); ++c)
-            grid->model()->setHeaderData(c, Qt::Horizontal, int(Qt::AlignCenter), Qt::TextAlignmentRole);
+            grid->model()->setHeaderData(c, Qt::Horizontal, int(Qt::AlignCenter),
+                                         Qt::TextAlignmentRole);
 }
 
 void frmSearch::Form_Mode(int mode) {
     ScreenWindow::Form_Mode(mode);
     arrange(mode);
     // The keyword box takes typing only on the search screen.
-    if (mode == screen::Search)
-        setKeywordEntry(false);
+    if (mode == screen::Search) setKeywordEntry(false);
 }
 
 bool frmSearch::Init_Form() {
@@ -427,8 +439,7 @@ void frmSearch::setSearchType(int type) {
 }
 
 void frmSearch::refresh_Search() {
-    if (m_searchType >= 0)
-        Set_Search(m_searchType);
+    if (m_searchType >= 0) Set_Search(m_searchType);
 }
 
 QString frmSearch::savedKeyword(int type) const {
@@ -436,7 +447,8 @@ QString frmSearch::savedKeyword(int type) const {
 }
 
 bool frmSearch::quickSearch() const {
-    return m_searchType >= 0 && m_searchType <= 2 && ctx().options.QuickSearch[size_t(m_searchType)];
+    return m_searchType >= 0 && m_searchType <= 2 &&
+           ctx().options.QuickSearch[size_t(m_searchType)];
 }
 
 bool frmSearch::autoSearch() const {
@@ -445,8 +457,7 @@ bool frmSearch::autoSearch() const {
 
 bool frmSearch::Set_Search(int type) {
     return guarded("Set_Search", [&] {
-        if (type < 0 || type > 2)
-            raiseError(err::InvalidProcedureCall);
+        if (type < 0 || type > 2) raiseError(err::InvalidProcedureCall);
         const int previous = m_searchType;
         m_searchType = type;
         const QString saved = m_savedKeyword[size_t(type)];
@@ -468,24 +479,20 @@ bool frmSearch::Set_Search(int type) {
         } else {
             showTypeButtons();
         }
-        if (previous == searchType::None)
-            TDBGrid1->refresh();
+        if (previous == searchType::None) TDBGrid1->refresh();
     });
 }
 
 void frmSearch::closeWordWheels() {
     freeSearchGroup();
-    if (m_primary)
-        MVWordWheelClose(m_primary);
-    if (m_secondary && m_secondary != m_primary)
-        MVWordWheelClose(m_secondary);
+    if (m_primary) MVWordWheelClose(m_primary);
+    if (m_secondary && m_secondary != m_primary) MVWordWheelClose(m_secondary);
     m_primary = 0;
     m_secondary = 0;
 }
 
 void frmSearch::freeSearchGroup() {
-    if (m_searchGroup)
-        MVGroupFree(m_searchGroup);
+    if (m_searchGroup) MVGroupFree(m_searchGroup);
     m_searchGroup = 0;
 }
 
@@ -501,7 +508,8 @@ void frmSearch::openWordWheels(int type) {
     };
     switch (type) {
     case searchType::Artists:
-        m_primary = open(ctx().options.bIncludeCompilations ? QStringLiteral("1") : QStringLiteral("7"), true);
+        m_primary = open(
+            ctx().options.bIncludeCompilations ? QStringLiteral("1") : QStringLiteral("7"), true);
         m_secondary = open(QStringLiteral("5"), true);
         break;
     case searchType::Albums:
@@ -551,11 +559,9 @@ void frmSearch::wildcardSearch(const QString& text) {
 }
 
 void frmSearch::positionByPrefix(const QString& text) {
-    if (!m_primary || TDBGrid1->count() == 0)
-        return;
+    if (!m_primary || TDBGrid1->count() == 0) return;
     const qint32 row = lMV_WordWheelPrefix(m_primary, text);
-    if (row >= 0)
-        TDBGrid1->positionOn(std::min(row, TDBGrid1->count() - 1));
+    if (row >= 0) TDBGrid1->positionOn(std::min(row, TDBGrid1->count() - 1));
 }
 
 // An empty list: the grid says why, and topics of an earlier keyword do not linger.
@@ -566,23 +572,18 @@ void frmSearch::noMatch(const QString& note) {
 
 void frmSearch::Search_Step() {
     guarded("Search_Step", [&] {
-        if (m_searchType < 0)
-            return;
+        if (m_searchType < 0) return;
         BusyScope busy;
         const QString text = txtKeyword->text().trimmed();
         if (quickSearch()) {
             m_wildcardResult = false;
             // Prefix positions are rows of the whole index.
-            if (!m_keywordListMode)
-                KeywordsFromIndex();
-            if (!text.isEmpty())
-                positionByPrefix(text);
+            if (!m_keywordListMode) KeywordsFromIndex();
+            if (!text.isEmpty()) positionByPrefix(text);
         } else if (text.size() <= 1) {
             m_wildcardResult = false;
-            if (!m_keywordListMode)
-                KeywordsFromIndex();
-            if (!text.isEmpty())
-                positionByPrefix(text);
+            if (!m_keywordListMode) KeywordsFromIndex();
+            if (!text.isEmpty()) positionByPrefix(text);
         } else {
             m_wildcardResult = true;
             wildcardSearch(text);
@@ -601,11 +602,9 @@ void frmSearch::setKeywordEntry(bool on) {
 }
 
 void frmSearch::txtKeyword_Change() {
-    if (m_searchType < 0)
-        return;
+    if (m_searchType < 0) return;
     m_savedKeyword[size_t(m_searchType)] = txtKeyword->text();
-    if (quickSearch() || autoSearch())
-        Search_Step();
+    if (quickSearch() || autoSearch()) Search_Step();
 }
 
 QString frmSearch::keywordRow(qint32 row) const {
@@ -614,8 +613,7 @@ QString frmSearch::keywordRow(qint32 row) const {
         bMV_Keyword(m_primary, row, keyword, false);
     } else {
         const qint32 position = lMV_GroupFind(m_searchGroup, row);
-        if (position >= 0)
-            bMV_Keyword(m_secondary, position, keyword, false);
+        if (position >= 0) bMV_Keyword(m_secondary, position, keyword, false);
     }
     return keyword.trimmed();
 }
@@ -625,11 +623,9 @@ QString frmSearch::keywordAt(qint32 row) const {
 }
 
 QString frmSearch::topicRow(qint32 row, int column) const {
-    if (row < 0 || row >= m_topicCount || row >= m_topicAddresses.size())
-        return QString();
+    if (row < 0 || row >= m_topicCount || row >= m_topicAddresses.size()) return QString();
     const qint32 address = m_topicAddresses[row];
-    if (column == 1)
-        return QString::number(address);
+    if (column == 1) return QString::number(address);
     QString title;
     bMV_TopicTitle(MvrDetails->titleHandle(), address, title, false);
     return title;
@@ -647,8 +643,7 @@ bool frmSearch::TopicsFromKeyword(const QString& keyword) {
         if (count > 0 && bMV_KeyIndexGetAddrs(m_primary, keyword, count, addresses, true))
             std::sort(addresses.begin(), addresses.end());
         m_topicCount = qint32(addresses.size());
-        if (addresses.isEmpty())
-            addresses = {0};
+        if (addresses.isEmpty()) addresses = {0};
         m_topicAddresses = addresses;
         TDBGrid2->bind(m_topicCount);
         LblHits2->setText(QString::number(m_topicCount) + kMatches);
@@ -671,12 +666,10 @@ void frmSearch::TDBGrid2_Choose(qint32) {
 bool frmSearch::bDetails_Show() {
     return guarded("bDetails_Show", [&] {
         BusyScope busy;
-        if (TDBGrid2->currentRow() < 0)
-            return false;
+        if (TDBGrid2->currentRow() < 0) return false;
         bool ok = false;
         const qint32 address = TDBGrid2->currentText(1).toInt(&ok);
-        if (!ok)
-            return false;
+        if (!ok) return false;
         const qint32 va = vaMV_ConvertAddr(MvrDetails->titleHandle(), address);
         MvrDetails->jumpToAddress(va);
         return true;
@@ -724,20 +717,16 @@ bool frmSearch::bReleases_List() {
 }
 
 void frmSearch::cboReleases_Click(int index) {
-    if (index < 0 || index + 1 > releaseUpperBound(m_releases))
-        return;
+    if (index < 0 || index + 1 > releaseUpperBound(m_releases)) return;
     m_selectedRelease = index + 1;
     const ReleaseRecord& release = m_releases[m_selectedRelease];
     LblReleases->setText(kCatNoPrefix + release.strCatalogueNumber);
     QStringList about;
-    if (!release.strLabel.isEmpty())
-        about << release.strLabel;
-    if (!release.strMedium.isEmpty())
-        about << release.strMedium;
+    if (!release.strLabel.isEmpty()) about << release.strLabel;
+    if (!release.strMedium.isEmpty()) about << release.strMedium;
     if (!release.strReleaseDate.isEmpty())
         about << QStringLiteral("released %1").arg(release.strReleaseDate);
-    if (release.bDeleted)
-        about << QStringLiteral("deleted %1").arg(release.strDeletedDate);
+    if (release.bDeleted) about << QStringLiteral("deleted %1").arg(release.strDeletedDate);
     LblReleases->setToolTip(about.join(QStringLiteral(", ")));
 }
 
@@ -754,8 +743,7 @@ void frmSearch::clearReleases() {
 
 void frmSearch::stepRelease(int delta) {
     const int index = cboReleases->currentIndex() + delta;
-    if (index < 0 || index >= cboReleases->count())
-        return;
+    if (index < 0 || index >= cboReleases->count()) return;
     cboReleases->setCurrentIndex(index);
     cboReleases_Click(index);
 }
@@ -773,8 +761,7 @@ void frmSearch::imgDetails_Click() {
         ctx().messages().show(kSelectRecording, mb::OKOnly | mb::Exclamation);
         return;
     }
-    if (Go_To_Screen(screen::Details))
-        bDetails_Refresh();
+    if (Go_To_Screen(screen::Details)) bDetails_Refresh();
 }
 
 void frmSearch::imgSType_Click(int type) {
@@ -787,8 +774,7 @@ bool frmSearch::eventFilter(QObject* watched, QEvent* event) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             // Enter searches in "Click 'Go' to search" mode and never goes further.
-            if (!quickSearch() && !autoSearch())
-                Search_Step();
+            if (!quickSearch() && !autoSearch()) Search_Step();
             return true;
         }
         if (key == Qt::Key_Down && TDBGrid1->count() > 0) {

@@ -37,7 +37,8 @@ PopupPosition& popupPosition() {
 }
 
 frmpopup::frmpopup(QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint) {
+    : QWidget(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::WindowSystemMenuHint) {
     setObjectName(kPopupName);
     setWindowTitle(kPopupCaption);
     QPalette p = palette();
@@ -47,8 +48,7 @@ frmpopup::frmpopup(QWidget* owner)
 
     mvSecondary = new TitleViewer(this);
     mvSecondary->setObjectName(QStringLiteral("mvSecondary"));
-    if (TitleViewer* search = searchViewer())
-        mvSecondary->setTitleFile(search->titleFile());
+    if (TitleViewer* search = searchViewer()) mvSecondary->setTitleFile(search->titleFile());
 
     connectPopupViewerLinks(
         mvSecondary, searchViewer(), [this] { close(); },
@@ -65,12 +65,10 @@ frmpopup::frmpopup(QWidget* owner)
 }
 
 void frmpopup::placeFirstTime() {
-    if (m_placed)
-        return;
+    if (m_placed) return;
     m_placed = true;
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
+    if (!screen) return;
     const QRect area = screen->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
 }
@@ -81,8 +79,7 @@ bool frmpopup::Show_Artist(const QString& artistContext) {
         if (!mvSecondary->titleHandle())
             if (TitleViewer* search = searchViewer())
                 mvSecondary->setTitleFile(search->titleFile());
-        if (!mvSecondary->jumpToContext(artistContext))
-            return;
+        if (!mvSecondary->jumpToContext(artistContext)) return;
         placeFirstTime();
         show();
         raise();
@@ -98,9 +95,9 @@ bool frmpopup::Show_Artist(const QString& artistContext) {
 
 void frmpopup::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (width() < kMinimumSide || height() < kMinimumSide)
-        return;
-    mvSecondary->setGeometry(kMarginLeft, kMarginTop, width() - kMarginWidth, height() - kMarginHeight);
+    if (width() < kMinimumSide || height() < kMinimumSide) return;
+    mvSecondary->setGeometry(kMarginLeft, kMarginTop, width() - kMarginWidth,
+                             height() - kMarginHeight);
 }
 
 void frmpopup::closeEvent(QCloseEvent* event) {
@@ -117,10 +114,10 @@ void frmpopup::closeEvent(QCloseEvent* event) {
 
 void registerArtistPopup() {
     FormRegistry& forms = ctx().forms;
-    if (forms.hasFactory(kPopupName))
-        return;
+    if (forms.hasFactory(kPopupName)) return;
     forms.registerFactory(kPopupName, [] {
-        return new frmpopup(qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))));
+        return new frmpopup(
+            qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))));
     });
 }
 

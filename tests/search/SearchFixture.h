@@ -36,20 +36,18 @@ inline void writeText(const QString& path, const QByteArray& text) {
 // only as a guest on it. Arrival has three releases, two of them under one catalogue
 // number; Brothers Live has none.
 inline QString compileSmallCatalogue(const QString& folder) {
-    writeText(folder + "/artists.csv",
-              "artist_id,name,sort_name,compilation\n"
-              "1,Abba,,0\n"
-              "2,Abbott Brothers,,0\n"
-              "3,Various Artists,,1\n"
-              "4,Bob Dylan,Dylan Bob,0\n"
-              "5,Zed Guest,,0\n");
-    writeText(folder + "/recordings.csv",
-              "album_id,title,artist_id,year,genre\n"
-              "101,Arrival,1,1976,Pop\n"
-              "102,Waterloo,1,1974,Pop\n"
-              "103,Brothers Live,2,1990,\n"
-              "104,Hits Collection,3,1995,\n"
-              "105,Blonde on Blonde,4,1966,Rock\n");
+    writeText(folder + "/artists.csv", "artist_id,name,sort_name,compilation\n"
+                                       "1,Abba,,0\n"
+                                       "2,Abbott Brothers,,0\n"
+                                       "3,Various Artists,,1\n"
+                                       "4,Bob Dylan,Dylan Bob,0\n"
+                                       "5,Zed Guest,,0\n");
+    writeText(folder + "/recordings.csv", "album_id,title,artist_id,year,genre\n"
+                                          "101,Arrival,1,1976,Pop\n"
+                                          "102,Waterloo,1,1974,Pop\n"
+                                          "103,Brothers Live,2,1990,\n"
+                                          "104,Hits Collection,3,1995,\n"
+                                          "105,Blonde on Blonde,4,1966,Rock\n");
     writeText(folder + "/releases.csv",
               "album_id,catalogue_number,label,release_date,deleted_date,medium\n"
               "101,POLS 272,Polar,1976,,LP\n"
@@ -59,12 +57,11 @@ inline QString compileSmallCatalogue(const QString& folder) {
               "104,HITS 1,Various,1995,,CD\n"
               "105,C2L 41,Columbia,1966,,LP\n"
               "105,CK 841,Columbia,1987,,CD\n");
-    writeText(folder + "/tracks.csv",
-              "album_id,disc,number,title,duration,artist_id\n"
-              "101,1,1,Dancing Queen,230,\n"
-              "101,1,2,Money Money Money,185,\n"
-              "104,1,1,Guest Song,200,5\n"
-              "105,1,1,Visions of Johanna,450,\n");
+    writeText(folder + "/tracks.csv", "album_id,disc,number,title,duration,artist_id\n"
+                                      "101,1,1,Dancing Queen,230,\n"
+                                      "101,1,2,Money Money Money,185,\n"
+                                      "104,1,1,Guest Song,200,5\n"
+                                      "105,1,1,Visions of Johanna,450,\n");
     const QString out = folder + "/Music.M14";
     QString error;
     EXPECT_TRUE(title::compileCatalogue(folder, out, &error)) << error.toStdString();
@@ -102,7 +99,9 @@ protected:
         }
         return *m_screen;
     }
-    frmBackground* background() { return t.ctx().forms.get<frmBackground>(QStringLiteral("frmBackground")); }
+    frmBackground* background() {
+        return t.ctx().forms.get<frmBackground>(QStringLiteral("frmBackground"));
+    }
 
     // The keyword grid's rows as shown.
     QStringList keywords() {

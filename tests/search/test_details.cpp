@@ -18,13 +18,16 @@ class DetailsTest : public SearchScreenTest {
 protected:
     void addToCollection(int collection, const QString& catalogue, int album) {
         catalogueState().dbCatalogue.Execute(
-            QStringLiteral("INSERT INTO [Collection - Contents] ([Collection ID], [Catalogue Number], "
-                           "[Album ID], [Title]) VALUES (%1, \"%2\", %3, \"x\")")
+            QStringLiteral(
+                "INSERT INTO [Collection - Contents] ([Collection ID], [Catalogue Number], "
+                "[Album ID], [Title]) VALUES (%1, \"%2\", %3, \"x\")")
                 .arg(collection)
                 .arg(catalogue)
                 .arg(album));
     }
-    void showArtistTopics(const QString& keyword) { ASSERT_TRUE(screen().TopicsFromKeyword(keyword)); }
+    void showArtistTopics(const QString& keyword) {
+        ASSERT_TRUE(screen().TopicsFromKeyword(keyword));
+    }
     QStringList releaseTexts() {
         QStringList texts;
         for (int i = 0; i < screen().cboReleases->count(); ++i)
@@ -34,7 +37,8 @@ protected:
     int linkOf(TitleViewer* viewer, int type, const QString& target = QString()) {
         const auto& links = viewer->pageLinks();
         for (int i = 0; i < links.size(); ++i)
-            if (!links[i].hotspot && links[i].linkType == type && (target.isEmpty() || links[i].target == target))
+            if (!links[i].hotspot && links[i].linkType == type &&
+                (target.isEmpty() || links[i].target == target))
                 return i;
         return -1;
     }

@@ -13,8 +13,7 @@ namespace {
 
 TEST_F(SearchScreenTest, Screenshots) {
     const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
-    if (folder.isEmpty())
-        GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
+    if (folder.isEmpty()) GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
     titlePath = QStringLiteral(KV_APP_DIR "/Music.M14");
     frmSearch& s = screen();
     frmBackground* bg = background();
@@ -44,8 +43,7 @@ TEST_F(SearchScreenTest, Screenshots) {
 
     int artistLink = -1;
     for (int i = 0; i < s.MvrDetails->pageLinks().size() && artistLink < 0; ++i)
-        if (s.MvrDetails->pageLinks()[i].linkType == kLinkArtist)
-            artistLink = i;
+        if (s.MvrDetails->pageLinks()[i].linkType == kLinkArtist) artistLink = i;
     ASSERT_GE(artistLink, 0);
     s.MvrDetails->activateLink(artistLink);
     auto* popup = t.ctx().forms.find<frmpopup>(QStringLiteral("frmpopup"));

@@ -27,8 +27,8 @@ TEST_F(SearchScreenTest, FirstVisitListsTheArtistsWithoutCompilations) {
 
     t.ctx().options.bIncludeCompilations = true;
     t.ctx().slot<SearchScreenHook>().refresh_Search();
-    EXPECT_EQ(keywords(),
-              QStringList({"Abba", "Abbott Brothers", "Dylan Bob", "Various Artists", "Zed Guest"}));
+    EXPECT_EQ(keywords(), QStringList({"Abba", "Abbott Brothers", "Dylan Bob", "Various Artists",
+                                       "Zed Guest"}));
     EXPECT_EQ(s.lblHits1->text(), QStringLiteral("5 items"));
 }
 
@@ -114,7 +114,8 @@ TEST_F(SearchScreenTest, ClickGoModeSearchesOnEnterAndGoOnlyAndEnterGoesNoFurthe
     struct KeySpy : QObject {
         int enters = 0;
         bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Return)
+            if (e->type() == QEvent::KeyPress &&
+                static_cast<QKeyEvent*>(e)->key() == Qt::Key_Return)
                 ++enters;
             return false;
         }
@@ -224,7 +225,8 @@ TEST_F(SearchScreenTest, ScrollButtonsMoveTheirGrids) {
     QTest::mouseClick(s.imgMDn, Qt::LeftButton);
     EXPECT_EQ(s.TDBGrid1->firstRow(), 1);
     QTest::mousePress(s.imgMUp, Qt::LeftButton);
-    EXPECT_EQ(s.imgMUp->shownPicture(), t.ctx().constants.lngResourceBase + searchArt::ScrollUpDown);
+    EXPECT_EQ(s.imgMUp->shownPicture(),
+              t.ctx().constants.lngResourceBase + searchArt::ScrollUpDown);
     QTest::mouseRelease(s.imgMUp, Qt::LeftButton);
     EXPECT_EQ(s.imgMUp->shownPicture(), t.ctx().constants.lngResourceBase + searchArt::ScrollUp);
     EXPECT_EQ(s.TDBGrid1->firstRow(), 0);
@@ -268,13 +270,15 @@ protected:
 
 TEST_F(MissingWheelsTest, EachFailedOpenIsToldOnceAndTheScreenStaysUsable) {
     frmSearch& s = screen();
-    EXPECT_EQ(warnings(), QStringList({"Unable to open Word Wheel \"7\".", "Unable to open Word Wheel \"5\"."}));
+    EXPECT_EQ(warnings(), QStringList({"Unable to open Word Wheel \"7\".",
+                                       "Unable to open Word Wheel \"5\"."}));
     EXPECT_EQ(s.lblHits1->text(), QStringLiteral("0 items"));
 
     s.setSearchType(1);
     EXPECT_EQ(warnings(), QStringList({"Unable to open Word Wheel \"2\"."}));
     s.setSearchType(2);
-    EXPECT_EQ(warnings(), QStringList({"Unable to open Word Wheel \"3\".", "Unable to open Word Wheel \"6\"."}));
+    EXPECT_EQ(warnings(), QStringList({"Unable to open Word Wheel \"3\".",
+                                       "Unable to open Word Wheel \"6\"."}));
 
     type(QStringLiteral("so"));
     EXPECT_EQ(s.TDBGrid1->count(), 0);
@@ -305,9 +309,9 @@ TEST_F(SearchScreenTest, ThePicturesAndTheLayoutFitTheScreenArea) {
     for (int mode : {screen::Search, screen::Details}) {
         s.Form_Mode(mode);
         for (QWidget* w : s.findChildren<QWidget*>()) {
-            if (!w->isVisibleTo(&s) || w->parentWidget() != &s)
-                continue;
-            EXPECT_TRUE(s.rect().contains(w->geometry())) << w->objectName().toStdString() << " mode " << mode;
+            if (!w->isVisibleTo(&s) || w->parentWidget() != &s) continue;
+            EXPECT_TRUE(s.rect().contains(w->geometry()))
+                << w->objectName().toStdString() << " mode " << mode;
         }
     }
 }
