@@ -35,7 +35,7 @@ QWidget* dialogOwner() {
 bool seekHead(qint16 intCollectionID) {
     Recordset& head = collectionStore().rsCollectionHead;
     if (head.isNull() || !head.isOpen()) raiseError(err::ObjectNotSet);
-    head.setIndex(QStringLiteral("Primarykey"));
+    useIndex(head, QStringLiteral("Primarykey"));
     head.Seek(QStringLiteral("="), intCollectionID);
     return !head.NoMatch();
 }

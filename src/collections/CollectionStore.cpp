@@ -32,6 +32,10 @@ NRCollections& RCollections() {
     return *s.collections;
 }
 
+void useIndex(Recordset& rs, const QString& name) {
+    if (rs.Index().compare(name, Qt::CaseInsensitive) != 0) rs.setIndex(name);
+}
+
 QString collectionKey(qint16 intCollectionID) {
     return QStringLiteral("R") + QString::number(intCollectionID);
 }
@@ -93,7 +97,7 @@ private:
 
 bool seekItem(Recordset& rs, const QString& index, qint16 intCollectionID,
               const QString& strCatalogueNumber) {
-    rs.setIndex(index);
+    useIndex(rs, index);
     rs.Seek(QStringLiteral("="), intCollectionID, strCatalogueNumber);
     return !rs.NoMatch();
 }
@@ -173,7 +177,7 @@ bool bCollection_DB_AddNew(qint16& intCollectionID) {
     return guarded("bCollection_DB_AddNew", [&] {
         Recordset& rs = head();
         EditGuard guard(rs);
-        rs.setIndex(QStringLiteral("Primarykey"));
+        useIndex(rs, QStringLiteral("Primarykey"));
         rs.MoveLast();
         const int highest = intCheckNull(rs.value(QStringLiteral("Collection ID")));
         // Collection numbers are 16-bit: past the last one there is no next number.
@@ -198,7 +202,7 @@ bool bCollection_DB_Delete(qint16 intCollectionID) {
                 QStringLiteral(" WHERE ((([Collection - Contents].[Collection ID])=") +
                 QString::number(intCollectionID) + QStringLiteral("));"),
             dbFailOnError);
-        rs.setIndex(QStringLiteral("Primarykey"));
+        useIndex(rs, QStringLiteral("Primarykey"));
         rs.Seek(QStringLiteral("="), intCollectionID);
         rs.Delete();
         transaction.commit();
@@ -351,7 +355,7 @@ bool bCollections_List(const QString& strCatalogueNumber, bool& found,
     collectionIDs = {0};
     return guarded("bCollections_List", [&] {
         Recordset& rs = details();
-        rs.setIndex(QStringLiteral("Catalogue Number"));
+        useIndex(rs, QStringLiteral("Catalogue Number"));
         rs.Seek(QStringLiteral("="), strCatalogueNumber);
         if (rs.NoMatch()) return;
         // Room for 100 collections at a time, cut to the number found at the end.

@@ -117,6 +117,10 @@ void CollectionLists_Delete(int row);
 void registerCollectionList(CollectionList which, QListWidget* list);
 void registerSearchLists(ISearchLists* lists);
 
+// Makes an index current unless it already is (names compare without regard to case);
+// choosing an index also moves to its first row, which a seek right after makes needless.
+void useIndex(Recordset& rs, const QString& name);
+
 // The key of a collection number: "R" followed by the number.
 QString collectionKey(qint16 intCollectionID);
 

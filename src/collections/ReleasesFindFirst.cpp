@@ -12,7 +12,7 @@ bool bReleases_FindFirst(qint32 lngAlbumID, QString& strCatalogueNumber) {
     return guarded("bReleases_FindFirst", [&] {
         Recordset& rs = collectionStore().rsCollectionDetails;
         if (rs.isNull() || !rs.isOpen()) raiseError(err::ObjectNotSet);
-        rs.setIndex(QStringLiteral("Album ID"));
+        useIndex(rs, QStringLiteral("Album ID"));
         rs.Seek(QStringLiteral("="), lngAlbumID);
         if (rs.NoMatch()) return false;
         strCatalogueNumber = strCheckNull(rs.value(QStringLiteral("Catalogue Number")));
