@@ -5,6 +5,7 @@
 
 #include "collections/frmPropAlbum.h"
 #include "collections/frmpropCollection.h"
+#include "settings/ui/frmHelp.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -81,6 +82,13 @@ TEST_F(StoreTest, Screenshots) {
         a.cmdCancel->click();
     });
     EXPECT_FALSE(bCollection_Item_Edit(2, "POLS 272"));
+
+    // The message after an add from the search screen, as the message window shows it.
+    ASSERT_TRUE(bCollection_Addto(1, recording(101, "Arrival", "Abba"), release("POLS 272")));
+    frmHelp* message = frmHelp::instance();
+    message->setMessage(message->Label1->text(), frmHelp::kMessagePointSize);
+    snap(*message, folder + "/collection-added-message.png");
+    message->hide();
     EXPECT_TRUE(t.messages.boxes.empty()) << t.messages.texts().join('\n').toStdString();
 }
 
