@@ -266,17 +266,4 @@ TEST_F(ItemTest, AddingFromTheSearchScreenSaysWhereTheRecordingWent) {
     EXPECT_EQ(t.busy.depth(), 0);
 }
 
-TEST_F(ItemTest, OperationsWithoutOpenCursorsReportAndFail) {
-    CloseCollections();
-    bool found = true;
-    QList<qint16> ids;
-    EXPECT_FALSE(bCollection_Item_Add(2, kArrival, kPols));
-    EXPECT_FALSE(bCollections_List("POLS 272", found, ids));
-    EXPECT_FALSE(found);
-    EXPECT_EQ(ids, QList<qint16>({0}));
-    ASSERT_EQ(t.messages.boxes.size(), 2u);
-    EXPECT_TRUE(t.messages.boxes[0].text.endsWith("\rbCollection_Item_Add"));
-    EXPECT_TRUE(t.messages.boxes[1].text.endsWith("\rbCollections_List"));
-}
-
 } // namespace

@@ -218,12 +218,4 @@ TEST_F(CollectionListTest, StartUpFailsWithoutTheTablesAndShutdownClosesTheCurso
     EXPECT_TRUE(collectionStore().rsCollectionDetails.isNull());
 }
 
-TEST_F(CollectionListTest, UserFieldIndexesOutsideOneToFiveAreRefused) {
-    CCollection c;
-    c.setUDFTitle(5, "Five");
-    EXPECT_EQ(c.UDFTitle(5), "Five");
-    EXPECT_THROW(c.UDFTitle(0), VbError);
-    EXPECT_THROW(c.setUDFvisible(6, true), VbError);
-}
-
 } // namespace
