@@ -170,6 +170,8 @@ void frmSearch::createControls() {
     cboReleases->setObjectName(QStringLiteral("cboReleases"));
     cboReleases->setStyleSheet(QString::fromLatin1(kComboStyle));
     cboReleases->setToolTip(QStringLiteral("The releases of this recording"));
+    // The list may be wider than the box: a release's date and format stay whole.
+    cboReleases->view()->setMinimumWidth(230);
     imgDrop = new ImageButton(base + searchArt::Drop, base + searchArt::DropDown, picDrop);
     imgDrop->setObjectName(QStringLiteral("imgDrop"));
     imgDrop->setToolTip(QStringLiteral("Show the releases"));
