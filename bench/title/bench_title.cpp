@@ -75,9 +75,9 @@ private:
 class Words {
 public:
     explicit Words(uint32_t size) {
-        static const char* const on[] = {"b", "c", "d", "f", "g", "h", "j", "k", "l", "m", "n",
-                                         "p", "r", "s", "t", "v", "w", "br", "st", "tr", "ch",
-                                         "sh", "th", "gr", "cl", "fl", "pr", ""};
+        static const char* const on[] = {"b",  "c",  "d",  "f",  "g",  "h",  "j",  "k",  "l",  "m",
+                                         "n",  "p",  "r",  "s",  "t",  "v",  "w",  "br", "st", "tr",
+                                         "ch", "sh", "th", "gr", "cl", "fl", "pr", ""};
         static const char* const nu[] = {"a", "e", "i", "o", "u", "ai", "ea", "oo", "ou", "y"};
         static const char* const co[] = {"", "n", "r", "s", "t", "l", "ng", "ck", "rd", "st", "m"};
         Rng r(99);
@@ -125,13 +125,19 @@ void makeWheelTitle(uint64_t n, const QString& path) {
     while (w.keywordCount(wheel) < n) {
         k.clear();
         const double shape = r.unit();
-        const int count = shape < 0.15 ? 1 : shape < 0.45 ? 2 : shape < 0.75 ? 3 : shape < 0.9 ? 4 : 6;
+        const int count = shape < 0.15   ? 1
+                          : shape < 0.45 ? 2
+                          : shape < 0.75 ? 3
+                          : shape < 0.9  ? 4
+                                         : 6;
         for (int i = 0; i < count; ++i) {
             if (i) k += ' ';
             k += capitalised(words.pick(r));
         }
-        if (r.below(10) == 0) k += ", The";
-        else if (r.below(20) == 0) k = "The " + k;
+        if (r.below(10) == 0)
+            k += ", The";
+        else if (r.below(20) == 0)
+            k = "The " + k;
         const uint32_t id = w.keyword(wheel, k);
         const int files = 1 + int(r.below(3));
         for (int f = 0; f < files; ++f)
@@ -273,7 +279,8 @@ void requireIndex(sqlite3* db, const char* sql, const char* index) {
     while (sqlite3_step(s) == SQLITE_ROW)
         plan += reinterpret_cast<const char*>(sqlite3_column_text(s, 3)) + std::string("; ");
     sqlite3_finalize(s);
-    if (plan.find(index) == std::string::npos) die(std::string("query plan without ") + index + ": " + plan);
+    if (plan.find(index) == std::string::npos)
+        die(std::string("query plan without ") + index + ": " + plan);
     std::fprintf(stderr, "plan: %s -> %s\n", sql, plan.c_str());
 }
 
@@ -343,8 +350,8 @@ Dataset& dataset(uint64_t millions) {
     d.sqlitePath = benchDir() + QStringLiteral("/wheel-%1M.sqlite").arg(millions);
     if (!QFileInfo::exists(d.titlePath)) {
         std::fprintf(stderr, "generating %s\n", qPrintable(d.titlePath));
-        const ChildRun run = runChild({selfPath(), "--make-wheel", std::to_string(d.n),
-                                       d.titlePath.toStdString()});
+        const ChildRun run =
+            runChild({selfPath(), "--make-wheel", std::to_string(d.n), d.titlePath.toStdString()});
         std::fprintf(stderr, "compiled %llu keywords in %.1f s, peak %ld MiB, %lld bytes\n",
                      (unsigned long long)d.n, run.seconds, run.maxRssKiB / 1024,
                      (long long)QFileInfo(d.titlePath).size());
@@ -401,8 +408,8 @@ Dataset& dataset(uint64_t millions) {
     const Words words(200000);
     Rng pr(5);
     for (int tries = 0; tries < 20000; ++tries) {
-        const std::string& w = words.all()[pr.below(uint32_t(std::min<size_t>(words.all().size(),
-                                                                             tries < 10000 ? 3000 : 200000)))];
+        const std::string& w = words.all()[pr.below(
+            uint32_t(std::min<size_t>(words.all().size(), tries < 10000 ? 3000 : 200000)))];
         const QString pattern = QString::fromStdString(w.substr(0, 2 + pr.below(4))) + "*";
         const size_t got = ourGroup(d.wheel, pattern).size();
         for (int cls : {10, 1000, 100000})
@@ -438,26 +445,30 @@ template <typename Op> void timed(benchmark::State& state, Op op) {
     for (auto _ : state) {
         const auto t0 = Clock::now();
         op(i++);
-        ns.push_back(double(std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - t0)
-                                .count()));
+        ns.push_back(double(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - t0).count()));
     }
     std::sort(ns.begin(), ns.end());
     state.counters["p50_us"] = ns[ns.size() / 2] / 1000.0;
     state.counters["p99_us"] = ns[std::min(ns.size() - 1, ns.size() * 99 / 100)] / 1000.0;
 }
 
-uint64_t sizeArg(const benchmark::State& s) { return uint64_t(s.range(0)); }
+uint64_t sizeArg(const benchmark::State& s) {
+    return uint64_t(s.range(0));
+}
 
 void KeywordAt_Ours(benchmark::State& s) {
     Dataset& d = dataset(sizeArg(s));
     QString buffer(261, QChar(0));
     timed(s, [&](size_t i) {
-        benchmark::DoNotOptimize(nMVWordWheelLookup(d.wheel, qint32(d.positions[i & 4095]), buffer, 261));
+        benchmark::DoNotOptimize(
+            nMVWordWheelLookup(d.wheel, qint32(d.positions[i & 4095]), buffer, 261));
     });
 }
 void KeywordAt_SQLite(benchmark::State& s) {
     Dataset& d = dataset(sizeArg(s));
-    timed(s, [&](size_t i) { benchmark::DoNotOptimize(sqlKeyword(d.atPos, d.positions[i & 4095])); });
+    timed(s,
+          [&](size_t i) { benchmark::DoNotOptimize(sqlKeyword(d.atPos, d.positions[i & 4095])); });
 }
 void Window50_Ours(benchmark::State& s) {
     Dataset& d = dataset(sizeArg(s));
@@ -516,7 +527,9 @@ void Topics_Ours(benchmark::State& s) {
 }
 void Topics_SQLite(benchmark::State& s) {
     Dataset& d = dataset(sizeArg(s));
-    timed(s, [&](size_t i) { benchmark::DoNotOptimize(sqlTopics(d.topics, d.keywordProbes[i & 1023])); });
+    timed(s, [&](size_t i) {
+        benchmark::DoNotOptimize(sqlTopics(d.topics, d.keywordProbes[i & 1023]));
+    });
 }
 void dropCache(const QString& path) {
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY);
@@ -552,7 +565,8 @@ void Open_SQLite(benchmark::State& s) {
         }
         sqlite3* db;
         sqlite3_open_v2(d.sqlitePath.toLocal8Bit().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* st = prepare(db, "SELECT rank FROM wheel WHERE fkey>=? ORDER BY fkey LIMIT 1");
+        sqlite3_stmt* st =
+            prepare(db, "SELECT rank FROM wheel WHERE fkey>=? ORDER BY fkey LIMIT 1");
         benchmark::DoNotOptimize(sqlPrefix(st, "m", int64_t(d.n)));
         sqlite3_finalize(st);
         sqlite3_close(db);
@@ -625,22 +639,42 @@ void registerAll() {
               std::tuple<const char*, Fn, int>{"Prefix/SQLite", Prefix_SQLite, 100000},
               std::tuple<const char*, Fn, int>{"Topics/Ours", Topics_Ours, 50000},
               std::tuple<const char*, Fn, int>{"Topics/SQLite", Topics_SQLite, 50000}})
-            benchmark::RegisterBenchmark(name, fn)->Arg(m)->Iterations(iters)->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(name, fn)->Arg(m)->Iterations(iters)->Unit(
+                benchmark::kMicrosecond);
         for (int cls : {10, 1000, 100000}) {
             const int iters = cls == 100000 ? 60 : cls == 1000 ? 2000 : 20000;
-            benchmark::RegisterBenchmark("Wildcard/Ours", Wildcard_Ours)->Args({m, cls})->Iterations(iters)->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark("Wildcard/FTS5", Wildcard_FTS5)->Args({m, cls})->Iterations(iters)->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark("Wildcard/Ours", Wildcard_Ours)
+                ->Args({m, cls})
+                ->Iterations(iters)
+                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark("Wildcard/FTS5", Wildcard_FTS5)
+                ->Args({m, cls})
+                ->Iterations(iters)
+                ->Unit(benchmark::kMicrosecond);
         }
         for (int cold : {0, 1}) {
-            benchmark::RegisterBenchmark("Open/Ours", Open_Ours)->Args({m, cold})->Iterations(cold ? 30 : 2000)->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark("Open/SQLite", Open_SQLite)->Args({m, cold})->Iterations(cold ? 30 : 2000)->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark("Open/Ours", Open_Ours)
+                ->Args({m, cold})
+                ->Iterations(cold ? 30 : 2000)
+                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark("Open/SQLite", Open_SQLite)
+                ->Args({m, cold})
+                ->Iterations(cold ? 30 : 2000)
+                ->Unit(benchmark::kMicrosecond);
         }
     }
-    benchmark::RegisterBenchmark("Compile/Catalogue", CompileCatalogue)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Compile/Catalogue", CompileCatalogue)
+        ->Iterations(1)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
     const QByteArray wheels = qgetenv("KV_BENCH_COMPILE_WHEELS");
     for (const QByteArray& p : wheels.split(','))
         if (!p.isEmpty())
-            benchmark::RegisterBenchmark("Compile/Wheel", CompileWheel)->Arg(p.toLongLong())->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark("Compile/Wheel", CompileWheel)
+                ->Arg(p.toLongLong())
+                ->Iterations(1)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond);
 }
 
 } // namespace

@@ -54,9 +54,9 @@ protected:
 };
 
 TEST_F(CatalogueTest, ArtistWheelsFollowFoldedOrderAndKeepVariantsApart) {
-    const QStringList all = {"Beatles, The", "Björk", "Bjork", "BJÖRK", "Bowie, David",
-                             "Jeff Beat",    "Led Zeppelin", "Leddy", "Silent Guest",
-                             "Various Artists"};
+    const QStringList all = {"Beatles, The", "Björk",          "Bjork",        "BJÖRK",
+                             "Bowie, David", "Jeff Beat",      "Led Zeppelin", "Leddy",
+                             "Silent Guest", "Various Artists"};
     EXPECT_EQ(keywords(wheel(title, "1")), all);
     EXPECT_EQ(keywords(wheel(title, "5")), all);
     QStringList own = all;
@@ -115,8 +115,10 @@ TEST_F(CatalogueTest, WildcardSearchMatchesWordStartsOncePerKeyword) {
     EXPECT_EQ(search(w, "david"), QStringList({"4:Bowie, David"}));
     EXPECT_EQ(search(w, "zeppelin*"), QStringList({"6:Led Zeppelin"}));
     EXPECT_EQ(search(w, "l*n"), QStringList({"6:Led Zeppelin"}));
-    EXPECT_EQ(search(wheel(title, "6"), "some*"), QStringList({QStringLiteral("%1:Something").arg(
-                                                     lMVWordWheelPrefix(wheel(title, "6"), "some"))}));
+    EXPECT_EQ(
+        search(wheel(title, "6"), "some*"),
+        QStringList(
+            {QStringLiteral("%1:Something").arg(lMVWordWheelPrefix(wheel(title, "6"), "some"))}));
 }
 
 TEST_F(CatalogueTest, RecordingTopicCarriesItsIdentificationStringAndPage) {
@@ -130,7 +132,8 @@ TEST_F(CatalogueTest, RecordingTopicCarriesItsIdentificationStringAndPage) {
     title::Page page;
     ASSERT_TRUE(title::decodePage({t.page.constData(), size_t(t.page.size())}, page));
     const QString text = title::pageToPlainText(page);
-    EXPECT_TRUE(text.contains("1.\tCome Together\t4:19\n2.\tSomething\t3:03")) << text.toStdString();
+    EXPECT_TRUE(text.contains("1.\tCome Together\t4:19\n2.\tSomething\t3:03"))
+        << text.toStdString();
     const QString html = title::pageToHtml(page);
     EXPECT_TRUE(html.contains("href=\"kvlink:2:A_7\">The Beatles</a>")) << html.toStdString();
 

@@ -56,8 +56,8 @@ TEST_F(DamageTest, BitFlippedCopiesNeverCrash) {
         const int flips = 1 + int(rng() % 4);
         for (int f = 0; f < flips; ++f) {
             // Half the flips hit the header and directory, where a lie does most harm.
-            const qsizetype at = (i % 2) ? qsizetype(rng() % 64)
-                                         : qsizetype(rng() % quint32(copy.size()));
+            const qsizetype at =
+                (i % 2) ? qsizetype(rng() % 64) : qsizetype(rng() % quint32(copy.size()));
             copy[at] = char(copy[at] ^ (1 << (rng() % 8)));
         }
         const auto t = title::TitleFile::fromBytes(copy);

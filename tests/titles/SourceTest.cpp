@@ -83,9 +83,10 @@ TEST_F(BadSourceTest, BadRowsNameFileLineAndReason) {
     EXPECT_EQ(compile(a, r + "5,T,2,,\n"), "recordings.csv:2: artist_id 2 is not in artists.csv");
     EXPECT_EQ(compile(a, r + "5,T,1,19x9,\n"),
               "recordings.csv:2: year \"19x9\" is not a number from 0 to 9999");
-    EXPECT_EQ(compile(a, r + "5,T,1,,\n",
-                      "album_id,catalogue_number,label,release_date,deleted_date,medium\n5,,L,,,\n"),
-              "releases.csv:2: catalogue_number is empty");
+    EXPECT_EQ(
+        compile(a, r + "5,T,1,,\n",
+                "album_id,catalogue_number,label,release_date,deleted_date,medium\n5,,L,,,\n"),
+        "releases.csv:2: catalogue_number is empty");
     EXPECT_EQ(compile(a, r + "5,T,1,,\n",
                       "album_id,catalogue_number,label,release_date,deleted_date,medium\n",
                       "album_id,disc,number,title,duration,artist_id\n5,1,1,X,-3,\n"),
@@ -106,7 +107,8 @@ TEST_F(BadSourceTest, MissingSourceFileIsNamed) {
 TEST_F(TitleTest, ShopDirectoryTownsHotspotsAndShopPages) {
     writeFile(path("shops.csv"),
               "number,town,name,address,phone,fax,email,featured,orders_direct,description\n"
-              "7,York,Shambles | Sounds,\"1 The Shambles, York\",01904 1,,a@b.example,1,0,\"Big, \"\"old\"\"\"\n"
+              "7,York,Shambles | Sounds,\"1 The Shambles, York\",01904 1,,a@b.example,1,0,\"Big, "
+              "\"\"old\"\"\"\n"
               "3,Bath,Abbey Discs,2 Abbey Green,,01225 2,,0,1,\n"
               "9,york,Other Shop,3 Lane,,,,0,0,\n"
               "4,Bath,Walcot,4 Walcot St,01225 3,,,0,0,\n");
@@ -134,8 +136,9 @@ TEST_F(TitleTest, ShopDirectoryTownsHotspotsAndShopPages) {
     addrs = topics(w, "York");
     ASSERT_TRUE(bMVGetTopic(t, addrs.value(0), topic));
     ASSERT_TRUE(title::decodePage({topic.page.constData(), size_t(topic.page.size())}, page));
-    EXPECT_TRUE(title::pageToHtml(page).contains(
-        "kvhot:SF-7%7CS_7%7CShambles%20%C2%A6%20Sounds%7C1%20The%20Shambles%2C%20York%7C01904%201%7C%7Ca%40b.example"))
+    EXPECT_TRUE(
+        title::pageToHtml(page).contains("kvhot:SF-7%7CS_7%7CShambles%20%C2%A6%20Sounds%7C1%20The%"
+                                         "20Shambles%2C%20York%7C01904%201%7C%7Ca%40b.example"))
         << title::pageToHtml(page).toStdString();
 
     // Featured and order-direct shops have their own page, named by the reference.

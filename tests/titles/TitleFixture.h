@@ -101,7 +101,8 @@ protected:
 
     static QString topicTitle(MVHandle title, qint32 address) {
         QString buffer(128, QChar(0));
-        if (lMVTitleGetInfo(title, kInfoTopicTitle, address, buffer) != 0) return QStringLiteral("<fail>");
+        if (lMVTitleGetInfo(title, kInfoTopicTitle, address, buffer) != 0)
+            return QStringLiteral("<fail>");
         return upToNul(buffer);
     }
 

@@ -15,7 +15,9 @@ namespace {
 
 constexpr int kWholeKeyword = 65536 + 1;
 
-void out(const QString& s) { std::fputs(s.toUtf8().constData(), stdout); }
+void out(const QString& s) {
+    std::fputs(s.toUtf8().constData(), stdout);
+}
 
 int failWith(const QString& s) {
     std::fputs((QStringLiteral("korvanda-title: ") + s + u'\n').toUtf8().constData(), stderr);
@@ -23,17 +25,16 @@ int failWith(const QString& s) {
 }
 
 int usage() {
-    return failWith(QStringLiteral(
-        "usage:\n"
-        "  korvanda-title build catalogue SRC_DIR OUT\n"
-        "  korvanda-title build shops SHOPS_CSV OUT\n"
-        "  korvanda-title demo DIR [--artists N] [--seed S]\n"
-        "  korvanda-title info TITLE\n"
-        "  korvanda-title keywords TITLE WHEEL [FROM [COUNT]]\n"
-        "  korvanda-title prefix TITLE WHEEL TEXT\n"
-        "  korvanda-title search TITLE WHEEL PATTERN\n"
-        "  korvanda-title topics TITLE WHEEL KEYWORD\n"
-        "  korvanda-title topic TITLE ADDRESS_OR_CONTEXT"));
+    return failWith(QStringLiteral("usage:\n"
+                                   "  korvanda-title build catalogue SRC_DIR OUT\n"
+                                   "  korvanda-title build shops SHOPS_CSV OUT\n"
+                                   "  korvanda-title demo DIR [--artists N] [--seed S]\n"
+                                   "  korvanda-title info TITLE\n"
+                                   "  korvanda-title keywords TITLE WHEEL [FROM [COUNT]]\n"
+                                   "  korvanda-title prefix TITLE WHEEL TEXT\n"
+                                   "  korvanda-title search TITLE WHEEL PATTERN\n"
+                                   "  korvanda-title topics TITLE WHEEL KEYWORD\n"
+                                   "  korvanda-title topic TITLE ADDRESS_OR_CONTEXT"));
 }
 
 QString upToNul(const QString& buffer) {
@@ -62,7 +63,7 @@ public:
     QString keyword(qint32 position) const {
         QString buffer;
         return nMVWordWheelLookup(wheel, position, buffer, kWholeKeyword) == 0 ? upToNul(buffer)
-                                                                                : QString();
+                                                                               : QString();
     }
     MVHandle title = 0;
     MVHandle wheel = 0;
@@ -177,9 +178,12 @@ int main(int argc, char** argv) {
 
     if (command == u"build" && args.size() == 3) {
         bool ok;
-        if (args[0] == u"catalogue") ok = title::compileCatalogue(args[1], args[2], &error, &report);
-        else if (args[0] == u"shops") ok = title::compileShops(args[1], args[2], &error, &report);
-        else return usage();
+        if (args[0] == u"catalogue")
+            ok = title::compileCatalogue(args[1], args[2], &error, &report);
+        else if (args[0] == u"shops")
+            ok = title::compileShops(args[1], args[2], &error, &report);
+        else
+            return usage();
         if (!ok) return failWith(error);
         out(report);
         return 0;
@@ -187,9 +191,10 @@ int main(int argc, char** argv) {
     if (command == u"demo" && !args.isEmpty()) {
         qint64 artists = 3000, seed = 1;
         for (int i = 1; i < args.size(); i += 2) {
-            qint64* target = args[i] == u"--artists" ? &artists : args[i] == u"--seed" ? &seed : nullptr;
-            if (!target || i + 1 >= args.size() || !toNumber(args[i + 1], *target))
-                return usage();
+            qint64* target = args[i] == u"--artists" ? &artists
+                             : args[i] == u"--seed"  ? &seed
+                                                     : nullptr;
+            if (!target || i + 1 >= args.size() || !toNumber(args[i + 1], *target)) return usage();
         }
         if (!title::writeDemoSource(args[0], int(std::clamp<qint64>(artists, 0, 1 << 30)),
                                     quint64(seed), &error, &report))

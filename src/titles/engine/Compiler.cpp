@@ -14,7 +14,9 @@ namespace kv::title {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 bool parseNumber(std::string_view s, uint64_t max, uint64_t& out) {
     if (s.empty() || s.size() > 19) return false;
@@ -36,9 +38,12 @@ std::string field(std::string_view s) {
     std::string out;
     out.reserve(s.size());
     for (char c : s) {
-        if (c == '|') out += "\xC2\xA6";      // BROKEN BAR
-        else if (c == '^') out += "\xCB\x86"; // MODIFIER LETTER CIRCUMFLEX ACCENT
-        else out += c;
+        if (c == '|')
+            out += "\xC2\xA6"; // BROKEN BAR
+        else if (c == '^')
+            out += "\xCB\x86"; // MODIFIER LETTER CIRCUMFLEX ACCENT
+        else
+            out += c;
     }
     return out;
 }
@@ -190,15 +195,16 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
         if (!s.ok()) return false;
     }
     {
-        Source s(dir.filePath("recordings.csv"), {"album_id", "title", "artist_id", "year", "genre"},
-                 error);
+        Source s(dir.filePath("recordings.csv"),
+                 {"album_id", "title", "artist_id", "year", "genre"}, error);
         while (s.next()) {
             Recording r{};
             uint64_t artistId = 0, year = 0;
             if (!s.number(0, 99999999, r.albumId) || !s.required(1) ||
                 !s.number(2, 999999999999999999ull, artistId))
                 return false;
-            if (r.albumId == 0) return s.fail(QStringLiteral("album_id must be from 1 to 99999999"));
+            if (r.albumId == 0)
+                return s.fail(QStringLiteral("album_id must be from 1 to 99999999"));
             if (!s[3].empty() && !s.number(3, 9999, year)) return false;
             const auto a = artistIndex.find(artistId);
             if (a == artistIndex.end())
@@ -215,9 +221,10 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
         if (!s.ok()) return false;
     }
     {
-        Source s(dir.filePath("releases.csv"),
-                 {"album_id", "catalogue_number", "label", "release_date", "deleted_date", "medium"},
-                 error);
+        Source s(
+            dir.filePath("releases.csv"),
+            {"album_id", "catalogue_number", "label", "release_date", "deleted_date", "medium"},
+            error);
         while (s.next()) {
             uint64_t albumId;
             if (!s.number(0, 99999999, albumId) || !s.required(1)) return false;
@@ -242,12 +249,18 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
             const auto r = recordingIndex.find(albumId);
             if (r == recordingIndex.end())
                 return s.fail(QStringLiteral("album_id %1 is not in recordings.csv").arg(albumId));
-            Track t{r->second, uint32_t(disc), uint32_t(number), {}, s[4].empty() ? -1 : int64_t(dur),
-                    -1, 0};
+            Track t{r->second,
+                    uint32_t(disc),
+                    uint32_t(number),
+                    {},
+                    s[4].empty() ? -1 : int64_t(dur),
+                    -1,
+                    0};
             if (!s[5].empty()) {
                 const auto a = artistIndex.find(artistId);
                 if (a == artistIndex.end())
-                    return s.fail(QStringLiteral("artist_id %1 is not in artists.csv").arg(artistId));
+                    return s.fail(
+                        QStringLiteral("artist_id %1 is not in artists.csv").arg(artistId));
                 t.artist = a->second;
             }
             t.title = text.add(s[3]);
@@ -261,12 +274,14 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
     auto recordingTopic = [](uint32_t r) { return 1 + r; };
     auto artistTopic = [R](uint32_t a) { return 1 + R + a; };
     auto artistContext = [&](uint32_t a) { return "A_" + std::to_string(artists[a].id); };
-    auto recordingContext = [&](uint32_t r) { return "R_" + std::to_string(recordings[r].albumId); };
+    auto recordingContext = [&](uint32_t r) {
+        return "R_" + std::to_string(recordings[r].albumId);
+    };
 
     std::vector<uint32_t> artistKeyword(artists.size()), ownKeyword(artists.size());
     for (uint32_t a = 0; a < artists.size(); ++a) {
-        const std::string_view key = artists[a].sortName.empty() ? artists[a].name
-                                                                 : artists[a].sortName;
+        const std::string_view key =
+            artists[a].sortName.empty() ? artists[a].name : artists[a].sortName;
         artistKeyword[a] = w.keyword(wArtists, key);
         if (!artists[a].compilation) ownKeyword[a] = w.keyword(wOwn, key);
     }
@@ -301,8 +316,8 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
     PageWriter page;
     page.block(BlockStyle::Heading).text("Korvanda Music Catalogue");
     page.block(BlockStyle::Paragraph)
-        .text(std::to_string(artists.size()) + " artists, " + std::to_string(R) +
-              " recordings, " + std::to_string(tracks.size()) + " tracks.");
+        .text(std::to_string(artists.size()) + " artists, " + std::to_string(R) + " recordings, " +
+              std::to_string(tracks.size()) + " tracks.");
     page.block(BlockStyle::Paragraph)
         .text("Type the name of an artist, an album or a track to search the catalogue.");
     w.setContents(w.addTopic('M', "M_CONTENTS", "Contents", "00000000M|Contents", page.take()));
@@ -326,19 +341,35 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
         }
 
         page.block(BlockStyle::Heading).text(rec.title);
-        page.block(BlockStyle::Paragraph).text("Artist: ").link(2, artistContext(rec.artist),
-                                                                 artist.name);
+        page.block(BlockStyle::Paragraph)
+            .text("Artist: ")
+            .link(2, artistContext(rec.artist), artist.name);
         if (!rec.year.empty()) page.block(BlockStyle::Paragraph).text("Year: ").text(rec.year);
         if (!rec.genre.empty()) page.block(BlockStyle::Paragraph).text("Genre: ").text(rec.genre);
         if (ri > releaseBegin) {
             page.block(BlockStyle::Section).text("Releases");
             page.block(BlockStyle::HeaderRow)
-                .text("Catalogue No.").cell().text("Label").cell().text("Format").cell()
-                .text("Released").cell().text("Deleted");
+                .text("Catalogue No.")
+                .cell()
+                .text("Label")
+                .cell()
+                .text("Format")
+                .cell()
+                .text("Released")
+                .cell()
+                .text("Deleted");
             for (size_t i = releaseBegin; i < ri; ++i) {
                 const Release& x = releases[i];
-                page.block(BlockStyle::Row).text(x.catalogue).cell().text(x.label).cell()
-                    .text(x.medium).cell().text(x.released).cell().text(x.deleted);
+                page.block(BlockStyle::Row)
+                    .text(x.catalogue)
+                    .cell()
+                    .text(x.label)
+                    .cell()
+                    .text(x.medium)
+                    .cell()
+                    .text(x.released)
+                    .cell()
+                    .text(x.deleted);
             }
         }
         if (ti > trackBegin) {
@@ -351,7 +382,10 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
                     disc = t.disc;
                     page.block(BlockStyle::Paragraph).text("Disc " + std::to_string(disc));
                 }
-                page.block(BlockStyle::Row).text(std::to_string(t.number) + ".").cell().text(t.title);
+                page.block(BlockStyle::Row)
+                    .text(std::to_string(t.number) + ".")
+                    .cell()
+                    .text(t.title);
                 if (t.artist >= 0 && uint32_t(t.artist) != rec.artist)
                     page.text(" - ").link(2, artistContext(uint32_t(t.artist)),
                                           artists[size_t(t.artist)].name);
@@ -377,8 +411,9 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
                 page.text(" - " + std::string(artists[recordings[r].artist].name));
             }
         }
-        const uint32_t t = w.addTopic('A', artistContext(a), artist.name,
-                                      eightDigits(artist.id) + "A|" + field(artist.name), page.take());
+        const uint32_t t =
+            w.addTopic('A', artistContext(a), artist.name,
+                       eightDigits(artist.id) + "A|" + field(artist.name), page.take());
         Q_ASSERT(t == artistTopic(a));
         Q_UNUSED(t);
     }
@@ -447,8 +482,8 @@ bool compileShops(const QString& shopsCsv, const QString& outPath, QString* erro
         d += s.direct ? 'O' : '-';
         d += std::to_string(s.number);
         const std::string ref = reference(s);
-        for (std::string_view f : {std::string_view(ref), s.name, s.address, s.phone, s.fax,
-                                   s.email})
+        for (std::string_view f :
+             {std::string_view(ref), s.name, s.address, s.phone, s.fax, s.email})
             d += "|" + field(f);
         return d;
     };
@@ -462,8 +497,8 @@ bool compileShops(const QString& shopsCsv, const QString& outPath, QString* erro
     page.block(BlockStyle::Paragraph).text("Choose a town to see its record shops.");
     for (std::string_view town : sorted)
         page.block(BlockStyle::Paragraph).link(1, townContext(town), town);
-    w.setContents(w.addTopic('M', "M_CONTENTS", "Shop Directory", "00000000M|Shop Directory",
-                             page.take()));
+    w.setContents(
+        w.addTopic('M', "M_CONTENTS", "Shop Directory", "00000000M|Shop Directory", page.take()));
 
     auto contactLines = [&](const Shop& s) {
         page.block(BlockStyle::Paragraph).text(s.address);
@@ -482,8 +517,8 @@ bool compileShops(const QString& shopsCsv, const QString& outPath, QString* erro
             if (s.direct)
                 page.block(BlockStyle::Paragraph).hotspot(hotspot('O', s), "Takes orders directly");
         }
-        const uint32_t t = w.addTopic('M', townContext(town), town,
-                                      "00000000M|" + field(town), page.take());
+        const uint32_t t =
+            w.addTopic('M', townContext(town), town, "00000000M|" + field(town), page.take());
         w.file(wTowns, w.keyword(wTowns, town), t);
     }
     for (const Shop& s : shops) {
@@ -491,7 +526,8 @@ bool compileShops(const QString& shopsCsv, const QString& outPath, QString* erro
         page.block(BlockStyle::Heading).text(s.name);
         contactLines(s);
         if (!s.description.empty()) page.block(BlockStyle::Paragraph).text(s.description);
-        page.block(BlockStyle::Paragraph).hotspot(hotspot('S', s), "Order from " + std::string(s.name));
+        page.block(BlockStyle::Paragraph)
+            .hotspot(hotspot('S', s), "Order from " + std::string(s.name));
         w.addTopic('M', reference(s), s.name, "00000000M|" + field(s.name), page.take());
     }
     w.addBaggage(kMarkerFile, "Korvanda shop directory\n");

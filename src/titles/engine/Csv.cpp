@@ -55,8 +55,8 @@ bool CsvReader::start(const std::vector<std::string>& required) {
         while (i < names.size() && names[i] != r)
             ++i;
         if (i == names.size()) {
-            m_error = where(QStringLiteral("the header has no column \"%1\"")
-                                .arg(QString::fromStdString(r)));
+            m_error = where(
+                QStringLiteral("the header has no column \"%1\"").arg(QString::fromStdString(r)));
             return false;
         }
         m_columns.push_back(i);
@@ -69,8 +69,8 @@ bool CsvReader::next() {
         m_line = m_nextLine;
         if (m_pos >= m_size) return false;
         // Blank lines carry no record.
-        if (m_data[m_pos] == '\n' || (m_data[m_pos] == '\r' && m_pos + 1 < m_size &&
-                                      m_data[m_pos + 1] == '\n')) {
+        if (m_data[m_pos] == '\n' ||
+            (m_data[m_pos] == '\r' && m_pos + 1 < m_size && m_data[m_pos + 1] == '\n')) {
             m_pos += m_data[m_pos] == '\n' ? 1 : 2;
             ++m_nextLine;
             continue;

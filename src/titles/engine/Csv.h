@@ -28,7 +28,9 @@ public:
     // The next record; false at the end or on an error (then error() is set).
     bool next();
     // Field of the current record by column name given to open() (index into `required`).
-    std::string_view field(size_t requiredIndex) const { return m_fields[m_columns[requiredIndex]]; }
+    std::string_view field(size_t requiredIndex) const {
+        return m_fields[m_columns[requiredIndex]];
+    }
     // Line number where the current record starts (1 = header).
     qint64 line() const { return m_line; }
     // "FILE:LINE: reason" for the current record.

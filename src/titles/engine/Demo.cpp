@@ -33,47 +33,47 @@ private:
 };
 
 const std::array<const char*, 48> kFirst = {
-    "Anna",   "Ben",    "Carla",  "Daniel", "Edith",  "Frank",  "Grace",   "Harry",
-    "Iris",   "Jack",   "Kate",   "Leo",    "Maria",  "Nick",   "Olive",   "Paul",
-    "Rosa",   "Sam",    "Tessa",  "Victor", "Wendy",  "Xavier", "Yvonne",  "Zack",
-    "Björn",  "Zoë",    "José",   "Chloé",  "Søren",  "Agnès",  "Jürgen",  "Inés",
-    "Mårten", "Renée",  "Łukasz", "Dvořák", "Ana",    "Noël",   "Éamon",   "Åsa",
-    "Marcus", "Lena",   "Otis",   "Nina",   "Ray",    "June",   "Dusty",   "Ruby"};
+    "Anna",   "Ben",    "Carla",  "Daniel", "Edith",  "Frank",  "Grace", "Harry", "Iris",  "Jack",
+    "Kate",   "Leo",    "Maria",  "Nick",   "Olive",  "Paul",   "Rosa",  "Sam",   "Tessa", "Victor",
+    "Wendy",  "Xavier", "Yvonne", "Zack",   "Björn",  "Zoë",    "José",  "Chloé", "Søren", "Agnès",
+    "Jürgen", "Inés",   "Mårten", "Renée",  "Łukasz", "Dvořák", "Ana",   "Noël",  "Éamon", "Åsa",
+    "Marcus", "Lena",   "Otis",   "Nina",   "Ray",    "June",   "Dusty", "Ruby"};
 const std::array<const char*, 40> kLast = {
-    "Adams",   "Baker",   "Carter",  "Dawson",  "Ellis",    "Fisher",  "Gray",    "Hughes",
-    "Irwin",   "Jones",   "Kelly",   "Lowe",    "Marsh",    "Nolan",   "Owens",   "Parker",
-    "Quinn",   "Reed",    "Shaw",    "Turner",  "Vance",    "Walsh",   "Young",   "Zeller",
-    "Müller",  "Núñez",   "Åkesson", "Brontë",  "Lefèvre",  "García",  "Øster",   "Ćosić",
-    "O'Brien", "McCall",  "Da Silva", "Van Dyke", "Le Blanc", "St. John", "Fox",   "Moon"};
+    "Adams",   "Baker",  "Carter",   "Dawson",   "Ellis",    "Fisher",   "Gray",  "Hughes",
+    "Irwin",   "Jones",  "Kelly",    "Lowe",     "Marsh",    "Nolan",    "Owens", "Parker",
+    "Quinn",   "Reed",   "Shaw",     "Turner",   "Vance",    "Walsh",    "Young", "Zeller",
+    "Müller",  "Núñez",  "Åkesson",  "Brontë",   "Lefèvre",  "García",   "Øster", "Ćosić",
+    "O'Brien", "McCall", "Da Silva", "Van Dyke", "Le Blanc", "St. John", "Fox",   "Moon"};
 const std::array<const char*, 40> kAdjective = {
-    "Blue",   "Silent", "Electric", "Golden", "Broken",  "Velvet", "Midnight", "Wild",
-    "Lonely", "Crimson", "Hollow",  "Bright", "Distant", "Sweet",  "Frozen",   "Burning",
-    "Quiet",  "Restless", "Paper",  "Silver", "Northern", "Empty", "Strange",  "Little",
-    "Big",    "Final",  "Secret",   "Perfect", "Neon",   "Crystal", "Gentle",  "Savage",
-    "Open",   "Hidden", "Southern", "Early",  "Last",    "Lost",   "Rolling",  "Shining"};
+    "Blue",   "Silent",   "Electric", "Golden",  "Broken",   "Velvet",  "Midnight", "Wild",
+    "Lonely", "Crimson",  "Hollow",   "Bright",  "Distant",  "Sweet",   "Frozen",   "Burning",
+    "Quiet",  "Restless", "Paper",    "Silver",  "Northern", "Empty",   "Strange",  "Little",
+    "Big",    "Final",    "Secret",   "Perfect", "Neon",     "Crystal", "Gentle",   "Savage",
+    "Open",   "Hidden",   "Southern", "Early",   "Last",     "Lost",    "Rolling",  "Shining"};
 const std::array<const char*, 48> kNoun = {
-    "River",  "Heart",   "Road",    "Sky",     "Dream",  "Fire",   "Rain",    "Night",
-    "Train",  "Garden",  "Mirror",  "Ocean",   "Shadow", "Window", "Summer",  "Winter",
-    "Stone",  "Light",   "Angel",   "Highway", "City",   "Storm",  "Horizon", "Echo",
-    "Moon",   "Island",  "Harbour", "Letter",  "Radio",  "Thunder", "Desert", "Valley",
-    "Bridge", "Circus",  "Machine", "Ghost",   "Kingdom", "Forest", "Engine", "Lantern",
-    "Sparrow", "Wolf",   "Tiger",   "Rose",    "Diamond", "Canyon", "Avenue", "Carnival"};
+    "River",   "Heart",  "Road",    "Sky",     "Dream",   "Fire",    "Rain",    "Night",
+    "Train",   "Garden", "Mirror",  "Ocean",   "Shadow",  "Window",  "Summer",  "Winter",
+    "Stone",   "Light",  "Angel",   "Highway", "City",    "Storm",   "Horizon", "Echo",
+    "Moon",    "Island", "Harbour", "Letter",  "Radio",   "Thunder", "Desert",  "Valley",
+    "Bridge",  "Circus", "Machine", "Ghost",   "Kingdom", "Forest",  "Engine",  "Lantern",
+    "Sparrow", "Wolf",   "Tiger",   "Rose",    "Diamond", "Canyon",  "Avenue",  "Carnival"};
 const std::array<const char*, 24> kVerb = {
-    "Running", "Falling", "Waiting", "Dancing", "Dreaming", "Calling", "Chasing", "Holding",
-    "Leaving", "Burning", "Flying",  "Singing", "Crying",   "Walking", "Breaking", "Turning",
-    "Shine",   "Fade",    "Remember", "Believe", "Hold On", "Let Go",  "Come Home", "Stay"};
+    "Running", "Falling", "Waiting",  "Dancing", "Dreaming", "Calling", "Chasing",   "Holding",
+    "Leaving", "Burning", "Flying",   "Singing", "Crying",   "Walking", "Breaking",  "Turning",
+    "Shine",   "Fade",    "Remember", "Believe", "Hold On",  "Let Go",  "Come Home", "Stay"};
 const std::array<const char*, 16> kGenre = {
-    "Rock",   "Pop",  "Jazz",   "Blues", "Soul",     "Folk",       "Country", "Classical",
-    "Reggae", "Punk", "Indie",  "Dance", "Hip Hop",  "Electronic", "Gospel",  "Metal"};
+    "Rock",   "Pop",  "Jazz",  "Blues", "Soul",    "Folk",       "Country", "Classical",
+    "Reggae", "Punk", "Indie", "Dance", "Hip Hop", "Electronic", "Gospel",  "Metal"};
 const std::array<const char*, 16> kLabel = {
-    "Harbour Light", "Blue Lantern", "Northway",  "Copperfield", "Silverline",  "Redwing",
-    "Moonrise",      "Old Mill",     "Foxglove",  "Kestrel",     "Brightwater", "Stonebridge",
-    "Ravensworth",   "Lighthouse",   "Westgate",  "Tidewater"};
-const std::array<const char*, 9> kMedium = {"CD", "LP", "Cassette", "MiniDisc", "7\" Single",
-                                            "12\" Single", "Double CD", "Double LP", "Box Set"};
+    "Harbour Light", "Blue Lantern", "Northway", "Copperfield", "Silverline",  "Redwing",
+    "Moonrise",      "Old Mill",     "Foxglove", "Kestrel",     "Brightwater", "Stonebridge",
+    "Ravensworth",   "Lighthouse",   "Westgate", "Tidewater"};
+const std::array<const char*, 9> kMedium = {"CD",        "LP",         "Cassette",
+                                            "MiniDisc",  "7\" Single", "12\" Single",
+                                            "Double CD", "Double LP",  "Box Set"};
 const std::array<const char*, 14> kTown = {
-    "Bristol", "Bath",    "Leeds",   "York",      "Norwich", "Brighton", "Edinburgh",
-    "Glasgow", "Cardiff", "Oxford",  "Cambridge", "Exeter",  "Chester",  "Durham"};
+    "Bristol", "Bath",    "Leeds",  "York",      "Norwich", "Brighton", "Edinburgh",
+    "Glasgow", "Cardiff", "Oxford", "Cambridge", "Exeter",  "Chester",  "Durham"};
 
 std::string titleCase(Random& r) {
     switch (r.below(9)) {
@@ -200,9 +200,10 @@ bool writeDemoSource(const QString& dirPath, int artistCount, quint64 seed, QStr
         ++album;
         const std::string id = std::to_string(album);
         const int year = r.between(1955, 1999);
-        std::string title = compilation ? (r.chance(50) ? "Hits of " + std::to_string(year)
-                                                        : "The Best of " + titleCase(r))
-                                        : r.chance(4) ? std::string("Greatest Hits") : titleCase(r);
+        std::string title = compilation   ? (r.chance(50) ? "Hits of " + std::to_string(year)
+                                                          : "The Best of " + titleCase(r))
+                            : r.chance(4) ? std::string("Greatest Hits")
+                                          : titleCase(r);
         recordings.row({id, title, std::to_string(artist), r.chance(95) ? std::to_string(year) : "",
                         r.chance(90) ? r.pick(kGenre) : ""});
         const int releaseCount = r.between(1, 3);
@@ -214,8 +215,8 @@ bool writeDemoSource(const QString& dirPath, int artistCount, quint64 seed, QStr
             cat += ' ' + std::to_string(r.between(100, 99999));
             const int released = std::min(2000, year + r.below(3) * r.below(8));
             releases.row({id, cat, r.chance(95) ? label : "", date(r, released),
-                           r.chance(30) ? date(r, std::min(2000, released + r.between(1, 10))) : "",
-                           r.pick(kMedium)});
+                          r.chance(30) ? date(r, std::min(2000, released + r.between(1, 10))) : "",
+                          r.pick(kMedium)});
         }
         const int discs = r.chance(8) ? 2 : 1;
         for (int d = 1; d <= discs; ++d) {
@@ -242,8 +243,10 @@ bool writeDemoSource(const QString& dirPath, int artistCount, quint64 seed, QStr
         const std::string name = std::string(r.pick(kAdjective)) + " " + r.pick(kNoun) + " Records";
         std::string slug;
         for (char c : name)
-            if (c >= 'A' && c <= 'Z') slug += char(c + 32);
-            else if (c >= 'a' && c <= 'z') slug += c;
+            if (c >= 'A' && c <= 'Z')
+                slug += char(c + 32);
+            else if (c >= 'a' && c <= 'z')
+                slug += c;
         shops.row({std::to_string(s), town, name,
                    std::to_string(r.between(1, 200)) + " " + r.pick(kNoun) + " Street, " + town,
                    r.chance(90) ? "01" + std::to_string(r.between(100, 999)) + " 496 " +

@@ -33,8 +33,7 @@ char32_t decode(std::string_view s, size_t& i) {
 }
 
 bool isWordChar(char32_t c) {
-    if (c < 0x80)
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (c < 0x80) return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     return QChar::isLetterOrNumber(c);
 }
 
@@ -96,10 +95,14 @@ bool isValidUtf8(std::string_view s) {
         }
         int n;
         char32_t c, min;
-        if ((b & 0xE0) == 0xC0) n = 1, c = b & 0x1F, min = 0x80;
-        else if ((b & 0xF0) == 0xE0) n = 2, c = b & 0x0F, min = 0x800;
-        else if ((b & 0xF8) == 0xF0) n = 3, c = b & 0x07, min = 0x10000;
-        else return false;
+        if ((b & 0xE0) == 0xC0)
+            n = 1, c = b & 0x1F, min = 0x80;
+        else if ((b & 0xF0) == 0xE0)
+            n = 2, c = b & 0x0F, min = 0x800;
+        else if ((b & 0xF8) == 0xF0)
+            n = 3, c = b & 0x07, min = 0x10000;
+        else
+            return false;
         for (int k = 1; k <= n; ++k) {
             if (i + size_t(k) >= s.size()) return false;
             const uint8_t cb = uint8_t(s[i + size_t(k)]);
@@ -118,8 +121,10 @@ Pattern Pattern::parse(QStringView pattern) {
     auto flush = [&] {
         if (literal.isEmpty()) return;
         const std::string folded = foldText(literal).toStdString();
-        if (!p.tokens.empty() && p.tokens.back().kind == Literal) p.tokens.back().text += folded;
-        else if (!folded.empty()) p.tokens.push_back({Literal, folded});
+        if (!p.tokens.empty() && p.tokens.back().kind == Literal)
+            p.tokens.back().text += folded;
+        else if (!folded.empty())
+            p.tokens.push_back({Literal, folded});
         literal.clear();
     };
     for (QChar ch : pattern) {

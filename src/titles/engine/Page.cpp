@@ -6,9 +6,13 @@ namespace kv::title {
 
 namespace {
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
-QString encoded(const QString& s) { return QString::fromLatin1(QUrl::toPercentEncoding(s)); }
+QString encoded(const QString& s) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(s));
+}
 
 } // namespace
 
@@ -75,8 +79,8 @@ QString pageToHtml(const Page& page) {
         if (row && !inTable) html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
         if (!row && inTable) html += QStringLiteral("</table>");
         inTable = row;
-        const QString cellTag = b.style == BlockStyle::HeaderRow ? QStringLiteral("th")
-                                                                 : QStringLiteral("td");
+        const QString cellTag =
+            b.style == BlockStyle::HeaderRow ? QStringLiteral("th") : QStringLiteral("td");
         QString open, close;
         switch (b.style) {
         case BlockStyle::Heading:

@@ -31,9 +31,12 @@ template <int Bits> void radixSort(std::vector<uint32_t>& v) {
 // Sorts and removes duplicates. Search groups run from a handful to millions of positions;
 // radix passes beat a comparison sort by an order of magnitude beyond a few dozen.
 inline void sortUnique(std::vector<uint32_t>& v) {
-    if (v.size() < 64) std::sort(v.begin(), v.end());
-    else if (v.size() < 65536) detail::radixSort<8>(v);
-    else detail::radixSort<16>(v);
+    if (v.size() < 64)
+        std::sort(v.begin(), v.end());
+    else if (v.size() < 65536)
+        detail::radixSort<8>(v);
+    else
+        detail::radixSort<16>(v);
     v.erase(std::unique(v.begin(), v.end()), v.end());
 }
 

@@ -16,7 +16,9 @@ bool fail(QString* error, const QString& text) {
     return false;
 }
 
-uint64_t sampleCount(uint64_t n) { return (n + kSampleStep - 1) / kSampleStep; }
+uint64_t sampleCount(uint64_t n) {
+    return (n + kSampleStep - 1) / kSampleStep;
+}
 
 // First index in [0, count) whose element is not below the key, narrowed first by the
 // sampled eight-byte keys (sample k describes element k·64) and then by full comparisons.
@@ -27,23 +29,29 @@ uint64_t sampledLowerBound(uint64_t count, const uint8_t* samples, uint64_t key,
     uint64_t lo = 0, hi = s; // first sample whose key is >= key
     while (lo < hi) {
         const uint64_t mid = lo + (hi - lo) / 2;
-        if (rd64(samples + 8 * mid) < key) lo = mid + 1;
-        else hi = mid;
+        if (rd64(samples + 8 * mid) < key)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     const uint64_t first = lo;
     hi = s; // first sample whose key is > key
     while (lo < hi) {
         const uint64_t mid = lo + (hi - lo) / 2;
-        if (rd64(samples + 8 * mid) <= key) lo = mid + 1;
-        else hi = mid;
+        if (rd64(samples + 8 * mid) <= key)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     uint64_t begin = first == 0 ? 0 : (first - 1) * kSampleStep + 1;
     uint64_t end = lo >= s ? count : std::min<uint64_t>(count, lo * kSampleStep);
     begin = std::min(begin, end);
     while (begin < end) {
         const uint64_t mid = begin + (end - begin) / 2;
-        if (cmpAt(mid) < 0) begin = mid + 1;
-        else end = mid;
+        if (cmpAt(mid) < 0)
+            begin = mid + 1;
+        else
+            end = mid;
     }
     return begin;
 }
@@ -177,8 +185,10 @@ int64_t KeywordIndex::wordUpperBound(std::string_view text) const {
     }
     while (lo < hi) {
         const uint64_t mid = lo + (hi - lo) / 2;
-        if (above(mid)) hi = mid;
-        else lo = mid + 1;
+        if (above(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
     }
     return int64_t(lo);
 }
@@ -212,7 +222,8 @@ void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positio
         return;
     }
     // No literal to enter the word-start index with: one pass over the folded keywords.
-    const bool leadingStar = !pattern.tokens.empty() && pattern.tokens.front().kind == Pattern::Star;
+    const bool leadingStar =
+        !pattern.tokens.empty() && pattern.tokens.front().kind == Pattern::Star;
     for (uint32_t i = 0; i < m_count; ++i) {
         std::string_view f;
         if (!folded(i, f, scratch)) continue;
@@ -284,7 +295,8 @@ bool TitleFile::load(QString* error) {
     m_contents = rd32(d + 32);
     m_topicCount = rd32(d + 36);
     const uint32_t wheelCount = rd32(d + 40);
-    if (sections > kMaxSections || dir > m_size || uint64_t(sections) * kDirEntrySize > m_size - dir)
+    if (sections > kMaxSections || dir > m_size ||
+        uint64_t(sections) * kDirEntrySize > m_size - dir)
         return fail(error, QStringLiteral("damaged section directory"));
 
     struct Range {
@@ -399,7 +411,7 @@ const WheelInfo* TitleFile::wheel(uint32_t code) const {
 
 const KeywordIndex* TitleFile::keywords(uint32_t physical) const {
     return physical < m_indexes.size() && m_indexes[physical].m_records ? &m_indexes[physical]
-                                                                         : nullptr;
+                                                                        : nullptr;
 }
 
 bool TitleFile::topic(uint32_t address, TopicRecord& out) const {
@@ -429,8 +441,10 @@ int64_t TitleFile::topicByContext(std::string_view context) const {
         const uint64_t mid = lo + (hi - lo) / 2;
         std::string_view c;
         if (!topicHead(rd32(m_contexts + 4 * mid), c)) return -1;
-        if (c < context) lo = mid + 1;
-        else hi = mid;
+        if (c < context)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     std::string_view c;
     if (lo < m_contextCount) {

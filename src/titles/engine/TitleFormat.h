@@ -42,11 +42,15 @@ enum class BlockStyle : uint8_t { Paragraph = 0, Heading = 1, Section = 2, Row =
 enum class SpanKind : uint8_t { Text = 0, Link = 1, Hotspot = 2, Cell = 3 };
 
 // Unaligned little-endian reads; callers have checked the range.
-inline uint16_t rd16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+inline uint16_t rd16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
 inline uint32_t rd32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-inline uint64_t rd64(const uint8_t* p) { return uint64_t(rd32(p)) | uint64_t(rd32(p + 4)) << 32; }
+inline uint64_t rd64(const uint8_t* p) {
+    return uint64_t(rd32(p)) | uint64_t(rd32(p + 4)) << 32;
+}
 
 // The first eight bytes of a text as a big-endian number, zero padded, so that comparing
 // two keys compares the texts' first eight bytes in order.

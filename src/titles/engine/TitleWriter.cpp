@@ -100,7 +100,7 @@ private:
 struct TitleWriter::Wheel {
     Arena texts;
     std::vector<std::string_view> keywords;
-    std::vector<uint32_t> table; // open addressing: keyword number + 1, 0 = empty
+    std::vector<uint32_t> table;    // open addressing: keyword number + 1, 0 = empty
     std::vector<uint64_t> postings; // keyword << 32 | topic
 
     uint32_t find(std::string_view s) {

@@ -17,7 +17,9 @@ namespace {
 
 thread_local QString t_lastError;
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString qs(std::string_view s) {
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
 
 enum Type : uint32_t { TitleType = 1, WheelType = 2, GroupType = 3, BaggageType = 4 };
 
@@ -109,7 +111,9 @@ Library& lib() {
     return l;
 }
 
-void setError(const QString& text) { t_lastError = text; }
+void setError(const QString& text) {
+    t_lastError = text;
+}
 
 const TitleFile* titleOf(Library& l, MVHandle h) {
     TitleObj* t = l.titles.get(h);
@@ -151,7 +155,9 @@ void fillBuffer(QString& buffer, qint32 capacity, const QString& text) {
 
 } // namespace
 
-QString strMVLastError() { return t_lastError; }
+QString strMVLastError() {
+    return t_lastError;
+}
 
 MVHandle hMVTitleOpen(const QString& path) {
     QString error;
@@ -256,8 +262,10 @@ MVHandle MVWordWheelSearch(MVHandle wheel, const QString& pattern, qint32 /*flag
     while (l.liveGroups.size() >= size_t(kMaxLiveGroups))
         freeGroup(l, l.liveGroups.front());
     const MVHandle h = l.groups.add(std::move(group));
-    if (h) l.liveGroups.push_back(h);
-    else setError(QStringLiteral("Too many search groups"));
+    if (h)
+        l.liveGroups.push_back(h);
+    else
+        setError(QStringLiteral("Too many search groups"));
     return h;
 }
 
@@ -367,7 +375,8 @@ qint32 lMVTitleGetInfo(MVHandle title, qint32 kind, qint32 param, QString& buffe
             setError(QStringLiteral("No topic at address %1").arg(param));
             return -1;
         }
-        fillBuffer(buffer, buffer.isEmpty() ? 128 : qint32(std::min<qsizetype>(buffer.size(), 1 << 20)),
+        fillBuffer(buffer,
+                   buffer.isEmpty() ? 128 : qint32(std::min<qsizetype>(buffer.size(), 1 << 20)),
                    qs(r.title));
         return 0;
     }
