@@ -1,10 +1,11 @@
 #include "search/frmSearch.h"
 
 #include "app/Navigation.h"
+#include "collections/CollectionStore.h"
+#include "collections/SearchCollections.h"
 #include "db/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
-#include "search/Releases.h"
 #include "search/UnboundGrid.h"
 #include "search/frmpopup.h"
 #include "settings/SearchScreenHook.h"
@@ -279,6 +280,18 @@ void frmSearch::createControls() {
     mnuPopupProp->setObjectName(QStringLiteral("mnuPopupProp"));
     mnuPopup2Node = new QMenu(QStringLiteral("Popup2"), this);
     mnuPopup2Node->setObjectName(QStringLiteral("mnuPopup2Node"));
+    // The collections fill the got-it menu and the icons, and add the release shown.
+    m_collections = new SearchCollections(
+        {mnuPopup2Node, picCollections, mnuPopup1Node, mnuPopupRemove, mnuPopupProp},
+        [this](TopicRecord& recording, ReleaseRecord& release) {
+            if (m_topicKind != kTopicRecording || m_selectedRelease < 1 ||
+                m_selectedRelease > releaseUpperBound(m_releases))
+                return false;
+            recording = m_topic;
+            release = m_releases[m_selectedRelease];
+            return true;
+        },
+        this);
 
     // Events.
     connect(txtKeyword, &QLineEdit::textEdited, this, [this] { txtKeyword_Change(); });
@@ -296,6 +309,10 @@ void frmSearch::createControls() {
     connect(imgDown, &ImageButton::clicked, this, [this] { stepRelease(1); });
     connect(cboReleases, &QComboBox::activated, this,
             [this](int index) { cboReleases_Click(index); });
+    connect(imgWant_it, &ImageButton::clicked, this, [this] { m_collections->imgWant_it_Click(); });
+    connect(imgGot_it, &ImageButton::released, this, [this] {
+        m_collections->imgGot_it_MouseUp(imgGot_it->mapToGlobal(QPoint(0, imgGot_it->height())));
+    });
     connect(imgDetails, &ImageButton::clicked, this, [this] { imgDetails_Click(); });
     connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Search); });
     for (int t = 0; t < 3; ++t) {
@@ -730,6 +747,7 @@ void frmSearch::cboReleases_Click(int index) {
         about << QStringLiteral("released %1").arg(release.strReleaseDate);
     if (release.bDeleted) about << QStringLiteral("deleted %1").arg(release.strDeletedDate);
     LblReleases->setToolTip(about.join(QStringLiteral(", ")));
+    m_collections->bCollections_Show();
 }
 
 void frmSearch::clearReleases() {
@@ -741,6 +759,7 @@ void frmSearch::clearReleases() {
     m_selectedRelease = 0;
     LblReleases->clear();
     LblReleases->setToolTip(QString());
+    if (m_collections) m_collections->bCollections_Show();
 }
 
 void frmSearch::stepRelease(int delta) {

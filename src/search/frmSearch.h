@@ -18,6 +18,7 @@ class QMenu;
 namespace kv {
 
 class ImageButton;
+class SearchCollections;
 class TitleViewer;
 class UnboundGrid;
 
@@ -99,6 +100,8 @@ public:
     int topicKind() const { return m_topicKind; }
     // The text of a keyword grid row (as the grid shows it).
     QString keywordAt(qint32 row) const;
+    // The collections' part of the screen (got-it menu, want-it, collection icons).
+    SearchCollections* collections() const { return m_collections; }
 
     // Controls, in the order of the form definition.
     QLabel* picDrop;
@@ -124,7 +127,7 @@ public:
     ImageButton* imgUp;
     ImageButton* imgDown;
     QLabel* LblReleases;
-    // Their actions belong to the collections.
+    // Got it: the menu of collections; want it: the shopping list.
     ImageButton* imgGot_it;
     ImageButton* imgWant_it;
     QLabel* lblAlbum;
@@ -139,15 +142,14 @@ public:
     QFrame* Shape3;
     QFrame* Shape4;
     QFrame* Shape5;
-    // Where the collections show the icons of the collections that hold the recording.
+    // Where the icons of the collections that hold the shown release appear.
     QWidget* picCollections;
-    // Pop-up menus; the collections fill mnuPop2Collection, one action per personal
-    // collection, and connect them.
+    // Pop-up menus: the icons' menu, and the got-it menu with one element per collection
+    // (filled by the collections).
     QMenu* mnuPopup1Node;
     QAction* mnuPopupRemove;
     QAction* mnuPopupProp;
     QMenu* mnuPopup2Node;
-    QList<QAction*> mnuPop2Collection;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -197,6 +199,7 @@ private:
     ReleaseArray m_releases{ReleaseRecord()};
     int m_selectedRelease = 0;
     int m_topicKind = kTopicNone;
+    SearchCollections* m_collections = nullptr;
 };
 
 } // namespace kv

@@ -5,6 +5,7 @@
 
 #include "app/Navigation.h"
 #include "app/frmBackground.h"
+#include "collections/CollectionStore.h"
 #include "db/CatalogueTemplate.h"
 #include "db/catalogue/Catalogue.h"
 #include "fakes/Fakes.h"
@@ -83,9 +84,13 @@ protected:
         const QString dbPath = dir.filePath(QStringLiteral("KORDB.MDB"));
         db::createTemplateDatabase(dbPath, {});
         catalogueState().dbCatalogue = Database::open(dbPath);
+        EXPECT_TRUE(bInit_RCollections());
     }
 
-    ~SearchScreenTest() override { catalogueState().dbCatalogue.Close(); }
+    ~SearchScreenTest() override {
+        CloseCollections();
+        catalogueState().dbCatalogue.Close();
+    }
 
     // The screen as start-up and navigation leave it: the title open, shown in search mode
     // with the artists.

@@ -2,11 +2,13 @@
 // screen, and the artist's recordings pop-up.
 
 #include "SearchFixture.h"
+#include "collections/SearchCollections.h"
 #include "db/Recordset.h"
-#include "search/Releases.h"
 #include "search/frmpopup.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QMenu>
 #include <QScrollBar>
 
 using namespace kv;
@@ -95,12 +97,31 @@ TEST_F(DetailsTest, TheFirstReleaseTheCollectionsHoldIsPreselected) {
     EXPECT_EQ(s.cboReleases->currentIndex(), 1);
     EXPECT_EQ(s.selectedRelease(), 2);
     EXPECT_EQ(s.LblReleases->text(), QStringLiteral("Cat No. - 821 319-2"));
+}
 
-    // Without a database nothing is held, quietly.
-    catalogueState().dbCatalogue.Close();
-    catalogueState().dbCatalogue = Database();
-    EXPECT_FALSE(bReleases_FindFirst(101, catalogue));
-    EXPECT_TRUE(t.messages.boxes.empty());
+TEST_F(DetailsTest, WantItAndGotItTakeTheSelectedRelease) {
+    frmSearch& s = screen();
+    QStringList menu;
+    for (QAction* a : s.mnuPopup2Node->actions())
+        menu << a->text();
+    EXPECT_EQ(menu, QStringList({"My Collection", "Shopping List"}));
+
+    showArtistTopics(QStringLiteral("Dylan Bob"));
+    chooseTopic(QStringLiteral("Blonde on Blonde - Bob Dylan"));
+    s.cboReleases->setCurrentIndex(1);
+    emit s.cboReleases->activated(1);
+    QTest::mouseClick(s.imgWant_it, Qt::LeftButton);
+    Recordset rs = catalogueState().dbCatalogue.OpenRecordset(
+        QStringLiteral("SELECT [Collection ID], [Catalogue Number], [Album ID], [Title] FROM "
+                       "[Collection - Contents]"),
+        dbOpenSnapshot);
+    ASSERT_FALSE(rs.Eof());
+    EXPECT_EQ(rs.Fields(0).Value().toInt(), 1);
+    EXPECT_EQ(rs.Fields(1).Value().toString(), QStringLiteral("CK 841"));
+    EXPECT_EQ(rs.Fields(2).Value().toInt(), 105);
+    EXPECT_EQ(rs.Fields(3).Value().toString(), QStringLiteral("Blonde on Blonde"));
+    // The release shown now has the shopping list's icon.
+    EXPECT_EQ(s.collections()->collectionIcons().size(), 1);
 }
 
 TEST_F(DetailsTest, ARecordingWithoutReleasesOffersNoneOfTheLastOne) {
