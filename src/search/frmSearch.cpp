@@ -78,6 +78,12 @@ const char* const kComboStyle =
     "QComboBox QAbstractItemView { background: #1d2130; color: #f4efe6; border: 1px solid #e8a33d;"
     "  selection-background-color: #e8a33d; selection-color: #14161f; }";
 
+const char* const kMenuStyle =
+    "QMenu { background: #1d2130; color: #f4efe6; border: 1px solid #e8a33d; padding: 3px; }"
+    "QMenu::item { padding: 3px 18px 3px 12px; }"
+    "QMenu::item:selected { background: #e8a33d; color: #14161f; }"
+    "QMenu::item:disabled { color: #6f6b66; }";
+
 const char* const kShapeStyle =
     "QFrame { background: rgba(20, 22, 31, 150); border: 1px solid rgba(232, 163, 61, 60);"
     "  border-radius: 6px; }";
@@ -280,6 +286,8 @@ void frmSearch::createControls() {
     mnuPopupProp->setObjectName(QStringLiteral("mnuPopupProp"));
     mnuPopup2Node = new QMenu(QStringLiteral("Popup2"), this);
     mnuPopup2Node->setObjectName(QStringLiteral("mnuPopup2Node"));
+    for (QMenu* menu : {mnuPopup1Node, mnuPopup2Node})
+        menu->setStyleSheet(QString::fromLatin1(kMenuStyle));
     // The collections fill the got-it menu and the icons, and add the release shown.
     m_collections = new SearchCollections(
         {mnuPopup2Node, picCollections, mnuPopup1Node, mnuPopupRemove, mnuPopupProp},
