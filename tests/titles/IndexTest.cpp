@@ -4,6 +4,11 @@
 #include "TitleFixture.h"
 
 #include "titles/engine/Fold.h"
+#include "titles/engine/TitleFile.h"
+#include "titles/engine/TitleFormat.h"
+
+#include <QFile>
+#include <cstring>
 
 #include <QRegularExpression>
 #include <random>
@@ -119,7 +124,8 @@ TEST_F(IndexModelTest, PrefixAndSearchAgreeWithAPassOverTheKeywords) {
             EXPECT_EQ(lMVWordWheelPrefix(w, p), expect) << id << " prefix " << p.toStdString();
 
             for (const QString& pattern :
-                 {p + "*", p, "?" + p + "*", "*" + p, p + "?*", p + "*s"}) {
+                 {p + "*", p, "?" + p + "*", "*" + p, p + "?*", p + "*s", "*" + p + "*",
+                  "??" + p + "*", "*" + p.left(2) + "?", "?" + p.right(1) + "*e*"}) {
                 const QRegularExpression re = modelPattern(pattern);
                 QStringList expected;
                 for (int i = 0; i < all.size(); ++i)
@@ -147,6 +153,63 @@ TEST_F(IndexModelTest, EveryKeywordFindsItsTopics) {
             ASSERT_TRUE(bMVGetTopic(t, a, topic));
             ASSERT_EQ(topic.kind, QChar('R'));
         }
+    }
+}
+
+// Renames the sections with this tag, so the reader no longer finds them.
+void hideSections(QByteArray& bytes, uint32_t tag) {
+    auto* d = reinterpret_cast<uint8_t*>(bytes.data());
+    const uint32_t count = title::rd32(d + 12);
+    const uint64_t dir = title::rd64(d + 24);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t* e = d + dir + 24 * uint64_t(i);
+        if (title::rd32(e) == tag) e[0] = 'x';
+    }
+}
+
+TEST_F(IndexModelTest, GramIndexAnswersAsAPassOverTheKeywordsAndSurvivesDamage) {
+    QFile f(s_dir->filePath("Music.M14"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QByteArray plain = bytes;
+    hideSections(plain, title::kTagGrams);
+    hideSections(plain, title::kTagGramPostings);
+    QByteArray broken = bytes;
+    {
+        // Every list an unterminated varint, every count the largest possible.
+        auto* d = reinterpret_cast<uint8_t*>(broken.data());
+        const uint64_t dir = title::rd64(d + 24);
+        for (uint32_t i = 0; i < title::rd32(d + 12); ++i) {
+            const uint8_t* e = d + dir + 24 * uint64_t(i);
+            const uint64_t off = title::rd64(e + 8), size = title::rd64(e + 16);
+            if (title::rd32(e) == title::kTagGramPostings) std::memset(d + off, 0x80, size);
+            if (title::rd32(e) == title::kTagGrams)
+                for (uint64_t g = 0; g + 16 <= size; g += 16)
+                    std::memset(d + off + g + 4, 0xFF, 4);
+        }
+    }
+    const auto indexed = title::TitleFile::fromBytes(bytes);
+    const auto scanned = title::TitleFile::fromBytes(plain);
+    const auto damaged = title::TitleFile::fromBytes(broken);
+    ASSERT_TRUE(indexed && scanned && damaged);
+    const title::KeywordIndex* k = indexed->keywords(indexed->wheel('3')->physical);
+    const title::KeywordIndex* s = scanned->keywords(scanned->wheel('3')->physical);
+    const title::KeywordIndex* x = damaged->keywords(damaged->wheel('3')->physical);
+    ASSERT_TRUE(k->hasGramIndex());
+    ASSERT_FALSE(s->hasGramIndex());
+    for (const char16_t* p : {u"*the*", u"?he*", u"*\u00E9*", u"*o?", u"?", u"*a*e*i*", u"*zzq*",
+                              u"??", u"*, t*", u"*e", u"?b*", u"*ss"}) {
+        const title::Pattern pattern = title::Pattern::parse(QStringView(p));
+        std::vector<uint32_t> a, b, c;
+        bool allA, allB, allC;
+        k->search(pattern, a, allA);
+        s->search(pattern, b, allB);
+        EXPECT_EQ(a, b) << QString::fromUtf16(p).toStdString();
+        // Damaged lists yield nothing; wildcards alone never touch them.
+        x->search(pattern, c, allC);
+        const bool literal = std::any_of(pattern.tokens.begin(), pattern.tokens.end(),
+                                         [](auto& t) { return t.kind == title::Pattern::Literal; });
+        EXPECT_EQ(c, literal ? std::vector<uint32_t>() : a) << QString::fromUtf16(p).toStdString();
     }
 }
 

@@ -221,22 +221,104 @@ void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positio
         sortUnique(positions);
         return;
     }
-    // No literal to enter the word-start index with: one pass over the folded keywords.
-    const bool leadingStar =
-        !pattern.tokens.empty() && pattern.tokens.front().kind == Pattern::Star;
-    for (uint32_t i = 0; i < m_count; ++i) {
-        std::string_view f;
-        if (!folded(i, f, scratch)) continue;
-        bool hit = pattern.matches(f);
-        if (!hit && !leadingStar) {
-            for (uint32_t start : wordStarts(f))
-                if (start > 0 && pattern.matches(f.substr(start))) {
-                    hit = true;
-                    break;
+    if (m_grams) {
+        // Every keyword that matches holds each literal run of the pattern, so the keywords
+        // filed under the rarest three-byte gram of the literals are the candidates. Runs of
+        // one or two bytes take every gram that begins with them.
+        uint32_t best = 0;
+        uint64_t bestCount = UINT64_MAX;
+        std::string_view shortest;
+        for (const Pattern::Token& t : pattern.tokens) {
+            if (t.kind != Pattern::Literal || t.text.empty()) continue;
+            if (t.text.size() < 3) {
+                if (t.text.size() > shortest.size()) shortest = t.text;
+                continue;
+            }
+            for (size_t i = 0; i + 3 <= t.text.size(); ++i) {
+                const uint32_t g = gram3(t.text, i);
+                const uint32_t c = gramCount(g);
+                if (c < bestCount) {
+                    best = g;
+                    bestCount = c;
                 }
+            }
         }
-        if (hit) positions.push_back(i);
+        std::vector<uint32_t> candidates;
+        uint64_t first = 0, last = 0;
+        if (bestCount != UINT64_MAX) {
+            gramRange(best, best, first, last);
+        } else if (!shortest.empty()) {
+            const uint32_t g = gram3(shortest, 0);
+            const uint32_t span = shortest.size() == 1 ? 0xFFFF : 0xFF;
+            gramRange(g, g | span, first, last);
+        } else {
+            first = last = UINT64_MAX; // no literal text at all
+        }
+        if (first != UINT64_MAX) {
+            for (uint64_t e = first; e < last; ++e)
+                gramPostings(e, candidates);
+            if (last - first > 1) sortUnique(candidates);
+            for (uint32_t i : candidates)
+                if (matchesAnywhere(pattern, i, scratch)) positions.push_back(i);
+            return;
+        }
     }
+    // Only wildcards, or a title without a gram index: one pass over the folded keywords.
+    for (uint32_t i = 0; i < m_count; ++i)
+        if (matchesAnywhere(pattern, i, scratch)) positions.push_back(i);
+}
+
+bool KeywordIndex::matchesAnywhere(const Pattern& pattern, uint32_t position,
+                                   std::string& scratch) const {
+    std::string_view f;
+    if (!folded(position, f, scratch)) return false;
+    if (pattern.matches(f)) return true;
+    // A leading star already lets the whole text match from anywhere.
+    if (!pattern.tokens.empty() && pattern.tokens.front().kind == Pattern::Star) return false;
+    for (uint32_t start : wordStarts(f))
+        if (start > 0 && pattern.matches(f.substr(start))) return true;
+    return false;
+}
+
+void KeywordIndex::gramRange(uint32_t lo, uint32_t hi, uint64_t& first, uint64_t& last) const {
+    auto lowerBound = [&](uint64_t g) {
+        uint64_t a = 0, b = m_gramCount;
+        while (a < b) {
+            const uint64_t mid = a + (b - a) / 2;
+            if (rd32(m_grams + kGramEntrySize * mid) < g)
+                a = mid + 1;
+            else
+                b = mid;
+        }
+        return a;
+    };
+    first = lowerBound(lo);
+    last = std::max(first, lowerBound(uint64_t(hi) + 1));
+}
+
+uint32_t KeywordIndex::gramCount(uint32_t gram) const {
+    uint64_t first, last;
+    gramRange(gram, gram, first, last);
+    return first < last ? rd32(m_grams + kGramEntrySize * first + 4) : 0;
+}
+
+bool KeywordIndex::gramPostings(uint64_t e, std::vector<uint32_t>& out) const {
+    if (e >= m_gramCount) return false;
+    const uint8_t* entry = m_grams + kGramEntrySize * e;
+    const uint32_t count = rd32(entry + 4);
+    const uint64_t a = rd64(entry + 8), b = rd64(entry + kGramEntrySize + 8);
+    if (a > b || b > m_gramPostingsSize || count > m_count || count > b - a) return false;
+    Cursor c(m_gramPostings + a, m_gramPostings + b);
+    out.reserve(out.size() + count);
+    uint64_t pos = 0;
+    for (uint32_t k = 0; k < count; ++k) {
+        const uint32_t v = c.varint();
+        if (!c.ok() || (k > 0 && v == 0)) return false;
+        pos = k == 0 ? v : pos + v;
+        if (pos >= m_count) return false;
+        out.push_back(uint32_t(pos));
+    }
+    return true;
 }
 
 // ---- TitleFile ----
@@ -382,6 +464,18 @@ bool TitleFile::load(QString* error) {
         k.m_wordOffsets = wof.p;
         k.m_wordSamples = wsm.p;
         k.m_wordCount = m;
+        Range grm, gps;
+        const bool hasGrams = section(kTagGrams, p, grm),
+                   hasPostings = section(kTagGramPostings, p, gps);
+        if (hasGrams != hasPostings ||
+            (hasGrams && (grm.size < uint64_t(kGramEntrySize) || grm.size % kGramEntrySize != 0)))
+            return fail(error, QStringLiteral("wheel %1 is damaged").arg(p));
+        if (hasGrams) {
+            k.m_grams = grm.p;
+            k.m_gramCount = grm.size / kGramEntrySize - 1;
+            k.m_gramPostings = gps.p;
+            k.m_gramPostingsSize = gps.size;
+        }
     }
 
     if (section(kTagBaggage, 0, r)) {

@@ -31,6 +31,8 @@ struct TopicRecord {
 class KeywordIndex {
 public:
     uint32_t size() const { return m_count; }
+    // Whether patterns that begin with a wildcard are answered from an index (format 1.1).
+    bool hasGramIndex() const { return m_grams != nullptr; }
 
     bool display(uint32_t position, std::string_view& out) const;
     // The folded form; `scratch` holds it when it has to be computed.
@@ -60,6 +62,12 @@ private:
     int64_t wordLowerBound(std::string_view text) const;
     int64_t wordUpperBound(std::string_view text) const;
     bool wordEntry(uint64_t i, uint32_t& position, uint32_t& offset) const;
+    // Gram-table entries [first, last) whose gram lies in [lo, hi].
+    void gramRange(uint32_t lo, uint32_t hi, uint64_t& first, uint64_t& last) const;
+    // Appends the keywords of gram entry `e`; false when the list is damaged.
+    bool gramPostings(uint64_t e, std::vector<uint32_t>& out) const;
+    uint32_t gramCount(uint32_t gram) const;
+    bool matchesAnywhere(const Pattern& pattern, uint32_t position, std::string& scratch) const;
 
     uint32_t m_count = 0;
     const uint8_t* m_records = nullptr;
@@ -75,6 +83,10 @@ private:
     const uint8_t* m_wordOffsets = nullptr;
     const uint8_t* m_wordSamples = nullptr;
     uint64_t m_wordCount = 0;
+    const uint8_t* m_grams = nullptr; // absent in titles of format 1.0
+    uint64_t m_gramCount = 0;
+    const uint8_t* m_gramPostings = nullptr;
+    uint64_t m_gramPostingsSize = 0;
 };
 
 struct WheelInfo {

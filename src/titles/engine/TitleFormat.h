@@ -10,7 +10,7 @@ namespace kv::title {
 
 inline constexpr char kMagic[8] = {'K', 'V', 'T', 'I', 'T', 'L', 'E', 0x1A};
 inline constexpr uint16_t kMajorVersion = 1;
-inline constexpr uint16_t kMinorVersion = 0;
+inline constexpr uint16_t kMinorVersion = 1;
 inline constexpr int kHeaderSize = 64;
 inline constexpr int kDirEntrySize = 24;
 inline constexpr uint32_t kMaxSections = 4096;
@@ -37,6 +37,9 @@ inline constexpr uint32_t kTagPostAddrs = tag("PADR");
 inline constexpr uint32_t kTagWordKeys = tag("WSKW");
 inline constexpr uint32_t kTagWordOffsets = tag("WSOF");
 inline constexpr uint32_t kTagWordSamples = tag("WSMP");
+inline constexpr uint32_t kTagGrams = tag("GRAM");
+inline constexpr uint32_t kTagGramPostings = tag("GPST");
+inline constexpr int kGramEntrySize = 16;
 
 enum class BlockStyle : uint8_t { Paragraph = 0, Heading = 1, Section = 2, Row = 3, HeaderRow = 4 };
 enum class SpanKind : uint8_t { Text = 0, Link = 1, Hotspot = 2, Cell = 3 };
@@ -59,6 +62,15 @@ inline uint64_t key8(std::string_view s) {
     for (size_t i = 0; i < 8; ++i)
         k = (k << 8) | (i < s.size() ? uint8_t(s[i]) : 0);
     return k;
+}
+
+// The three bytes of folded text from byte `i` as a number, zero padded past the end; the
+// key of the gram index.
+inline uint32_t gram3(std::string_view s, size_t i) {
+    uint32_t g = 0;
+    for (size_t k = i; k < i + 3; ++k)
+        g = (g << 8) | (k < s.size() ? uint8_t(s[k]) : 0);
+    return g;
 }
 
 // A bounded reader over a byte range: every read is checked, and a failed read leaves the

@@ -314,6 +314,62 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     out.end();
     stats.keywords += n;
     stats.wordStarts += starts.size();
+    std::vector<Start>().swap(starts);
+
+    // The gram index: for every three-byte run of the folded forms (padded with two zero
+    // bytes), the keywords that hold it, as ascending deltas. Keywords are visited in wheel
+    // order, so each list is appended in order and memory stays at the compressed size.
+    struct GramList {
+        std::string bytes;
+        uint32_t last = 0;
+        uint32_t count = 0;
+    };
+    std::vector<uint32_t> slotOf(size_t(1) << 24, 0); // list number + 1
+    std::vector<GramList> lists;
+    std::vector<uint32_t> grams;
+    for (size_t r = 0; r < n; ++r) {
+        const std::string_view fr = folded[order[r]];
+        grams.clear();
+        for (size_t i = 0; i < fr.size(); ++i)
+            grams.push_back(gram3(fr, i));
+        std::sort(grams.begin(), grams.end());
+        grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
+        for (uint32_t g : grams) {
+            uint32_t& slot = slotOf[g];
+            if (slot == 0) {
+                lists.emplace_back();
+                slot = uint32_t(lists.size());
+            }
+            GramList& l = lists[slot - 1];
+            putVarint(l.bytes, l.count ? uint32_t(r) - l.last : uint32_t(r));
+            l.last = uint32_t(r);
+            ++l.count;
+        }
+    }
+    out.begin(kTagGrams, index);
+    uint64_t at = 0;
+    for (uint32_t g = 0; g < slotOf.size(); ++g)
+        if (slotOf[g]) {
+            const GramList& l = lists[slotOf[g] - 1];
+            out.put32(g);
+            out.put32(l.count);
+            out.put64(at);
+            at += l.bytes.size();
+        }
+    out.put32(0xFFFFFFFFu);
+    out.put32(0);
+    out.put64(at);
+    out.end();
+    out.begin(kTagGramPostings, index);
+    for (uint32_t g = 0; g < slotOf.size(); ++g)
+        if (slotOf[g]) {
+            GramList& l = lists[slotOf[g] - 1];
+            out.write(l.bytes);
+            std::string().swap(l.bytes);
+        }
+    out.end();
+    stats.grams += lists.size();
+    stats.gramBytes += at;
     return true;
 }
 

@@ -54,6 +54,8 @@ public:
         uint64_t keywords = 0;
         uint64_t wordStarts = 0;
         uint64_t postings = 0;
+        uint64_t grams = 0;
+        uint64_t gramBytes = 0;
     };
     // Writes atomically: on failure the previous file at `path` is left alone.
     bool write(const QString& path, QString* error, Stats* stats = nullptr);
