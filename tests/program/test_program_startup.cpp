@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace kv;
@@ -181,5 +182,63 @@ TEST_F(ProgramStartup, Screenshots) {
         Go_To_Screen(code);
         QCoreApplication::processEvents();
         background->grab().save(QDir(folder).filePath(QStringLiteral("%1.png").arg(QLatin1String(name))));
+    }
+}
+
+#include "collections/CollectionStore.h"
+#include "collections/SearchCollections.h"
+#include "collections/frmpropCollection.h"
+#include "platform/qt/ImageButton.h"
+#include "search/UnboundGrid.h"
+#include "db/DaoConstants.h"
+#include "db/Recordset.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+// A collector's first session: find a recording, want it, make a collection, got it into
+// that collection, and see both collections' icons.
+TEST_F(ProgramStartup, SearchWantItAndGotItIntoANewCollection) {
+    store.set(QStringLiteral("Program Options"), QStringLiteral("Play Intro"), QStringLiteral("False"));
+    ASSERT_TRUE(Main_Startup(plan()));
+    ASSERT_TRUE(Go_To_Screen(2));
+    auto* s = ctx().forms.find<frmSearch>(QStringLiteral("frmSearch"));
+    ASSERT_NE(s, nullptr);
+    ASSERT_TRUE(s->TopicsFromKeyword(QStringLiteral("Reed, Ana")));
+    s->TDBGrid2->setCurrentRow(0);
+    ASSERT_TRUE(s->bDetails_Show());
+    ASSERT_EQ(s->topicKind(), 1);
+
+    QTest::mouseClick(s->imgWant_it, Qt::LeftButton);
+
+    t.dialogs.script([](QDialog& dialog) {
+        auto& props = dynamic_cast<frmpropCollection&>(dialog);
+        props.txtName->setText(QStringLiteral("Vinyl \"Shelf\""));
+        props.cmdOK->click();
+    });
+    ASSERT_TRUE(bCollection_New());
+    QAction* shelf = nullptr;
+    for (QAction* a : s->mnuPopup2Node->actions())
+        if (a->text() == QStringLiteral("Vinyl \"Shelf\""))
+            shelf = a;
+    ASSERT_NE(shelf, nullptr) << "the new collection is offered by the got-it menu";
+    shelf->trigger();
+
+    Recordset rs = dbCatalogue().OpenRecordset(
+        QStringLiteral("SELECT [Collection ID] FROM [Collection - Contents] ORDER BY [Collection ID]"), dbOpenSnapshot);
+    QList<int> ids;
+    for (; !rs.Eof(); rs.MoveNext())
+        ids << rs.Fields(0).Value().toInt();
+    EXPECT_EQ(ids, (QList<int>{1, 2}));
+    EXPECT_EQ(s->collections()->collectionIcons().size(), 2);
+
+    const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QCoreApplication::processEvents();
+        ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))
+            ->grab()
+            .save(QDir(folder).filePath(QStringLiteral("search-collected.png")));
     }
 }
