@@ -679,8 +679,52 @@ void registerAll() {
 
 } // namespace
 
+// `bench_title --probe OP TITLE COUNT`: COUNT operations of one kind on fixed random keywords
+// of wheel "|1", inside probeLoop, so that `valgrind --tool=callgrind
+// --toggle-collect='*probeLoop*'` counts the instructions of the operations alone (counts
+// are steady on a loaded machine, unlike times).
+__attribute__((noinline)) uint64_t probeLoop(const std::string& op, const QString& path,
+                                             MVHandle w, const QStringList& keys) {
+    uint64_t sum = 0;
+    QList<qint32> a;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        if (op == "topics") {
+            const qint32 c = nMVKeyIndexGetCount(w, keys[i]);
+            sum += uint64_t(lMVKeyIndexGetAddrs(w, keys[i], 0, c - 1, a));
+        } else if (op == "prefix") {
+            sum += uint64_t(lMVWordWheelPrefix(w, keys[i].left(1 + int(i % 8))));
+        } else if (op == "open") {
+            const MVHandle t = hMVTitleOpen(path);
+            const MVHandle w2 = hMVWordWheelOpenTitle(t, "|1");
+            sum += uint64_t(lMVWordWheelPrefix(w2, "m"));
+            MVWordWheelClose(w2);
+            MVTitleClose(t);
+        }
+    }
+    return sum;
+}
+
+int probe(const std::string& op, const QString& path, int count) {
+    const MVHandle t = hMVTitleOpen(path);
+    const MVHandle w = hMVWordWheelOpenTitle(t, "|1");
+    if (!w) die("cannot open " + path.toStdString());
+    Rng r(99);
+    QStringList keys;
+    for (int i = 0; i < count; ++i)
+        keys << keywordAt(w, qint32(r.below(uint32_t(lMVWordWheelLength(w)))));
+    const auto t0 = Clock::now();
+    const uint64_t sum = probeLoop(op, path, w, keys);
+    const double us =
+        std::chrono::duration<double, std::micro>(Clock::now() - t0).count() / double(count);
+    std::printf("%s %s: %.3f us an operation (%llu)\n", op.c_str(), qPrintable(path), us,
+                (unsigned long long)sum);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 5 && std::string(argv[1]) == "--probe")
+        return probe(argv[2], QString::fromLocal8Bit(argv[3]), std::stoi(argv[4]));
     if (argc >= 4 && std::string(argv[1]) == "--measure") {
         const ChildRun run = spawnAndWait(std::vector<std::string>(argv + 3, argv + argc));
         FILE* f = std::fopen(argv[2], "w");

@@ -167,13 +167,15 @@ void hideSections(QByteArray& bytes, uint32_t tag) {
     }
 }
 
-TEST_F(IndexModelTest, GramIndexAnswersAsAPassOverTheKeywordsAndSurvivesDamage) {
-    QFile f(s_dir->filePath("Music.M14"));
+TEST_F(IndexModelTest, TopSamplesAndGramIndexAnswerAsWithoutThemAndSurviveDamage) {
+    // The bundled demo catalogue: wheels large enough for several top samples.
+    QFile f(QStringLiteral(KV_APP_DIR "/Music.M14"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     QByteArray plain = bytes;
     hideSections(plain, title::kTagGrams);
     hideSections(plain, title::kTagGramPostings);
+    hideSections(plain, title::kTagKeyTopSamples);
     QByteArray broken = bytes;
     {
         // Every list an unterminated varint, every count the largest possible.
@@ -197,6 +199,15 @@ TEST_F(IndexModelTest, GramIndexAnswersAsAPassOverTheKeywordsAndSurvivesDamage) 
     const title::KeywordIndex* x = damaged->keywords(damaged->wheel('3')->physical);
     ASSERT_TRUE(k->hasGramIndex());
     ASSERT_FALSE(s->hasGramIndex());
+    ASSERT_GT(k->size(), 64u * 64u * 2) << "the top samples have more than one entry";
+    std::string scratch;
+    for (uint32_t i = 0; i < k->size(); i += 7) {
+        std::string_view f;
+        ASSERT_TRUE(k->folded(i, f, scratch));
+        for (const std::string& probe : {std::string(f), std::string(f.substr(0, 2)),
+                                         std::string(f) + "~", std::string(f.substr(0, 9))})
+            ASSERT_EQ(k->lowerBound(probe), s->lowerBound(probe)) << probe;
+    }
     for (const char16_t* p : {u"*the*", u"?he*", u"*\u00E9*", u"*o?", u"?", u"*a*e*i*", u"*zzq*",
                               u"??", u"*, t*", u"*e", u"?b*", u"*ss"}) {
         const title::Pattern pattern = title::Pattern::parse(QStringView(p));

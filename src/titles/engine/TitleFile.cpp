@@ -20,31 +20,46 @@ uint64_t sampleCount(uint64_t n) {
     return (n + kSampleStep - 1) / kSampleStep;
 }
 
+// First index in [lo, hi) of an array of u64 whose value is not below the key (`strict`:
+// above the key).
+uint64_t bound64(const uint8_t* a, uint64_t lo, uint64_t hi, uint64_t key, bool strict) {
+    while (lo < hi) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        const uint64_t v = rd64(a + 8 * mid);
+        if (v < key || (strict && v == key))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// bound64 over the `s` samples, narrowed first by the top samples (top sample j is sample
+// 64·j) when the title has them: the search then touches one small array and one 512-byte
+// run of samples, whatever the size of the wheel.
+uint64_t sampleBound(const uint8_t* samples, uint64_t s, const uint8_t* top, uint64_t key,
+                     bool strict) {
+    uint64_t lo = 0, hi = s;
+    if (top) {
+        const uint64_t t = sampleCount(s);
+        const uint64_t j = bound64(top, 0, t, key, strict);
+        hi = j >= t ? s : std::min<uint64_t>(s, j * kSampleStep);
+        lo = std::min(hi, j == 0 ? 0 : (j - 1) * kSampleStep + 1);
+    }
+    return bound64(samples, lo, hi, key, strict);
+}
+
 // First index in [0, count) whose element is not below the key, narrowed first by the
 // sampled eight-byte keys (sample k describes element k·64) and then by full comparisons.
 // `cmpAt(i)` compares element i with the key (<0 below, 0 equal, >0 above).
 template <typename Cmp>
-uint64_t sampledLowerBound(uint64_t count, const uint8_t* samples, uint64_t key, Cmp cmpAt) {
+uint64_t sampledLowerBound(uint64_t count, const uint8_t* samples, const uint8_t* top, uint64_t key,
+                           Cmp cmpAt) {
     const uint64_t s = sampleCount(count);
-    uint64_t lo = 0, hi = s; // first sample whose key is >= key
-    while (lo < hi) {
-        const uint64_t mid = lo + (hi - lo) / 2;
-        if (rd64(samples + 8 * mid) < key)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    const uint64_t first = lo;
-    hi = s; // first sample whose key is > key
-    while (lo < hi) {
-        const uint64_t mid = lo + (hi - lo) / 2;
-        if (rd64(samples + 8 * mid) <= key)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
+    const uint64_t first = sampleBound(samples, s, top, key, false); // first sample >= key
+    const uint64_t above = sampleBound(samples, s, top, key, true);  // first sample > key
     uint64_t begin = first == 0 ? 0 : (first - 1) * kSampleStep + 1;
-    uint64_t end = lo >= s ? count : std::min<uint64_t>(count, lo * kSampleStep);
+    uint64_t end = above >= s ? count : std::min<uint64_t>(count, above * kSampleStep);
     begin = std::min(begin, end);
     while (begin < end) {
         const uint64_t mid = begin + (end - begin) / 2;
@@ -123,11 +138,12 @@ int KeywordIndex::compare(const FoldedRef& f, size_t from, std::string_view text
 }
 
 uint32_t KeywordIndex::lowerBound(std::string_view text) const {
-    return uint32_t(sampledLowerBound(m_count, m_samples, key8(text), [&](uint64_t i) {
-        FoldedRef f;
-        if (!foldedRef(uint32_t(i), f)) return 1;
-        return compare(f, 0, text, false);
-    }));
+    return uint32_t(
+        sampledLowerBound(m_count, m_samples, m_topSamples, key8(text), [&](uint64_t i) {
+            FoldedRef f;
+            if (!foldedRef(uint32_t(i), f)) return 1;
+            return compare(f, 0, text, false);
+        }));
 }
 
 int64_t KeywordIndex::find(std::string_view displayText) const {
@@ -159,12 +175,13 @@ bool KeywordIndex::wordEntry(uint64_t i, uint32_t& position, uint32_t& offset) c
 }
 
 int64_t KeywordIndex::wordLowerBound(std::string_view text) const {
-    return int64_t(sampledLowerBound(m_wordCount, m_wordSamples, key8(text), [&](uint64_t i) {
-        uint32_t pos, off;
-        FoldedRef f;
-        if (!wordEntry(i, pos, off) || !foldedRef(pos, f)) return 1;
-        return compare(f, off, text, false);
-    }));
+    return int64_t(
+        sampledLowerBound(m_wordCount, m_wordSamples, nullptr, key8(text), [&](uint64_t i) {
+            uint32_t pos, off;
+            FoldedRef f;
+            if (!wordEntry(i, pos, off) || !foldedRef(pos, f)) return 1;
+            return compare(f, off, text, false);
+        }));
 }
 
 int64_t KeywordIndex::wordUpperBound(std::string_view text) const {
@@ -464,6 +481,12 @@ bool TitleFile::load(QString* error) {
         k.m_wordOffsets = wof.p;
         k.m_wordSamples = wsm.p;
         k.m_wordCount = m;
+        Range top;
+        if (section(kTagKeyTopSamples, p, top)) {
+            if (top.size != 8 * sampleCount(sampleCount(n)))
+                return fail(error, QStringLiteral("wheel %1 is damaged").arg(p));
+            k.m_topSamples = top.p;
+        }
         Range grm, gps;
         const bool hasGrams = section(kTagGrams, p, grm),
                    hasPostings = section(kTagGramPostings, p, gps);

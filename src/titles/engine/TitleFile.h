@@ -76,6 +76,7 @@ private:
     const uint8_t* m_folded = nullptr;
     uint64_t m_foldedSize = 0;
     const uint8_t* m_samples = nullptr;
+    const uint8_t* m_topSamples = nullptr; // absent in titles of format 1.0
     const uint8_t* m_postStarts = nullptr;
     const uint8_t* m_postAddrs = nullptr;
     uint64_t m_postCount = 0;

@@ -37,6 +37,7 @@ inline constexpr uint32_t kTagPostAddrs = tag("PADR");
 inline constexpr uint32_t kTagWordKeys = tag("WSKW");
 inline constexpr uint32_t kTagWordOffsets = tag("WSOF");
 inline constexpr uint32_t kTagWordSamples = tag("WSMP");
+inline constexpr uint32_t kTagKeyTopSamples = tag("KTOP");
 inline constexpr uint32_t kTagGrams = tag("GRAM");
 inline constexpr uint32_t kTagGramPostings = tag("GPST");
 inline constexpr int kGramEntrySize = 16;

@@ -253,6 +253,10 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     for (size_t r = 0; r < n; r += kSampleStep)
         out.put64(keys[order[r]]);
     out.end();
+    out.begin(kTagKeyTopSamples, index);
+    for (size_t r = 0; r < n; r += size_t(kSampleStep) * kSampleStep)
+        out.put64(keys[order[r]]);
+    out.end();
 
     // Topics of each keyword, ascending and distinct.
     for (uint64_t& p : postings) {
