@@ -511,10 +511,32 @@ void Query::bind(int index, const QVariant& value) {
     case QMetaType::QDate:
         bindText(index, value.toDate().toString(Qt::ISODate).toUtf8());
         break;
+    case QMetaType::QString:
+        bindString(index, *static_cast<const QString*>(value.constData()));
+        break;
     default:
         bindText(index, value.toString().toUtf8());
         break;
     }
+}
+
+void Query::bindString(int index, const QString& text) {
+    // Plain ASCII (most of what is stored) goes straight into a buffer SQLite takes over,
+    // sparing the intermediate QByteArray and SQLite's own copy of it.
+    const qsizetype n = text.size();
+    const QChar* in = text.constData();
+    char* out = static_cast<char*>(sqlite3_malloc64(sqlite3_uint64(n) + 1));
+    if (!out) raiseError(err::OutOfMemory);
+    for (qsizetype k = 0; k < n; ++k) {
+        if (in[k].unicode() >= 0x80) {
+            sqlite3_free(out);
+            bindText(index, text.toUtf8());
+            return;
+        }
+        out[k] = char(in[k].unicode());
+    }
+    out[n] = '\0';
+    sqlite3_bind_text64(m_stmt, index, out, sqlite3_uint64(n), sqlite3_free, SQLITE_UTF8);
 }
 
 bool Query::step() {

@@ -78,6 +78,7 @@ public:
     void bindInt(int index, qint64 value);
     void bindNull(int index);
     void bindText(int index, const QByteArray& utf8);
+    void bindString(int index, const QString& text);
     // True while there is a row; raises on error.
     bool step();
     sqlite3_stmt* stmt() const { return m_stmt; }

@@ -2,8 +2,11 @@
 
 #include "db/FieldValues.h"
 
+#include <QVarLengthArray>
 #include <QtEndian>
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <sqlite3.h>
 
 namespace kv::db {
@@ -13,31 +16,41 @@ namespace kv::db {
 
 void RawRow::read(sqlite3_stmt* stmt, int firstColumn, int count) {
     m_cells.resize(size_t(count));
-    m_bytes.resize(0);
+    // Texts and blobs are measured first and copied into the shared buffer in one piece
+    // (the buffer keeps its capacity when the row is read again).
+    QVarLengthArray<const char*, 32> data(count);
+    qsizetype total = 0;
     for (int k = 0; k < count; ++k) {
-        const int col = firstColumn + k;
+        // The column's value object is read in place: the layer keeps a connection to
+        // one thread, so its values need no locking.
+        sqlite3_value* v = sqlite3_column_value(stmt, firstColumn + k);
         Cell& c = m_cells[size_t(k)];
-        c.type = sqlite3_column_type(stmt, col);
+        c.type = sqlite3_value_type(v);
         switch (c.type) {
         case SQLITE_INTEGER:
-            c.i = sqlite3_column_int64(stmt, col);
+            c.i = sqlite3_value_int64(v);
             break;
         case SQLITE_FLOAT:
-            c.d = sqlite3_column_double(stmt, col);
+            c.d = sqlite3_value_double(v);
             break;
         case SQLITE_TEXT:
-        case SQLITE_BLOB: {
-            const void* data = c.type == SQLITE_TEXT
-                                   ? static_cast<const void*>(sqlite3_column_text(stmt, col))
-                                   : sqlite3_column_blob(stmt, col);
-            c.length = sqlite3_column_bytes(stmt, col);
-            c.offset = int(m_bytes.size());
-            if (c.length > 0) m_bytes.append(static_cast<const char*>(data), c.length);
+        case SQLITE_BLOB:
+            data[k] = c.type == SQLITE_TEXT ? reinterpret_cast<const char*>(sqlite3_value_text(v))
+                                            : static_cast<const char*>(sqlite3_value_blob(v));
+            c.length = sqlite3_value_bytes(v);
+            c.offset = int(total);
+            total += c.length;
             break;
-        }
         default:
             break;
         }
+    }
+    m_bytes.resize(total);
+    char* out = m_bytes.data();
+    for (int k = 0; k < count; ++k) {
+        const Cell& c = m_cells[size_t(k)];
+        if ((c.type == SQLITE_TEXT || c.type == SQLITE_BLOB) && c.length > 0)
+            memcpy(out + c.offset, data[k], size_t(c.length));
     }
 }
 
@@ -55,6 +68,28 @@ QVariant RawRow::stored(int column) const {
     default:
         return QVariant();
     }
+}
+
+QVariant RawRow::value(int column, int fieldType) const {
+    const Cell& c = m_cells[size_t(column)];
+    // The common cases directly; the rest as fromStored has them.
+    switch (c.type) {
+    case SQLITE_NULL:
+        return QVariant();
+    case SQLITE_TEXT:
+        if (fieldType == 0 || fieldType == dbText || fieldType == dbMemo)
+            return QString::fromUtf8(m_bytes.constData() + c.offset, c.length);
+        break;
+    case SQLITE_INTEGER:
+        if (fieldType == 0) return c.i;
+        if ((fieldType == dbByte || fieldType == dbInteger || fieldType == dbLong) &&
+            c.i >= std::numeric_limits<int>::min() && c.i <= std::numeric_limits<int>::max())
+            return int(c.i);
+        break;
+    default:
+        break;
+    }
+    return fieldType == 0 ? stored(column) : fromStored(stored(column), fieldType);
 }
 
 qint64 RawRow::byteLength(int column) const {
@@ -155,8 +190,7 @@ QVariant RecordsetImpl::present(int index, const QVariant& stored) const {
 QVariant RecordsetImpl::fieldValue(int index) {
     checkOpen();
     if (m_editMode != dbEditNone) return present(index, editValue(index));
-    const RawRow& row = currentRow();
-    return present(index, row.stored(index));
+    return currentRow().value(index, fields[size_t(index)].type);
 }
 
 void RecordsetImpl::setFieldValue(int index, const QVariant& value) {
@@ -193,8 +227,14 @@ void RecordsetImpl::appendChunk(int index, const QByteArray& data) {
 }
 
 QVariant RecordsetImpl::editValue(int index) const {
-    if (m_editMode == dbEditAdd || m_dirty[size_t(index)]) return m_buffer[size_t(index)];
-    return m_editRow.stored(index);
+    const size_t k = size_t(index);
+    if (m_dirty[k]) return m_buffer[k];
+    if (m_editMode != dbEditAdd) return m_editRow.stored(index);
+    // A new record: the counter drawn by AddNew, or the field's default.
+    const FieldMeta& f = fields[k];
+    if (f.autoIncrement) return m_buffer[k];
+    if (f.baseField >= 0 && table) return table->fields[size_t(f.baseField)].defaultValue;
+    return QVariant();
 }
 
 qint64 RecordsetImpl::fieldSize(int index) {
@@ -224,14 +264,11 @@ QByteArray RecordsetImpl::chunk(int index, qint64 offset, qint64 length) {
 void RecordsetImpl::addNew() {
     checkOpen();
     if (!updatable()) raiseError(err::DatabaseReadOnly);
-    m_buffer.assign(fields.size(), QVariant());
+    // Buffer slots are read only once assigned (m_dirty) or, for a counter, once drawn, so
+    // they need no clearing between edits.
+    m_buffer.resize(fields.size());
     m_dirty.assign(fields.size(), 0);
     m_chunked.assign(fields.size(), 0);
-    for (size_t k = 0; k < fields.size(); ++k) {
-        const FieldMeta& f = fields[k];
-        if (f.baseField >= 0 && table)
-            m_buffer[k] = table->fields[size_t(f.baseField)].defaultValue;
-    }
     addNewBuffer();
     m_editMode = dbEditAdd;
 }
@@ -242,7 +279,7 @@ void RecordsetImpl::edit() {
     const RawRow& row = currentRow();
     // The buffer holds only what is assigned; the rest reads from the row as it was.
     m_editRow = row;
-    m_buffer.assign(fields.size(), QVariant());
+    m_buffer.resize(fields.size());
     m_dirty.assign(fields.size(), 0);
     m_chunked.assign(fields.size(), 0);
     m_editRowid = row.rowid;
@@ -638,9 +675,6 @@ private:
         m_rowStamp = conn->changeStamp();
         m_state = Row;
         m_bof = m_eof = false;
-        m_key.clear();
-        for (int k : m_keys)
-            m_key.push_back(m_row.stored(k));
         return true;
     }
 
@@ -686,14 +720,15 @@ private:
             m_state = Deleted;
         const qint64 rowid = m_row.rowid;
         const size_t n = m_keys.size();
+        // The position is the key of m_row (the row last read), Nulls sorting first.
         bool anyNull = false;
-        for (const QVariant& v : m_key)
-            anyNull = anyNull || v.isNull();
+        for (int k : m_keys)
+            anyNull = anyNull || m_row.isNull(k);
         std::vector<Level> levels;
         if (forward && !anyNull && !m_nextSql.isEmpty()) {
             Query q(*conn, m_nextSql);
             for (size_t k = 0; k < n; ++k)
-                q.bind(int(k) + 1, m_key[k]);
+                m_row.bind(q.stmt(), int(k) + 1, m_keys[k]);
             q.bindInt(int(n) + 1, rowid);
             return load(q);
         }
@@ -705,7 +740,7 @@ private:
             for (size_t k = 0; k < n; ++k) {
                 cols << keyColumn(int(k));
                 marks << QStringLiteral("?");
-                l.binds.push_back(m_key[k]);
+                l.binds.push_back(m_row.stored(m_keys[k]));
             }
             cols << QStringLiteral("rowid");
             marks << QStringLiteral("?");
@@ -721,13 +756,13 @@ private:
                 Level l;
                 l.descending = !forward;
                 for (int k = 0; k < j; ++k)
-                    l.conditions << equal(k, m_key[size_t(k)], l.binds);
+                    l.conditions << equal(k, m_row.stored(m_keys[size_t(k)]), l.binds);
                 if (j == int(n)) {
                     l.conditions << (forward ? QStringLiteral("rowid > ?")
                                              : QStringLiteral("rowid < ?"));
                     l.binds.push_back(rowid);
                 } else {
-                    const QVariant& v = m_key[size_t(j)];
+                    const QVariant v = m_row.stored(m_keys[size_t(j)]);
                     const QString col = keyColumn(j);
                     if (forward) {
                         if (v.isNull())
@@ -753,7 +788,6 @@ private:
     const IndexInfo* m_index = nullptr;
     std::vector<int> m_keys;
     RawRow m_row;
-    std::vector<QVariant> m_key;
     qint64 m_rowStamp = -1;
     QByteArray m_nextSql;                 // the forward step without Nulls in the key
     QHash<quint32, QByteArray> m_seekSql; // Seek "=" by key count and Null pattern

@@ -25,6 +25,8 @@ class RawRow {
 public:
     void read(sqlite3_stmt* stmt, int firstColumn, int count);
     QVariant stored(int column) const;
+    // The stored value as a field of that type presents it (0: as stored).
+    QVariant value(int column, int fieldType) const;
     bool isNull(int column) const;
     // Text and binary values: their size in bytes and a piece of them, without copying
     // the whole value.
