@@ -7,7 +7,8 @@
 //
 // Data is generated once into $KV_BENCH_DIR (default /tmp/kv-titles-bench) and reused.
 // KV_BENCH_SIZES picks the wheel sizes in millions (default "1,10"); KV_BENCH_COMPILE_ARTISTS
-// the size of the demo catalogue whose compile is measured (default 40000).
+// the size of the demo catalogue whose compile is measured (default 40000); KV_BENCH_NO_PEERS=1
+// times our engine alone.
 // `bench_title --make-wheel N PATH` writes a wheel title and exits (used to measure the
 // compile in a child process).
 
@@ -264,7 +265,15 @@ struct Dataset {
     std::vector<QString> prefixProbes;
     std::map<int, std::vector<QString>> patterns; // size class -> patterns ("word*")
     std::map<int, double> classMean;
+    // Patterns that begin with a wildcard ("*ell*", "?ello*"), by the same classes.
+    std::map<int, std::vector<QString>> infix;
+    std::map<int, double> infixMean;
 };
+
+// KV_BENCH_NO_PEERS=1 times our engine alone (the SQLite peers take hours to build at 30M).
+bool noPeers() {
+    return qgetenv("KV_BENCH_NO_PEERS") == "1";
+}
 
 sqlite3_stmt* prepare(sqlite3* db, const char* sql) {
     sqlite3_stmt* s;
@@ -356,7 +365,7 @@ Dataset& dataset(uint64_t millions) {
                      (unsigned long long)d.n, run.seconds, run.maxRssKiB / 1024,
                      (long long)QFileInfo(d.titlePath).size());
     }
-    if (!QFileInfo::exists(d.sqlitePath)) {
+    if (!noPeers() && !QFileInfo::exists(d.sqlitePath)) {
         std::fprintf(stderr, "generating %s\n", qPrintable(d.sqlitePath));
         const auto t = title::TitleFile::open(d.titlePath);
         if (!t) die("cannot open the generated title");
@@ -365,6 +374,41 @@ Dataset& dataset(uint64_t millions) {
     d.title = hMVTitleOpen(d.titlePath);
     d.wheel = hMVWordWheelOpenTitle(d.title, "|1");
     if (!d.wheel || uint64_t(lMVWordWheelLength(d.wheel)) != d.n) die("bad generated title");
+    // Probes, and (with the peers) the check that both engines answer them identically.
+    Rng r(millions);
+    for (int i = 0; i < 4096; ++i)
+        d.positions.push_back(r.below(uint32_t(d.n)));
+    for (int i = 0; i < 1024; ++i) {
+        const QString k = keywordAt(d.wheel, qint32(d.positions[size_t(i)]));
+        d.keywordProbes.push_back(k.toStdString());
+        d.prefixProbes.push_back(i % 5 == 4 ? QStringLiteral("qx") + k.left(1 + i % 6)
+                                            : k.left(1 + i % 8));
+    }
+    const Words words(200000);
+    Rng ir(11);
+    for (int tries = 0; tries < 4000; ++tries) {
+        const std::string& w = words.all()[ir.below(
+            uint32_t(std::min<size_t>(words.all().size(), tries < 2000 ? 3000 : 200000)))];
+        if (w.size() < 4) continue;
+        const size_t from = 1 + ir.below(uint32_t(w.size() - 3));
+        const QString pattern =
+            tries % 2 ? "*" + QString::fromStdString(w.substr(from, 3 + ir.below(2))) + "*"
+                      : "?" + QString::fromStdString(w.substr(1)) + "*";
+        const size_t got = ourGroup(d.wheel, pattern).size();
+        for (int cls : {10, 1000, 100000})
+            if (got >= size_t(cls / 2) && got <= size_t(cls * 2) && d.infix[cls].size() < 12 &&
+                std::find(d.infix[cls].begin(), d.infix[cls].end(), pattern) == d.infix[cls].end())
+                d.infix[cls].push_back(pattern);
+    }
+    for (auto& [cls, list] : d.infix) {
+        double sum = 0;
+        for (const QString& p : list)
+            sum += double(ourGroup(d.wheel, p).size());
+        d.infixMean[cls] = list.empty() ? 0 : sum / double(list.size());
+        std::fprintf(stderr, "%lluM: %zu wildcard-first patterns of class %d, mean %.0f matches\n",
+                     (unsigned long long)millions, list.size(), cls, d.infixMean[cls]);
+    }
+    if (noPeers()) return d;
     sqlite3_open_v2(d.sqlitePath.toLocal8Bit().constData(), &d.db, SQLITE_OPEN_READONLY, nullptr);
     exec(d.db, "PRAGMA cache_size=-2000000; PRAGMA mmap_size=8000000000;");
     d.atPos = prepare(d.db, "SELECT key FROM wheel WHERE rank=?");
@@ -378,16 +422,6 @@ Dataset& dataset(uint64_t millions) {
     requireIndex(d.db, topicsSql, "wheel_fkey");
     d.topics = prepare(d.db, topicsSql);
 
-    // Probes, and the check that both engines answer them identically.
-    Rng r(millions);
-    for (int i = 0; i < 4096; ++i)
-        d.positions.push_back(r.below(uint32_t(d.n)));
-    for (int i = 0; i < 1024; ++i) {
-        const QString k = keywordAt(d.wheel, qint32(d.positions[size_t(i)]));
-        d.keywordProbes.push_back(k.toStdString());
-        d.prefixProbes.push_back(i % 5 == 4 ? QStringLiteral("qx") + k.left(1 + i % 6)
-                                            : k.left(1 + i % 8));
-    }
     for (uint32_t p : d.positions)
         if (keywordAt(d.wheel, qint32(p)).toStdString() != sqlKeyword(d.atPos, p))
             die("keyword at position differs");
@@ -405,7 +439,6 @@ Dataset& dataset(uint64_t millions) {
     }
     // Wildcard patterns grouped by how many keywords they match (within a factor of 2 of
     // about 10, 1,000 and 100,000).
-    const Words words(200000);
     Rng pr(5);
     for (int tries = 0; tries < 20000; ++tries) {
         const std::string& w = words.all()[pr.below(
@@ -508,6 +541,13 @@ void Wildcard_Ours(benchmark::State& s) {
     if (list.empty()) return s.SkipWithError("no pattern of that size");
     timed(s, [&](size_t i) { benchmark::DoNotOptimize(ourGroup(d.wheel, list[i % list.size()])); });
     s.counters["matches"] = d.classMean[int(s.range(1))];
+}
+void WildcardFirst_Ours(benchmark::State& s) {
+    Dataset& d = dataset(sizeArg(s));
+    const auto& list = d.infix[int(s.range(1))];
+    if (list.empty()) return s.SkipWithError("no pattern of that size");
+    timed(s, [&](size_t i) { benchmark::DoNotOptimize(ourGroup(d.wheel, list[i % list.size()])); });
+    s.counters["matches"] = d.infixMean[int(s.range(1))];
 }
 void Wildcard_FTS5(benchmark::State& s) {
     Dataset& d = dataset(sizeArg(s));
@@ -639,28 +679,35 @@ void registerAll() {
               std::tuple<const char*, Fn, int>{"Prefix/SQLite", Prefix_SQLite, 100000},
               std::tuple<const char*, Fn, int>{"Topics/Ours", Topics_Ours, 50000},
               std::tuple<const char*, Fn, int>{"Topics/SQLite", Topics_SQLite, 50000}})
-            benchmark::RegisterBenchmark(name, fn)->Arg(m)->Iterations(iters)->Unit(
-                benchmark::kMicrosecond);
+            if (!noPeers() || std::string_view(name).ends_with("/Ours"))
+                benchmark::RegisterBenchmark(name, fn)->Arg(m)->Iterations(iters)->Unit(
+                    benchmark::kMicrosecond);
         for (int cls : {10, 1000, 100000}) {
             const int iters = cls == 100000 ? 60 : cls == 1000 ? 2000 : 20000;
             benchmark::RegisterBenchmark("Wildcard/Ours", Wildcard_Ours)
                 ->Args({m, cls})
                 ->Iterations(iters)
                 ->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark("Wildcard/FTS5", Wildcard_FTS5)
+            benchmark::RegisterBenchmark("WildcardFirst/Ours", WildcardFirst_Ours)
                 ->Args({m, cls})
                 ->Iterations(iters)
                 ->Unit(benchmark::kMicrosecond);
+            if (!noPeers())
+                benchmark::RegisterBenchmark("Wildcard/FTS5", Wildcard_FTS5)
+                    ->Args({m, cls})
+                    ->Iterations(iters)
+                    ->Unit(benchmark::kMicrosecond);
         }
         for (int cold : {0, 1}) {
             benchmark::RegisterBenchmark("Open/Ours", Open_Ours)
                 ->Args({m, cold})
                 ->Iterations(cold ? 30 : 2000)
                 ->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark("Open/SQLite", Open_SQLite)
-                ->Args({m, cold})
-                ->Iterations(cold ? 30 : 2000)
-                ->Unit(benchmark::kMicrosecond);
+            if (!noPeers())
+                benchmark::RegisterBenchmark("Open/SQLite", Open_SQLite)
+                    ->Args({m, cold})
+                    ->Iterations(cold ? 30 : 2000)
+                    ->Unit(benchmark::kMicrosecond);
         }
     }
     benchmark::RegisterBenchmark("Compile/Catalogue", CompileCatalogue)
@@ -683,8 +730,8 @@ void registerAll() {
 // of wheel "|1", inside probeLoop, so that `valgrind --tool=callgrind
 // --toggle-collect='*probeLoop*'` counts the instructions of the operations alone (counts
 // are steady on a loaded machine, unlike times).
-__attribute__((noinline)) uint64_t probeLoop(const std::string& op, const QString& path,
-                                             MVHandle w, const QStringList& keys) {
+__attribute__((noinline)) uint64_t probeLoop(const std::string& op, const QString& path, MVHandle w,
+                                             const QStringList& keys) {
     uint64_t sum = 0;
     QList<qint32> a;
     for (qsizetype i = 0; i < keys.size(); ++i) {

@@ -34,7 +34,7 @@ for (op, size, extra) in sorted(rows, key=lambda k: (k[0], k[2], k[1])):
     peer_name = next((k for k in e if k != "Ours"), None)
     peer = e.get(peer_name) if peer_name else None
     label = op
-    if op == "Wildcard":
+    if op in ("Wildcard", "WildcardFirst"):
         label += " ~%s matches" % extra
     if op == "Open":
         label += " cold" if extra == "1" else " warm"
@@ -53,6 +53,15 @@ for (op, size, extra) in sorted(rows):
         continue
     a, b = rows[(op, 1, extra)]["Ours"], rows[(op, 10, extra)]["Ours"]
     print("- %s%s: %.2f×" % (op, " " + extra if extra else "", us(b, "p50_us") / us(a, "p50_us")))
+if any(size == 30 for (_, size, _) in rows):
+    print()
+    print("30M against 10M (ours, p50):")
+    print()
+    for (op, size, extra) in sorted(rows):
+        if size != 10 or (op, 30, extra) not in rows:
+            continue
+        a, b = rows[(op, 10, extra)]["Ours"], rows[(op, 30, extra)]["Ours"]
+        print("- %s%s: %.2f×" % (op, " " + extra if extra else "", us(b, "p50_us") / us(a, "p50_us")))
 print()
 for b in other:
     keys = {k: v for k, v in b.items() if k in ("tracks", "tracks_per_s", "bytes_per_track", "bytes_per_keyword", "peak_MiB", "keywords_per_s")}

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace kv::title {
@@ -240,10 +241,11 @@ void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positio
     }
     if (m_grams) {
         // Every keyword that matches holds each literal run of the pattern, so the keywords
-        // filed under the rarest three-byte gram of the literals are the candidates. Runs of
-        // one or two bytes take every gram that begins with them.
-        uint32_t best = 0;
-        uint64_t bestCount = UINT64_MAX;
+        // under all three-byte grams of the runs are the candidates: the rarest list first,
+        // then intersected with the next rarest while a list costs less to read than the
+        // candidates it may remove cost to verify. Runs of one or two bytes take every gram
+        // that begins with them.
+        std::vector<std::pair<uint32_t, uint32_t>> grams; // count, gram
         std::string_view shortest;
         for (const Pattern::Token& t : pattern.tokens) {
             if (t.kind != Pattern::Literal || t.text.empty()) continue;
@@ -253,28 +255,38 @@ void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positio
             }
             for (size_t i = 0; i + 3 <= t.text.size(); ++i) {
                 const uint32_t g = gram3(t.text, i);
-                const uint32_t c = gramCount(g);
-                if (c < bestCount) {
-                    best = g;
-                    bestCount = c;
-                }
+                grams.emplace_back(gramCount(g), g);
             }
         }
+        std::sort(grams.begin(), grams.end());
+        grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
         std::vector<uint32_t> candidates;
         uint64_t first = 0, last = 0;
-        if (bestCount != UINT64_MAX) {
-            gramRange(best, best, first, last);
+        if (!grams.empty()) {
+            gramRange(grams[0].second, grams[0].second, first, last);
+            for (uint64_t e = first; e < last; ++e)
+                gramPostings(e, candidates);
+            std::vector<uint32_t> next, both;
+            for (size_t g = 1; g < grams.size() && candidates.size() > 8; ++g) {
+                if (grams[g].first > 16 * candidates.size()) break;
+                next.clear();
+                gramRange(grams[g].second, grams[g].second, first, last);
+                for (uint64_t e = first; e < last; ++e)
+                    gramPostings(e, next);
+                both.clear();
+                std::set_intersection(candidates.begin(), candidates.end(), next.begin(),
+                                      next.end(), std::back_inserter(both));
+                candidates.swap(both);
+            }
         } else if (!shortest.empty()) {
             const uint32_t g = gram3(shortest, 0);
             const uint32_t span = shortest.size() == 1 ? 0xFFFF : 0xFF;
             gramRange(g, g | span, first, last);
-        } else {
-            first = last = UINT64_MAX; // no literal text at all
-        }
-        if (first != UINT64_MAX) {
             for (uint64_t e = first; e < last; ++e)
                 gramPostings(e, candidates);
-            if (last - first > 1) sortUnique(candidates);
+            sortUnique(candidates);
+        }
+        if (!grams.empty() || !shortest.empty()) {
             for (uint32_t i : candidates)
                 if (matchesAnywhere(pattern, i, scratch)) positions.push_back(i);
             return;
