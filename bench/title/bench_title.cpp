@@ -402,6 +402,9 @@ Dataset& dataset(uint64_t millions) {
             if (got >= size_t(cls / 2) && got <= size_t(cls * 2) && d.infix[cls].size() < 12 &&
                 std::find(d.infix[cls].begin(), d.infix[cls].end(), pattern) == d.infix[cls].end())
                 d.infix[cls].push_back(pattern);
+        if (d.infix[10].size() >= 12 && d.infix[1000].size() >= 12 &&
+            d.infix[100000].size() >= 12)
+            break;
     }
     for (auto& [cls, list] : d.infix) {
         double sum = 0;
