@@ -274,26 +274,44 @@ TEST_F(RecordsetTest, DynasetUpdatesThroughItsFieldsAndFinds) {
 }
 
 TEST_F(RecordsetTest, LargeDynasetReadsEveryRowInOrderBothWays) {
+    // Enough rows for the blocks to grow to their bound and then go on at it.
+    const int n = 9000;
+    auto number = [](int k) { return QStringLiteral("L-%1").arg(k, 4, 10, QLatin1Char('0')); };
     {
         Transaction t(c.database);
-        for (int k = 0; k < 700; ++k)
-            c.addItem(9, QStringLiteral("L-%1").arg(k, 4, 10, QLatin1Char('0')), k,
-                      QStringLiteral("t%1").arg(999 - k), "a");
+        for (int k = 0; k < n; ++k)
+            c.addItem(9, number(k), k, QStringLiteral("t%1").arg(99999 - k), "a");
         t.commit();
     }
     Recordset rs = c.database.OpenRecordset(
         QStringLiteral("SELECT [Catalogue Number] FROM [Collection - Contents] WHERE [Collection "
                        "ID] = 9 ORDER BY [Title] DESC"));
-    ASSERT_EQ(rs.RecordCount(), 700);
+    ASSERT_EQ(rs.RecordCount(), n);
     const QStringList forward = walk(rs, QStringLiteral("Catalogue Number"));
-    ASSERT_EQ(forward.size(), 700);
-    for (int k = 0; k < 700; ++k)
-        ASSERT_EQ(forward[k], QStringLiteral("L-%1").arg(k, 4, 10, QLatin1Char('0')));
+    ASSERT_EQ(forward.size(), n);
+    for (int k = 0; k < n; ++k)
+        ASSERT_EQ(forward[k], number(k));
     QStringList backward = walk(rs, QStringLiteral("Catalogue Number"), true);
     std::reverse(backward.begin(), backward.end());
     EXPECT_EQ(backward, forward);
+
+    // A jump, a change part-way through a walk, and the walk going on both ways from it.
     rs.setAbsolutePosition(345);
     EXPECT_EQ(rs.value(QStringLiteral("Catalogue Number")).toString(), "L-0345");
+    rs.setAbsolutePosition(5000);
+    rs.Edit();
+    rs.setValue(QStringLiteral("Catalogue Number"), QStringLiteral("CHANGED"));
+    rs.Update();
+    rs.MoveNext();
+    EXPECT_EQ(rs.value(QStringLiteral("Catalogue Number")).toString(), number(5001));
+    rs.MovePrevious();
+    EXPECT_EQ(rs.value(QStringLiteral("Catalogue Number")).toString(), "CHANGED");
+    for (int k = 4999; k >= 4000; --k) {
+        rs.MovePrevious();
+        ASSERT_EQ(rs.value(QStringLiteral("Catalogue Number")).toString(), number(k));
+    }
+    rs.setAbsolutePosition(n - 1);
+    EXPECT_EQ(rs.value(QStringLiteral("Catalogue Number")).toString(), number(n - 1));
 }
 
 TEST_F(RecordsetTest, TransactionsRollBackUnlessCommitted) {
