@@ -389,9 +389,9 @@ Dataset& dataset(uint64_t millions) {
     // A title of format 1.0 answers these by a pass over the keywords: too slow to select.
     const auto file = title::TitleFile::open(d.titlePath);
     const bool grams = file && file->keywords(file->wheel('1')->physical)->hasGramIndex();
-    for (int tries = 0; grams && tries < 4000; ++tries) {
+    for (int tries = 0; grams && tries < 600; ++tries) {
         const std::string& w = words.all()[ir.below(
-            uint32_t(std::min<size_t>(words.all().size(), tries < 2000 ? 3000 : 200000)))];
+            uint32_t(std::min<size_t>(words.all().size(), tries < 300 ? 3000 : 200000)))];
         if (w.size() < 4) continue;
         const size_t from = 1 + ir.below(uint32_t(w.size() - 3));
         const QString pattern =
