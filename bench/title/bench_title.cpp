@@ -402,8 +402,7 @@ Dataset& dataset(uint64_t millions) {
             if (got >= size_t(cls / 2) && got <= size_t(cls * 2) && d.infix[cls].size() < 12 &&
                 std::find(d.infix[cls].begin(), d.infix[cls].end(), pattern) == d.infix[cls].end())
                 d.infix[cls].push_back(pattern);
-        if (d.infix[10].size() >= 12 && d.infix[1000].size() >= 12 &&
-            d.infix[100000].size() >= 12)
+        if (d.infix[10].size() >= 12 && d.infix[1000].size() >= 12 && d.infix[100000].size() >= 12)
             break;
     }
     for (auto& [cls, list] : d.infix) {
@@ -414,7 +413,32 @@ Dataset& dataset(uint64_t millions) {
         std::fprintf(stderr, "%lluM: %zu wildcard-first patterns of class %d, mean %.0f matches\n",
                      (unsigned long long)millions, list.size(), cls, d.infixMean[cls]);
     }
-    if (noPeers()) return d;
+    // Wildcard patterns grouped by how many keywords they match (within a factor of 2 of
+    // about 10, 1,000 and 100,000).
+    Rng pr(5);
+    for (int tries = 0; tries < 20000; ++tries) {
+        const std::string& w = words.all()[pr.below(
+            uint32_t(std::min<size_t>(words.all().size(), tries < 10000 ? 3000 : 200000)))];
+        const QString pattern = QString::fromStdString(w.substr(0, 2 + pr.below(4))) + "*";
+        const size_t got = ourGroup(d.wheel, pattern).size();
+        for (int cls : {10, 1000, 100000})
+            if (got >= size_t(cls / 2) && got <= size_t(cls * 2) && d.patterns[cls].size() < 12 &&
+                std::find(d.patterns[cls].begin(), d.patterns[cls].end(), pattern) ==
+                    d.patterns[cls].end())
+                d.patterns[cls].push_back(pattern);
+        if (d.patterns[10].size() >= 12 && d.patterns[1000].size() >= 12 &&
+            d.patterns[100000].size() >= 12)
+            break;
+    }
+    if (noPeers()) {
+        for (auto& [cls, list] : d.patterns) {
+            double sum = 0;
+            for (const QString& p : list)
+                sum += double(ourGroup(d.wheel, p).size());
+            d.classMean[cls] = list.empty() ? 0 : sum / double(list.size());
+        }
+        return d;
+    }
     sqlite3_open_v2(d.sqlitePath.toLocal8Bit().constData(), &d.db, SQLITE_OPEN_READONLY, nullptr);
     exec(d.db, "PRAGMA cache_size=-2000000; PRAGMA mmap_size=8000000000;");
     d.atPos = prepare(d.db, "SELECT key FROM wheel WHERE rank=?");
@@ -442,23 +466,6 @@ Dataset& dataset(uint64_t millions) {
         lMVKeyIndexGetAddrs(d.wheel, q, 0, c - 1, a);
         if (std::vector<int64_t>(a.begin(), a.begin() + c) != sqlTopics(d.topics, k))
             die("topics differ for " + k);
-    }
-    // Wildcard patterns grouped by how many keywords they match (within a factor of 2 of
-    // about 10, 1,000 and 100,000).
-    Rng pr(5);
-    for (int tries = 0; tries < 20000; ++tries) {
-        const std::string& w = words.all()[pr.below(
-            uint32_t(std::min<size_t>(words.all().size(), tries < 10000 ? 3000 : 200000)))];
-        const QString pattern = QString::fromStdString(w.substr(0, 2 + pr.below(4))) + "*";
-        const size_t got = ourGroup(d.wheel, pattern).size();
-        for (int cls : {10, 1000, 100000})
-            if (got >= size_t(cls / 2) && got <= size_t(cls * 2) && d.patterns[cls].size() < 12 &&
-                std::find(d.patterns[cls].begin(), d.patterns[cls].end(), pattern) ==
-                    d.patterns[cls].end())
-                d.patterns[cls].push_back(pattern);
-        if (d.patterns[10].size() >= 12 && d.patterns[1000].size() >= 12 &&
-            d.patterns[100000].size() >= 12)
-            break;
     }
     for (auto& [cls, list] : d.patterns) {
         double sum = 0;
