@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fakes/QueryRows.h"
+
 // The collection store on a copy of the template database the build puts in the
 // application folder, with the platform fakes standing in for the user.
 
@@ -97,25 +99,9 @@ protected:
                 .arg(title));
     }
     // The rows of a query in the program's dialect, each as its fields.
-    std::vector<QVariantList> rows(const QString& sql) {
-        Recordset rs = db().OpenRecordset(sql, dbOpenSnapshot);
-        std::vector<QVariantList> out;
-        while (!rs.Eof()) {
-            QVariantList r;
-            for (int k = 0; k < rs.FieldCount(); ++k)
-                r << rs.Fields(k).Value();
-            out.push_back(r);
-            rs.MoveNext();
-        }
-        return out;
-    }
+    std::vector<QVariantList> rows(const QString& sql) { return queryRows(db(), sql); }
     // The first field of every row as text, "<Null>" for Null.
-    QStringList column(const QString& sql) {
-        QStringList out;
-        for (const QVariantList& r : rows(sql))
-            out << (r.value(0).isNull() ? QStringLiteral("<Null>") : r.value(0).toString());
-        return out;
-    }
+    QStringList column(const QString& sql) { return queryColumn(db(), sql); }
     QStringList collectionIds() {
         return column(
             QStringLiteral("SELECT [Collection ID] FROM [Collection] ORDER BY [Collection ID]"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fakes/QueryRows.h"
+
 // A fresh catalogue database (our own template, with the small shop directory of
 // shops_fixture.csv) in a temporary folder, opened for the test.
 
@@ -51,24 +53,10 @@ public:
 
     // The rows of a query: each row's fields as QVariants.
     std::vector<QVariantList> rows(const QString& sql, int type = dbOpenSnapshot) {
-        Recordset rs = database.OpenRecordset(sql, type);
-        std::vector<QVariantList> out;
-        while (!rs.Eof()) {
-            QVariantList r;
-            for (int k = 0; k < rs.FieldCount(); ++k)
-                r << rs.Fields(k).Value();
-            out.push_back(r);
-            rs.MoveNext();
-        }
-        return out;
+        return queryRows(database, sql, type);
     }
     // The first field of every row, as text ("<Null>" for Null).
-    QStringList column(const QString& sql) {
-        QStringList out;
-        for (const QVariantList& r : rows(sql))
-            out << (r.value(0).isNull() ? QStringLiteral("<Null>") : r.value(0).toString());
-        return out;
-    }
+    QStringList column(const QString& sql) { return queryColumn(database, sql); }
 
     QTemporaryDir dir;
     QString path;
