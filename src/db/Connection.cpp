@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <atomic>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -15,6 +16,13 @@ namespace kv::db {
 namespace {
 
 constexpr int kStatementCacheSize = 200;
+
+// Unique across connections, so that a statement remembered from one connection is never
+// taken for one of another that happens to live at the same address.
+quint64 nextGeneration() {
+    static std::atomic<quint64> counter{0};
+    return ++counter;
+}
 
 // Errors raised inside the program's SQL functions travel through SQLite as a message
 // "kv:<number>:<description>" and come out as that engine error.
@@ -376,6 +384,8 @@ void Connection::configure() {
     }
 }
 
+Connection::Connection() : m_generation(nextGeneration()) {}
+
 Connection::~Connection() {
     close();
 }
@@ -384,6 +394,7 @@ void Connection::close() {
     if (!m_db) return;
     for (auto it = m_statements.begin(); it != m_statements.end(); ++it)
         sqlite3_finalize(it->stmt);
+    m_generation = nextGeneration();
     m_statements.clear();
     m_lru.clear();
     sqlite3_close_v2(m_db);
@@ -414,6 +425,7 @@ sqlite3_stmt* Connection::prepare(const QByteArray& sql) {
             auto victim = m_statements.find(*l);
             if (victim != m_statements.end() && !sqlite3_stmt_busy(victim->stmt)) {
                 sqlite3_finalize(victim->stmt);
+                m_generation = nextGeneration();
                 m_lru.erase(std::next(l).base());
                 m_statements.erase(victim);
                 break;
@@ -451,11 +463,29 @@ const Schema& Connection::schema() {
     return m_schema;
 }
 
+sqlite3_stmt* CachedStatement::get(Connection& c) {
+    if (m_stmt && m_conn == &c && m_generation == c.statementGeneration() && c.isOpen())
+        return m_stmt;
+    m_stmt = c.prepare(m_sql);
+    m_conn = &c;
+    m_generation = c.statementGeneration();
+    return m_stmt;
+}
+
 Query::Query(Connection& c, const QByteArray& sql) : m_conn(c), m_stmt(c.prepare(sql)) {}
+
+Query::Query(Connection& c, CachedStatement& statement)
+    : m_conn(c), m_stmt(statement.get(c)), m_clear(false) {}
+
+namespace {
+// Bound values larger than this are released when the statement is done rather than kept
+// until its next use.
+constexpr qint64 kKeptBinding = 4096;
+} // namespace
 
 Query::~Query() {
     sqlite3_reset(m_stmt);
-    sqlite3_clear_bindings(m_stmt);
+    if (m_clear) sqlite3_clear_bindings(m_stmt);
 }
 
 void Query::bindNull(int index) {
@@ -467,6 +497,7 @@ void Query::bindInt(int index, qint64 value) {
 }
 
 void Query::bindText(int index, const QByteArray& utf8) {
+    if (utf8.size() > kKeptBinding) m_clear = true;
     sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()),
                         SQLITE_TRANSIENT, SQLITE_UTF8);
 }
@@ -499,6 +530,7 @@ void Query::bind(int index, const QVariant& value) {
         break;
     case QMetaType::QByteArray: {
         const QByteArray b = value.toByteArray();
+        if (b.size() > kKeptBinding) m_clear = true;
         sqlite3_bind_blob64(m_stmt, index, b.constData(), sqlite3_uint64(b.size()),
                             SQLITE_TRANSIENT);
         break;
@@ -524,6 +556,7 @@ void Query::bindString(int index, const QString& text) {
     // Plain ASCII (most of what is stored) goes straight into a buffer SQLite takes over,
     // sparing the intermediate QByteArray and SQLite's own copy of it.
     const qsizetype n = text.size();
+    if (n > kKeptBinding) m_clear = true;
     const QChar* in = text.constData();
     char* out = static_cast<char*>(sqlite3_malloc64(sqlite3_uint64(n) + 1));
     if (!out) raiseError(err::OutOfMemory);

@@ -40,6 +40,10 @@ public:
     // Raises the engine error for a SQLite result code (and the connection's message).
     [[noreturn]] void fail(int rc) const;
 
+    // Changes whenever a statement of the cache is finalized; a statement remembered from
+    // prepare() stays valid while it is unchanged.
+    quint64 statementGeneration() const { return m_generation; }
+
     // Changes whenever this connection has written anything; caches of rows compare it.
     qint64 changeStamp() const;
     // The schema, re-read when SQLite's schema cookie moved.
@@ -49,7 +53,7 @@ public:
     int transactionDepth = 0;
 
 private:
-    Connection() = default;
+    Connection();
     void configure();
 
     sqlite3* m_db = nullptr;
@@ -62,6 +66,28 @@ private:
     };
     QHash<QByteArray, Cached> m_statements;
     std::list<QByteArray> m_lru;
+    quint64 m_generation;
+};
+
+// A statement of the connection's cache kept by its user between calls, sparing the look-up
+// by text; looked up again only when the cache finalized something since.
+class CachedStatement {
+public:
+    CachedStatement() = default;
+    explicit CachedStatement(QByteArray sql) : m_sql(std::move(sql)) {}
+    const QByteArray& sql() const { return m_sql; }
+    bool isEmpty() const { return m_sql.isEmpty(); }
+    void setSql(QByteArray sql) {
+        m_sql = std::move(sql);
+        m_stmt = nullptr;
+    }
+    sqlite3_stmt* get(Connection& c);
+
+private:
+    QByteArray m_sql;
+    sqlite3_stmt* m_stmt = nullptr;
+    const Connection* m_conn = nullptr;
+    quint64 m_generation = 0;
 };
 
 // Runs one prepared statement from the cache and resets it on every way out, so that no
@@ -70,6 +96,9 @@ private:
 class Query {
 public:
     Query(Connection& c, const QByteArray& sql);
+    // A statement whose every parameter the caller binds on each use: its bindings are
+    // not cleared afterwards (unless a large value was bound).
+    Query(Connection& c, CachedStatement& statement);
     ~Query();
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
@@ -89,6 +118,7 @@ public:
 private:
     Connection& m_conn;
     sqlite3_stmt* m_stmt;
+    bool m_clear = true;
 };
 
 // Maps a SQLite result code, its extended code and message to the engine's error.

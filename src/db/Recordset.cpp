@@ -138,6 +138,16 @@ Field Recordset::Fields(const QString& name) const {
     return Field(m_impl, impl().fieldIndex(name));
 }
 
+QVariant Recordset::value(const QString& name) const {
+    db::RecordsetImpl& r = impl();
+    return r.fieldValue(r.fieldIndex(name));
+}
+
+void Recordset::setValue(const QString& name, const QVariant& v) const {
+    db::RecordsetImpl& r = impl();
+    r.setFieldValue(r.fieldIndex(name), v);
+}
+
 void Recordset::Close() {
     if (m_impl) m_impl->close();
 }

@@ -81,8 +81,8 @@ public:
     int FieldCount() const;
     Field Fields(int index) const;
     Field Fields(const QString& name) const;
-    QVariant value(const QString& name) const { return Fields(name).Value(); }
-    void setValue(const QString& name, const QVariant& v) const { Fields(name).setValue(v); }
+    QVariant value(const QString& name) const;
+    void setValue(const QString& name, const QVariant& v) const;
 
     void Close();
     bool isOpen() const;

@@ -15,15 +15,29 @@ namespace kv::db {
 // RawRow
 
 void RawRow::read(sqlite3_stmt* stmt, int firstColumn, int count) {
+    readCells(stmt, firstColumn, nullptr, count, count);
+}
+
+void RawRow::readInto(sqlite3_stmt* stmt, int firstColumn, const std::vector<int>& cells,
+                      int count) {
+    m_cells.resize(size_t(count));
+    for (Cell& c : m_cells)
+        c.type = SQLITE_NULL;
+    readCells(stmt, firstColumn, cells.data(), int(cells.size()), count);
+}
+
+void RawRow::readCells(sqlite3_stmt* stmt, int firstColumn, const int* cells, int columns,
+                       int count) {
     m_cells.resize(size_t(count));
     // Texts and blobs are measured first and copied into the shared buffer in one piece
     // (the buffer keeps its capacity when the row is read again).
     QVarLengthArray<const char*, 32> data(count);
     qsizetype total = 0;
-    for (int k = 0; k < count; ++k) {
+    for (int j = 0; j < columns; ++j) {
+        const int k = cells ? cells[j] : j;
         // The column's value object is read in place: the layer keeps a connection to
         // one thread, so its values need no locking.
-        sqlite3_value* v = sqlite3_column_value(stmt, firstColumn + k);
+        sqlite3_value* v = sqlite3_column_value(stmt, firstColumn + j);
         Cell& c = m_cells[size_t(k)];
         c.type = sqlite3_value_type(v);
         switch (c.type) {
@@ -164,6 +178,7 @@ void RecordsetImpl::checkOpen() const {
 void RecordsetImpl::buildNames() {
     byName.clear();
     byExactName.clear();
+    m_recentNames = {};
     for (int k = 0; k < int(fields.size()); ++k) {
         const QString key = nameKey(fields[size_t(k)].name);
         if (!byName.contains(key)) byName.insert(key, k);
@@ -173,13 +188,24 @@ void RecordsetImpl::buildNames() {
 }
 
 int RecordsetImpl::fieldIndex(const QString& n) const {
+    for (const RecentName& r : m_recentNames)
+        if (r.data == n.constData() && r.text == n) return r.index;
+    int index;
     const auto exact = byExactName.constFind(n);
-    if (exact != byExactName.constEnd()) return *exact;
-    const auto it = byName.constFind(nameKey(n));
-    if (it == byName.constEnd())
-        raiseError(err::ItemNotFound,
-                   QStringLiteral("Item not found in this collection ('%1')").arg(n));
-    return *it;
+    if (exact != byExactName.constEnd()) {
+        index = *exact;
+    } else {
+        const auto it = byName.constFind(nameKey(n));
+        if (it == byName.constEnd())
+            raiseError(err::ItemNotFound,
+                       QStringLiteral("Item not found in this collection ('%1')").arg(n));
+        index = *it;
+    }
+    RecentName& r = m_recentNames[m_nextRecent++ % m_recentNames.size()];
+    r.data = n.constData();
+    r.text = QString(n.constData(), n.size()); // a copy of its own, never shared with n
+    r.index = index;
+    return index;
 }
 
 QVariant RecordsetImpl::present(int index, const QVariant& stored) const {
@@ -189,6 +215,7 @@ QVariant RecordsetImpl::present(int index, const QVariant& stored) const {
 
 QVariant RecordsetImpl::fieldValue(int index) {
     checkOpen();
+    m_fieldsRead = true;
     if (m_editMode != dbEditNone) return present(index, editValue(index));
     return currentRow().value(index, fields[size_t(index)].type);
 }
@@ -226,10 +253,16 @@ void RecordsetImpl::appendChunk(int index, const QByteArray& data) {
     }
 }
 
-QVariant RecordsetImpl::editValue(int index) const {
+QVariant RecordsetImpl::editValue(int index) {
     const size_t k = size_t(index);
     if (m_dirty[k]) return m_buffer[k];
-    if (m_editMode != dbEditAdd) return m_editRow.stored(index);
+    if (m_editMode != dbEditAdd) {
+        if (!m_editRowRead) {
+            if (!readRow(m_editRowid, m_editRow)) raiseError(err::RecordIsDeleted);
+            m_editRowRead = true;
+        }
+        return m_editRow.stored(index);
+    }
     // A new record: the counter drawn by AddNew, or the field's default.
     const FieldMeta& f = fields[k];
     if (f.autoIncrement) return m_buffer[k];
@@ -239,6 +272,7 @@ QVariant RecordsetImpl::editValue(int index) const {
 
 qint64 RecordsetImpl::fieldSize(int index) {
     checkOpen();
+    m_fieldsRead = true;
     if (m_editMode != dbEditNone) {
         const QVariant v = editValue(index);
         if (!v.isValid() || v.isNull()) return 0;
@@ -250,6 +284,7 @@ qint64 RecordsetImpl::fieldSize(int index) {
 
 QByteArray RecordsetImpl::chunk(int index, qint64 offset, qint64 length) {
     checkOpen();
+    m_fieldsRead = true;
     if (offset < 0 || length <= 0) return QByteArray();
     if (m_editMode != dbEditNone) {
         const QVariant v = editValue(index);
@@ -276,13 +311,15 @@ void RecordsetImpl::addNew() {
 void RecordsetImpl::edit() {
     checkOpen();
     if (!updatable()) raiseError(err::DatabaseReadOnly);
-    const RawRow& row = currentRow();
     // The buffer holds only what is assigned; the rest reads from the row as it was.
-    m_editRow = row;
+    qint64 rowid = 0;
+    const RawRow* row = rowForEdit(rowid);
+    m_editRowRead = row != nullptr;
+    if (row) m_editRow = *row;
     m_buffer.resize(fields.size());
     m_dirty.assign(fields.size(), 0);
     m_chunked.assign(fields.size(), 0);
-    m_editRowid = row.rowid;
+    m_editRowid = rowid;
     m_editMode = dbEditInProgress;
 }
 
@@ -312,7 +349,7 @@ quint64 bit(size_t k) {
 } // namespace
 
 qint64 RecordsetImpl::insertBuffer() {
-    std::vector<int> which;
+    QVarLengthArray<int, 32> which;
     quint64 mask = 0;
     for (size_t k = 0; k < fields.size(); ++k) {
         const FieldMeta& f = fields[k];
@@ -320,29 +357,30 @@ qint64 RecordsetImpl::insertBuffer() {
         which.push_back(int(k));
         mask |= bit(k);
     }
-    QByteArray& sql = m_insertSql[fields.size() <= 64 ? mask : ~quint64(0)];
+    CachedStatement& sql = m_insertSql[fields.size() <= 64 ? mask : ~quint64(0)];
     if (sql.isEmpty() || fields.size() > 64) {
         QStringList names, params;
-        for (size_t p = 0; p < which.size(); ++p) {
+        for (qsizetype p = 0; p < which.size(); ++p) {
             names << quoteName(table->fields[size_t(fields[size_t(which[p])].baseField)].name);
             params << QStringLiteral("?%1").arg(p + 1);
         }
-        sql = (names.isEmpty()
-                   ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table->name))
-                   : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                         .arg(quoteName(table->name), names.join(QStringLiteral(", ")),
-                              params.join(QStringLiteral(", "))))
-                  .toUtf8();
+        sql.setSql(
+            (names.isEmpty()
+                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table->name))
+                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                       .arg(quoteName(table->name), names.join(QStringLiteral(", ")),
+                            params.join(QStringLiteral(", "))))
+                .toUtf8());
     }
     Query q(*conn, sql);
-    for (size_t p = 0; p < which.size(); ++p)
+    for (qsizetype p = 0; p < which.size(); ++p)
         q.bind(int(p) + 1, m_buffer[size_t(which[p])]);
     q.step();
     return sqlite3_last_insert_rowid(conn->raw());
 }
 
 void RecordsetImpl::updateBuffer(qint64 rowid) {
-    std::vector<int> which;
+    QVarLengthArray<int, 32> which;
     quint64 mask = 0;
     for (size_t k = 0; k < fields.size(); ++k) {
         if (!m_dirty[k] || fields[k].baseField < 0) continue;
@@ -350,24 +388,27 @@ void RecordsetImpl::updateBuffer(qint64 rowid) {
         mask |= bit(k);
     }
     if (which.empty()) return;
-    QByteArray& sql = m_updateSql[fields.size() <= 64 ? mask : ~quint64(0)];
+    CachedStatement& sql = m_updateSql[fields.size() <= 64 ? mask : ~quint64(0)];
     if (sql.isEmpty() || fields.size() > 64) {
         QStringList sets;
-        for (size_t p = 0; p < which.size(); ++p)
+        for (qsizetype p = 0; p < which.size(); ++p)
             sets << QStringLiteral("%1 = ?%2")
                         .arg(quoteName(
                             table->fields[size_t(fields[size_t(which[p])].baseField)].name))
                         .arg(p + 1);
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                  .arg(quoteName(table->name), sets.join(QStringLiteral(", ")))
-                  .arg(which.size() + 1)
-                  .toUtf8();
+        sql.setSql(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                       .arg(quoteName(table->name), sets.join(QStringLiteral(", ")))
+                       .arg(which.size() + 1)
+                       .toUtf8());
     }
     Query q(*conn, sql);
-    for (size_t p = 0; p < which.size(); ++p)
+    for (qsizetype p = 0; p < which.size(); ++p)
         q.bind(int(p) + 1, m_buffer[size_t(which[p])]);
     q.bindInt(int(which.size()) + 1, rowid);
     q.step();
+    // The row went away since it was read (another record set deleted it): the change
+    // was not stored, which must not pass for success.
+    if (sqlite3_changes(conn->raw()) == 0) raiseError(err::RecordIsDeleted);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -396,6 +437,7 @@ public:
         }
         buildNames();
         m_select = QStringLiteral("SELECT rowid, * FROM ") + quoteName(table->name);
+        m_byRowid.setSql((m_select + QStringLiteral(" WHERE rowid = ?")).toUtf8());
         if (!table->hasRowid) raiseError(err::OperationNotSupported);
         setOrder(nullptr);
         first(false);
@@ -477,7 +519,7 @@ public:
             raiseError(err::EngineInvalidArgument);
         // The sought values in their stored form, converted like values assigned to the
         // key fields (a value that cannot be stored there matches nothing).
-        std::vector<QVariant> values;
+        QVarLengthArray<QVariant, 8> values;
         for (qsizetype k = 0; k < keys.size(); ++k) {
             const FieldInfo& f = table->fields[size_t(m_keys[size_t(k)])];
             try {
@@ -491,24 +533,29 @@ public:
         }
         const int m = int(values.size());
         if (op == u"=") {
+            // When nothing was read of the row the last Seek found, this one reads the
+            // key alone (from the index) and the fields wait until they are first read.
+            const bool keyOnly = !m_fieldsRead;
+            m_fieldsRead = false;
             quint32 nulls = 0;
             for (int k = 0; k < m; ++k)
-                if (values[size_t(k)].isNull()) nulls |= 1u << k;
-            QByteArray& sql = m_seekSql[(quint32(m) << 16) | nulls];
+                if (values[k].isNull()) nulls |= 1u << k;
+            CachedStatement& sql =
+                m_seekSql[(quint32(m) << 16) | nulls | (keyOnly ? 0x80000000u : 0)];
             if (sql.isEmpty()) {
                 QStringList conditions;
                 std::vector<QVariant> unused;
                 for (int k = 0; k < m; ++k)
-                    conditions << equal(k, values[size_t(k)], unused);
-                sql = (m_select + QStringLiteral(" WHERE ") +
-                       conditions.join(QStringLiteral(" AND ")) + m_orderAsc)
-                          .toUtf8();
+                    conditions << equal(k, values[k], unused);
+                sql.setSql(((keyOnly ? m_keySelect : m_select) + QStringLiteral(" WHERE ") +
+                            conditions.join(QStringLiteral(" AND ")) + m_orderAsc)
+                               .toUtf8());
             }
             Query q(*conn, sql);
             int p = 1;
             for (const QVariant& v : values)
                 if (!v.isNull()) q.bind(p++, v);
-            noMatch = !load(q);
+            noMatch = !(keyOnly ? loadKey(q) : load(q));
             if (noMatch) {
                 m_state = None;
                 m_bof = m_eof = false;
@@ -519,7 +566,7 @@ public:
         if (op == u"=") {
             Level l;
             for (int k = 0; k < m; ++k)
-                l.conditions << equal(k, values[size_t(k)], l.binds);
+                l.conditions << equal(k, values[k], l.binds);
             levels.push_back(l);
         } else {
             const bool forward = op.startsWith(u'>');
@@ -527,9 +574,9 @@ public:
             for (int j = m - 1; j >= 0; --j) {
                 Level l;
                 for (int k = 0; k < j; ++k)
-                    l.conditions << equal(k, values[size_t(k)], l.binds);
+                    l.conditions << equal(k, values[k], l.binds);
                 const QString col = keyColumn(j);
-                const QVariant& v = values[size_t(j)];
+                const QVariant& v = values[j];
                 const bool last = j == m - 1;
                 if (forward) {
                     if (v.isNull())
@@ -565,10 +612,7 @@ public:
         }
     }
 
-    QByteArray bookmark() override {
-        currentRow();
-        return rowidBookmark(m_row.rowid);
-    }
+    QByteArray bookmark() override { return rowidBookmark(currentRowid()); }
 
     void setBookmark(const QByteArray& b) override {
         checkOpen();
@@ -579,16 +623,36 @@ public:
 
     const RawRow& currentRow() override {
         checkOpen();
-        if (m_state == Deleted) raiseError(err::RecordIsDeleted);
-        if (m_state != Row) raiseError(err::NoCurrentRecord);
-        if (m_rowStamp != conn->changeStamp()) {
-            // Something was written since this row was read: read it again.
+        checkCurrent();
+        if (m_rowStamp != conn->changeStamp() || !m_rowFull) {
+            // Something was written since this row was read, or only its key was: read it.
             if (!fetchRowid(m_row.rowid)) {
                 m_state = Deleted;
                 raiseError(err::RecordIsDeleted);
             }
         }
         return m_row;
+    }
+
+    const RawRow* rowForEdit(qint64& rowid) override {
+        checkOpen();
+        checkCurrent();
+        if (!m_rowFull && m_rowStamp == conn->changeStamp()) {
+            rowid = m_row.rowid;
+            return nullptr;
+        }
+        const RawRow& r = currentRow();
+        rowid = r.rowid;
+        return &r;
+    }
+
+    bool readRow(qint64 rowid, RawRow& into) override {
+        Query q(*conn, m_byRowid);
+        q.bindInt(1, rowid);
+        if (!q.step()) return false;
+        into.read(q.stmt(), 1, int(fields.size()));
+        into.rowid = rowid;
+        return true;
     }
 
     bool updatable() const override { return !readOnly; }
@@ -614,12 +678,12 @@ public:
     }
 
     void deleteCurrent() override {
-        const RawRow& row = currentRow();
+        const qint64 rowid = currentRowid();
         m_editMode = dbEditNone;
         Query q(*conn, (QStringLiteral("DELETE FROM ") + quoteName(table->name) +
                         QStringLiteral(" WHERE rowid = ?"))
                            .toUtf8());
-        q.bindInt(1, row.rowid);
+        q.bindInt(1, rowid);
         q.step();
         m_state = Deleted; // the key stays: moving goes on from where the row was
     }
@@ -634,6 +698,20 @@ private:
 
     void leaveEdit() { m_editMode = dbEditNone; }
 
+    void checkCurrent() const {
+        if (m_state == Deleted) raiseError(err::RecordIsDeleted);
+        if (m_state != Row) raiseError(err::NoCurrentRecord);
+    }
+
+    // The current row's rowid, without reading its fields when nothing was written since
+    // its key was read.
+    qint64 currentRowid() {
+        checkOpen();
+        checkCurrent();
+        if (!m_rowFull && m_rowStamp == conn->changeStamp()) return m_row.rowid;
+        return currentRow().rowid;
+    }
+
     QString keyColumn(int k) const {
         return quoteName(table->fields[size_t(m_keys[size_t(k)])].name);
     }
@@ -646,10 +724,10 @@ private:
 
     void setOrder(const IndexInfo* ix) {
         m_index = ix;
-        m_nextSql.clear();
+        m_nextSql.setSql({});
         m_seekSql.clear();
         m_keys.clear();
-        QStringList asc, desc;
+        QStringList asc, desc, keyColumns{QStringLiteral("rowid")};
         if (ix) {
             for (size_t k = 0; k < ix->columns.size(); ++k) {
                 m_keys.push_back(ix->columns[k]);
@@ -658,20 +736,38 @@ private:
                 const QString term = keyColumn(int(k)) + QStringLiteral(" COLLATE ") + coll;
                 asc << term;
                 desc << term + QStringLiteral(" DESC");
+                keyColumns << keyColumn(int(k));
             }
         }
+        m_keySelect = QStringLiteral("SELECT %1 FROM %2")
+                          .arg(keyColumns.join(QStringLiteral(", ")), quoteName(table->name));
         asc << QStringLiteral("rowid");
         desc << QStringLiteral("rowid DESC");
         m_orderAsc = QStringLiteral(" ORDER BY ") + asc.join(QStringLiteral(", ")) +
                      QStringLiteral(" LIMIT 1");
         m_orderDesc = QStringLiteral(" ORDER BY ") + desc.join(QStringLiteral(", ")) +
                       QStringLiteral(" LIMIT 1");
+        m_firstSql.setSql((m_select + m_orderAsc).toUtf8());
+        m_lastSql.setSql((m_select + m_orderDesc).toUtf8());
     }
 
     bool load(Query& q) {
         if (!q.step()) return false;
         m_row.read(q.stmt(), 1, int(fields.size()));
         m_row.rowid = q.intValue(0);
+        m_rowFull = true;
+        m_rowStamp = conn->changeStamp();
+        m_state = Row;
+        m_bof = m_eof = false;
+        return true;
+    }
+
+    // A row of m_keySelect: the position is known, the fields are read when first used.
+    bool loadKey(Query& q) {
+        if (!q.step()) return false;
+        m_row.readInto(q.stmt(), 1, m_keys, int(fields.size()));
+        m_row.rowid = q.intValue(0);
+        m_rowFull = false;
         m_rowStamp = conn->changeStamp();
         m_state = Row;
         m_bof = m_eof = false;
@@ -679,14 +775,14 @@ private:
     }
 
     bool fetchRowid(qint64 rowid) {
-        Query q(*conn, (m_select + QStringLiteral(" WHERE rowid = ?")).toUtf8());
+        Query q(*conn, m_byRowid);
         q.bindInt(1, rowid);
         return load(q);
     }
 
     bool first(bool last) {
         noMatch = false;
-        Query q(*conn, (m_select + (last ? m_orderDesc : m_orderAsc)).toUtf8());
+        Query q(*conn, last ? m_lastSql : m_firstSql);
         if (load(q)) return true;
         m_state = Outside;
         m_bof = m_eof = true;
@@ -748,8 +844,9 @@ private:
             l.conditions
                 << (n == 0 ? QStringLiteral("rowid > ?")
                            : QStringLiteral("(%1) > (%2)").arg(cols.join(u','), marks.join(u',')));
-            m_nextSql =
-                (m_select + QStringLiteral(" WHERE ") + l.conditions.front() + m_orderAsc).toUtf8();
+            m_nextSql.setSql(
+                (m_select + QStringLiteral(" WHERE ") + l.conditions.front() + m_orderAsc)
+                    .toUtf8());
             levels.push_back(l);
         } else {
             for (int j = int(n); j >= 0; --j) {
@@ -784,13 +881,16 @@ private:
     }
 
     QString m_select;
+    QString m_keySelect; // the rowid and the key fields of the current index
     QString m_orderAsc, m_orderDesc;
+    CachedStatement m_byRowid, m_firstSql, m_lastSql;
     const IndexInfo* m_index = nullptr;
     std::vector<int> m_keys;
     RawRow m_row;
+    bool m_rowFull = true; // m_row holds every field, not only the key
     qint64 m_rowStamp = -1;
-    QByteArray m_nextSql;                 // the forward step without Nulls in the key
-    QHash<quint32, QByteArray> m_seekSql; // Seek "=" by key count and Null pattern
+    CachedStatement m_nextSql;                 // the forward step without Nulls in the key
+    QHash<quint32, CachedStatement> m_seekSql; // Seek "=" by key count, Null pattern, key only
     State m_state = Outside;
     bool m_bof = true, m_eof = true;
     int m_count = 0;

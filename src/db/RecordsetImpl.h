@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QString>
 #include <QVariant>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,8 @@ namespace kv::db {
 class RawRow {
 public:
     void read(sqlite3_stmt* stmt, int firstColumn, int count);
+    // Some columns only, into the given cells of a row of count cells; the others are Null.
+    void readInto(sqlite3_stmt* stmt, int firstColumn, const std::vector<int>& cells, int count);
     QVariant stored(int column) const;
     // The stored value as a field of that type presents it (0: as stored).
     QVariant value(int column, int fieldType) const;
@@ -44,6 +47,7 @@ private:
         int offset;
         int length;
     };
+    void readCells(sqlite3_stmt* stmt, int firstColumn, const int* cells, int columns, int count);
     std::vector<Cell> m_cells;
     QByteArray m_bytes;
 };
@@ -84,6 +88,17 @@ public:
 
     // The current row (raises 3021 / 3167 when there is none).
     virtual const RawRow& currentRow() = 0;
+    // The current row for Edit, or null when its fields are read only when first needed;
+    // rowid is set either way.
+    virtual const RawRow* rowForEdit(qint64& rowid) {
+        const RawRow& r = currentRow();
+        rowid = r.rowid;
+        return &r;
+    }
+    // Reads the row of the table with this rowid (false: there is none).
+    virtual bool readRow(qint64 /*rowid*/, RawRow& /*into*/) {
+        raiseError(err::OperationNotSupported);
+    }
     // Editing hooks.
     virtual bool updatable() const = 0;
     virtual void addNewBuffer() = 0; // fills buffer for AddNew
@@ -98,7 +113,7 @@ public:
     void setFieldValue(int index, const QVariant& value);
     void appendChunk(int index, const QByteArray& data);
     qint64 fieldSize(int index);
-    QVariant editValue(int index) const;
+    QVariant editValue(int index);
     QByteArray chunk(int index, qint64 offset, qint64 length);
     void addNew();
     void edit();
@@ -115,6 +130,15 @@ public:
     std::vector<FieldMeta> fields;
     QHash<QString, int> byName;      // case-folded names
     QHash<QString, int> byExactName; // names as declared (the usual spelling, no folding)
+    // The names last looked up: a caller's name found again by its characters' address
+    // (a literal is the same every time), confirmed by a copy of the text.
+    struct RecentName {
+        const QChar* data = nullptr;
+        QString text;
+        int index = -1;
+    };
+    mutable std::array<RecentName, 8> m_recentNames;
+    mutable unsigned m_nextRecent = 0;
     bool noMatch = false;
     QByteArray lastModified;
 
@@ -122,11 +146,13 @@ public:
     std::vector<QVariant> m_buffer; // stored forms
     std::vector<char> m_dirty;
     std::vector<char> m_chunked; // AppendChunk already used in this edit
-    RawRow m_editRow;            // the row as it was when Edit began
+    RawRow m_editRow;            // the row as it was when Edit began (or was first read)
+    bool m_editRowRead = false;  // m_editRow holds the row
     qint64 m_editRowid = 0;
+    bool m_fieldsRead = true; // a field was read since the last Seek
     bool m_closed = false;
     // Generated statements by the set of fields they write.
-    QHash<quint64, QByteArray> m_insertSql, m_updateSql;
+    QHash<quint64, CachedStatement> m_insertSql, m_updateSql;
 
 protected:
     void buildNames();

@@ -163,6 +163,159 @@ TEST_F(RecordsetTest, ChangesAreCommittedAndCheckedWhenMade) {
     EXPECT_EQ(rs.RecordCount(), 4);
 }
 
+// A Seek after one whose row nobody read finds the key alone; the fields are read when
+// first used, and the record set behaves as if it had read them at once.
+TEST_F(RecordsetTest, FieldsOfASoughtRowAreReadWhenFirstUsed) {
+    Recordset rs = c.database.OpenRecordset(QStringLiteral("Collection - Contents"));
+    rs.setIndex(QStringLiteral("PrimaryKey"));
+    auto seek = [&](const QString& number) {
+        rs.Seek(QStringLiteral("="), 1, number);
+        EXPECT_FALSE(rs.NoMatch()) << number.toStdString();
+    };
+    auto text = [&](const QString& field) { return rs.value(field).toString(); };
+    const QString number = QStringLiteral("Catalogue Number"), title = QStringLiteral("Title");
+
+    seek("a-1");
+    seek("b-2");
+    const QByteArray mark = rs.Bookmark();
+    EXPECT_EQ(text(title), "Beta");
+    EXPECT_EQ(text(number), "B-2"); // as stored, not as sought
+    EXPECT_EQ(rs.value(QStringLiteral("Album ID")), QVariant(20));
+    seek("a-1");
+    rs.setBookmark(mark);
+    EXPECT_EQ(text(title), "Beta");
+
+    // Moving on from a row found by its key alone.
+    seek("a-1");
+    seek("B-2");
+    rs.MoveNext();
+    EXPECT_EQ(text(number), "C-3");
+    rs.MovePrevious();
+    rs.MovePrevious();
+    EXPECT_EQ(text(number), "a-1");
+
+    // A change made in between is seen, as it is for any current record.
+    seek("C-3");
+    seek("B-2");
+    c.database.Execute(QStringLiteral("UPDATE [Collection - Contents] SET [Title] = \"Beta 2\" "
+                                      "WHERE [Catalogue Number] = \"B-2\""));
+    EXPECT_EQ(text(title), "Beta 2");
+
+    // Edit: unassigned fields read as they were, assigned ones as given; only what was
+    // assigned is written.
+    seek("a-1");
+    seek("C-3");
+    rs.Edit();
+    EXPECT_EQ(text(title), "Gamma");
+    EXPECT_TRUE(rs.value(QStringLiteral("Artist")).isNull());
+    rs.setValue(QStringLiteral("Notes"), QStringLiteral("n"));
+    EXPECT_EQ(text(QStringLiteral("Notes")), "n");
+    rs.Update();
+    seek("a-1");
+    seek("B-2");
+    rs.Edit();
+    rs.setValue(QStringLiteral("Notes"), QStringLiteral("m"));
+    rs.Update();
+    EXPECT_EQ(c.column(QStringLiteral("SELECT [Notes], [Title] FROM [Collection - Contents] "
+                                      "WHERE [Collection ID] = 1 ORDER BY [Catalogue Number]")),
+              (QStringList{"<Null>", "m", "n"}));
+    EXPECT_EQ(text(title), "Beta 2");
+
+    // Delete, then walk on from where the row was.
+    seek("C-3");
+    seek("a-1");
+    rs.Delete();
+    EXPECT_EQ(errorOf([&] { rs.value(title); }), err::RecordIsDeleted);
+    rs.MoveNext();
+    EXPECT_EQ(text(number), "B-2");
+    EXPECT_EQ(rs.RecordCount(), 3);
+
+    // Another index, and Seek's errors.
+    rs.setIndex(QStringLiteral("Album ID"));
+    rs.Seek(QStringLiteral("="), 10);
+    rs.Seek(QStringLiteral("="), 30);
+    rs.MovePrevious();
+    EXPECT_EQ(text(number), "B-2");
+    rs.Seek(QStringLiteral("="), 20);
+    rs.Seek(QStringLiteral("="), 99);
+    EXPECT_TRUE(rs.NoMatch());
+    EXPECT_EQ(errorOf([&] { rs.Edit(); }), err::NoCurrentRecord);
+}
+
+// A record that went away between Edit and Update (another record set deleted it) is not
+// reported as stored.
+TEST_F(RecordsetTest, UpdateOfARecordDeletedMeanwhileFails) {
+    auto remove = [&](const QString& number) {
+        c.database.Execute(QStringLiteral("DELETE FROM [Collection - Contents] WHERE "
+                                          "[Collection ID] = 1 AND [Catalogue Number] = \"%1\"")
+                               .arg(number));
+    };
+    Recordset rs = c.database.OpenRecordset(QStringLiteral("Collection - Contents"));
+    rs.setIndex(QStringLiteral("PrimaryKey"));
+    rs.Seek(QStringLiteral("="), 1, QStringLiteral("B-2"));
+    EXPECT_EQ(rs.value(QStringLiteral("Title")).toString(), "Beta");
+    rs.Edit();
+    rs.setValue(QStringLiteral("Title"), QStringLiteral("x"));
+    remove("B-2");
+    EXPECT_EQ(errorOf([&] { rs.Update(); }), err::RecordIsDeleted);
+    EXPECT_EQ(rs.EditMode(), dbEditInProgress);
+    rs.CancelUpdate();
+
+    // The same when the row's fields were never read.
+    rs.Seek(QStringLiteral("="), 1, QStringLiteral("a-1"));
+    rs.Seek(QStringLiteral("="), 1, QStringLiteral("C-3"));
+    rs.Edit();
+    remove("C-3");
+    EXPECT_EQ(errorOf([&] { rs.value(QStringLiteral("Title")); }), err::RecordIsDeleted);
+    rs.setValue(QStringLiteral("Notes"), QStringLiteral("x"));
+    EXPECT_EQ(errorOf([&] { rs.Update(); }), err::RecordIsDeleted);
+    rs.CancelUpdate();
+
+    Recordset dynaset = c.database.OpenRecordset(
+        QStringLiteral("SELECT * FROM [Collection - Contents] ORDER BY [Catalogue Number]"),
+        dbOpenDynaset);
+    dynaset.Edit();
+    dynaset.setValue(QStringLiteral("Notes"), QStringLiteral("x"));
+    remove("a-1");
+    EXPECT_EQ(errorOf([&] { dynaset.Update(); }), err::RecordIsDeleted);
+    EXPECT_EQ(c.column(QStringLiteral("SELECT [Catalogue Number] FROM [Collection - Contents]")),
+              (QStringList{"A-1"}));
+}
+
+// Record sets keep their statements between calls; when the connection's statement cache
+// turns over they look them up again instead of using finalized ones.
+TEST_F(RecordsetTest, RecordSetsOutliveTheStatementCache) {
+    Recordset rs = c.database.OpenRecordset(QStringLiteral("Collection - Contents"));
+    rs.setIndex(QStringLiteral("PrimaryKey"));
+    auto addAndChange = [&](const QString& number) {
+        rs.AddNew();
+        rs.setValue(QStringLiteral("Collection ID"), 3);
+        rs.setValue(QStringLiteral("Catalogue Number"), number);
+        rs.Update();
+        rs.Seek(QStringLiteral("="), 3, number);
+        ASSERT_FALSE(rs.NoMatch());
+        rs.Edit();
+        rs.setValue(QStringLiteral("Title"), number + QStringLiteral(" title"));
+        rs.Update();
+        rs.MoveFirst();
+        rs.MoveNext();
+    };
+    addAndChange(QStringLiteral("K-1"));
+    addAndChange(QStringLiteral("K-2"));
+    const quint64 generation = c.database.connection()->statementGeneration();
+    for (int k = 0; k < 300; ++k)
+        c.database.OpenRecordset(
+            QStringLiteral("SELECT [Title] FROM [Collection - Contents] WHERE [Album ID] = %1")
+                .arg(k),
+            dbOpenSnapshot);
+    ASSERT_NE(c.database.connection()->statementGeneration(), generation);
+    addAndChange(QStringLiteral("K-3"));
+    addAndChange(QStringLiteral("K-4"));
+    EXPECT_EQ(c.column(QStringLiteral("SELECT [Title] FROM [Collection - Contents] WHERE "
+                                      "[Collection ID] = 3 ORDER BY [Catalogue Number]")),
+              (QStringList{"K-1 title", "K-2 title", "K-3 title", "K-4 title"}));
+}
+
 TEST_F(RecordsetTest, CounterIsReadableAfterAddNew) {
     Recordset rs = c.database.OpenRecordset(QStringLiteral("Connections"));
     rs.setIndex(QStringLiteral("primarykey"));
