@@ -405,10 +405,17 @@ Dataset& dataset(uint64_t millions) {
         if (d.infix[10].size() >= 12 && d.infix[1000].size() >= 12 && d.infix[100000].size() >= 12)
             break;
     }
+    const bool listPatterns = qEnvironmentVariableIsSet("KV_BENCH_LIST_PATTERNS");
     for (auto& [cls, list] : d.infix) {
         double sum = 0;
-        for (const QString& p : list)
-            sum += double(ourGroup(d.wheel, p).size());
+        for (const QString& p : list) {
+            const auto t0 = Clock::now();
+            const size_t found = ourGroup(d.wheel, p).size();
+            if (listPatterns)
+                std::fprintf(stderr, "  %s: %zu matches, %.0f us\n", qPrintable(p), found,
+                             std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+            sum += double(found);
+        }
         d.infixMean[cls] = list.empty() ? 0 : sum / double(list.size());
         std::fprintf(stderr, "%lluM: %zu wildcard-first patterns of class %d, mean %.0f matches\n",
                      (unsigned long long)millions, list.size(), cls, d.infixMean[cls]);
@@ -740,7 +747,7 @@ void registerAll() {
 } // namespace
 
 // `bench_title --probe OP TITLE COUNT`: COUNT operations of one kind on fixed random keywords
-// of wheel "|1", inside probeLoop, so that `valgrind --tool=callgrind
+// of wheel "|1" (or COUNT searches of one pattern, OP `search:PATTERN`), inside probeLoop, so that `valgrind --tool=callgrind
 // --toggle-collect='*probeLoop*'` counts the instructions of the operations alone (counts
 // are steady on a loaded machine, unlike times).
 __attribute__((noinline)) uint64_t probeLoop(const std::string& op, const QString& path, MVHandle w,
@@ -753,6 +760,11 @@ __attribute__((noinline)) uint64_t probeLoop(const std::string& op, const QStrin
             sum += uint64_t(lMVKeyIndexGetAddrs(w, keys[i], 0, c - 1, a));
         } else if (op == "prefix") {
             sum += uint64_t(lMVWordWheelPrefix(w, keys[i].left(1 + int(i % 8))));
+        } else if (op.rfind("search:", 0) == 0) {
+            // Every operation the same pattern: `search:*ell*`.
+            const MVHandle g = MVWordWheelSearch(w, QString::fromStdString(op.substr(7)), 0);
+            sum += uint64_t(lMVGroupFindRange(g, 0, lMVGroupItemCount(g), a));
+            MVGroupFree(g);
         } else if (op == "open") {
             const MVHandle t = hMVTitleOpen(path);
             const MVHandle w2 = hMVWordWheelOpenTitle(t, "|1");

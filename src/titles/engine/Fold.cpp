@@ -75,14 +75,22 @@ std::string foldUtf8(std::string_view utf8) {
 
 std::vector<uint32_t> wordStarts(std::string_view folded) {
     std::vector<uint32_t> starts;
-    bool prevWord = true;
-    for (size_t i = 0; i < folded.size();) {
+    for (uint32_t s = 0; s < folded.size(); s = nextWordStart(folded, s))
+        starts.push_back(s);
+    return starts;
+}
+
+uint32_t nextWordStart(std::string_view folded, uint32_t start) {
+    size_t i = start;
+    if (i >= folded.size()) return uint32_t(folded.size());
+    bool prevWord = isWordChar(decode(folded, i));
+    while (i < folded.size()) {
         const size_t at = i;
         const bool word = isWordChar(decode(folded, i));
-        if (at == 0 || (word && !prevWord)) starts.push_back(uint32_t(at));
+        if (word && !prevWord) return uint32_t(at);
         prevWord = word;
     }
-    return starts;
+    return uint32_t(folded.size());
 }
 
 bool isValidUtf8(std::string_view s) {
@@ -155,15 +163,26 @@ bool Pattern::isPrefixOnly() const {
 
 bool Pattern::matches(std::string_view text) const {
     // Classic greedy matcher with one backtrack point per star: O(text × pattern) worst case,
-    // never exponential.
+    // never exponential. A star followed by a literal jumps to the literal's next occurrence
+    // (a byte search is exact here: a literal starts with a lead byte, which never occurs
+    // inside a character of valid UTF-8).
     size_t ti = 0, tk = 0;
     size_t starTk = SIZE_MAX, starTi = 0;
+    auto seekAfterStar = [&] {
+        if (tk >= tokens.size() || tokens[tk].kind != Literal) return true;
+        const size_t at = text.find(tokens[tk].text, ti);
+        if (at == std::string_view::npos) return false;
+        starTi = ti = at;
+        return true;
+    };
     while (ti < text.size() || tk < tokens.size()) {
         if (tk < tokens.size()) {
             const Token& t = tokens[tk];
             if (t.kind == Star) {
                 starTk = tk++;
                 starTi = ti;
+                if (tk == tokens.size()) return true;
+                if (!seekAfterStar()) return false;
                 continue;
             }
             if (t.kind == Any && ti < text.size()) {
@@ -181,6 +200,7 @@ bool Pattern::matches(std::string_view text) const {
         decode(text, starTi);
         ti = starTi;
         tk = starTk + 1;
+        if (!seekAfterStar()) return false;
     }
     return true;
 }

@@ -20,6 +20,9 @@ bool isAscii(std::string_view s);
 // Byte offsets of the word starts in folded UTF-8 text: the first character, and every
 // letter or number that follows a character that is neither.
 std::vector<uint32_t> wordStarts(std::string_view folded);
+// The first word start after `start` (itself 0 or a word start), or folded.size() when there
+// is none; for walking the word starts without a list.
+uint32_t nextWordStart(std::string_view folded, uint32_t start);
 
 // Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool isValidUtf8(std::string_view s);

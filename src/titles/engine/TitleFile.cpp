@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <iterator>
 #include <map>
 
@@ -72,6 +74,24 @@ uint64_t sampledLowerBound(uint64_t count, const uint8_t* samples, const uint8_t
     return begin;
 }
 
+// Lower-cases ASCII text eight bytes at a time: every wildcard candidate passes through here.
+void asciiLower(char* s, size_t n) {
+    constexpr uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t x;
+        std::memcpy(&x, s + i, 8);
+        const uint64_t low7 = x & ~high;
+        const uint64_t atLeastA = low7 + ones * (0x80 - 'A');
+        const uint64_t aboveZ = low7 + ones * (0x80 - 'Z' - 1);
+        const uint64_t upper = atLeastA & ~aboveZ & ~x & high;
+        x |= upper >> 2;
+        std::memcpy(s + i, &x, 8);
+    }
+    for (; i < n; ++i)
+        if (s[i] >= 'A' && s[i] <= 'Z') s[i] = char(s[i] + 32);
+}
+
 bool asciiIEquals(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -118,8 +138,7 @@ bool KeywordIndex::folded(uint32_t position, std::string_view& out, std::string&
         return true;
     }
     scratch.assign(f.bytes);
-    for (char& ch : scratch)
-        if (ch >= 'A' && ch <= 'Z') ch = char(ch + 32);
+    asciiLower(scratch.data(), scratch.size());
     out = scratch;
     return true;
 }
@@ -213,62 +232,69 @@ int64_t KeywordIndex::wordUpperBound(std::string_view text) const {
 
 void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positions,
                           bool& all) const {
-    positions.clear();
-    all = false;
+    SearchGroup group;
+    search(pattern, group);
+    all = group.isAll();
+    positions = all ? std::vector<uint32_t>() : group.positions();
+}
+
+void KeywordIndex::search(const Pattern& pattern, SearchGroup& group) const {
+    group.clear();
     if (pattern.onlyStars()) {
-        all = true;
+        group.setAll(m_count);
         return;
     }
-    std::string scratch;
+    const std::vector<Pattern::Token>& tokens = pattern.tokens;
     const std::string_view literal = pattern.leadingLiteral();
     if (!literal.empty()) {
-        const uint64_t begin = uint64_t(wordLowerBound(literal));
-        const uint64_t end = uint64_t(wordUpperBound(literal));
-        const bool prefixOnly = pattern.isPrefixOnly();
-        positions.reserve(size_t(std::min<uint64_t>(end - begin, m_count)));
-        for (uint64_t i = begin; i < end; ++i) {
-            uint32_t pos, off;
-            if (!wordEntry(i, pos, off)) continue;
-            if (!prefixOnly) {
-                std::string_view f;
-                if (!folded(pos, f, scratch) || off > f.size() || !pattern.matches(f.substr(off)))
-                    continue;
-            }
-            positions.push_back(pos);
-        }
-        sortUnique(positions);
+        const WordRange range{uint64_t(wordLowerBound(literal)), uint64_t(wordUpperBound(literal))};
+        collectWordEntries(pattern, pattern.isPrefixOnly(), {range}, group);
         return;
     }
-    if (m_grams) {
-        // Every keyword that matches holds each literal run of the pattern, so the keywords
-        // under all three-byte grams of the runs are the candidates: the rarest list first,
-        // then intersected with the next rarest while a list costs less to read than the
-        // candidates it may remove cost to verify. Runs of one or two bytes take every gram
-        // that begins with them.
-        std::vector<std::pair<uint32_t, uint32_t>> grams; // count, gram
-        std::string_view shortest;
-        for (const Pattern::Token& t : pattern.tokens) {
-            if (t.kind != Pattern::Literal || t.text.empty()) continue;
-            if (t.text.size() < 3) {
-                if (t.text.size() > shortest.size()) shortest = t.text;
-                continue;
-            }
-            for (size_t i = 0; i + 3 <= t.text.size(); ++i) {
-                const uint32_t g = gram3(t.text, i);
-                grams.emplace_back(gramCount(g), g);
-            }
+    // Every keyword that matches holds each literal run of the pattern, so the keywords under
+    // all three-byte grams of the runs are the candidates. Runs of one or two bytes take every
+    // gram that begins with them.
+    std::vector<std::pair<uint32_t, uint32_t>> grams; // count, gram
+    std::string_view shortest;
+    for (const Pattern::Token& t : tokens) {
+        if (!m_grams || t.kind != Pattern::Literal || t.text.empty()) continue;
+        if (t.text.size() < 3) {
+            if (t.text.size() > shortest.size()) shortest = t.text;
+            continue;
         }
-        std::sort(grams.begin(), grams.end());
-        grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
+        for (size_t i = 0; i + 3 <= t.text.size(); ++i) {
+            const uint32_t g = gram3(t.text, i);
+            grams.emplace_back(gramCount(g), g);
+        }
+    }
+    std::sort(grams.begin(), grams.end());
+    grams.erase(std::unique(grams.begin(), grams.end()), grams.end());
+
+    // "?text*": the text follows the first character of a word start, so the word-start index
+    // answers it, one range for each character words begin with. Used unless the pattern's
+    // rarest gram leaves only a few candidates to verify.
+    constexpr uint32_t kFewCandidates = 8192;
+    if (tokens.size() >= 2 && tokens[0].kind == Pattern::Any &&
+        tokens[1].kind == Pattern::Literal &&
+        (grams.empty() || grams.front().first > kFewCandidates)) {
+        const bool exact = tokens.size() == 3 && tokens[2].kind == Pattern::Star;
+        collectWordEntries(pattern, exact, afterFirstCharacter(tokens[1].text), group);
+        return;
+    }
+
+    std::vector<uint32_t> positions;
+    if (!grams.empty() || !shortest.empty()) {
         std::vector<uint32_t> candidates;
         uint64_t first = 0, last = 0;
         if (!grams.empty()) {
+            // The rarest list first, then intersected with the next rarest while a list
+            // costs less to read than the candidates it may remove cost to verify.
             gramRange(grams[0].second, grams[0].second, first, last);
             for (uint64_t e = first; e < last; ++e)
                 gramPostings(e, candidates);
             std::vector<uint32_t> next, both;
             for (size_t g = 1; g < grams.size() && candidates.size() > 8; ++g) {
-                if (grams[g].first > 16 * candidates.size()) break;
+                if (grams[g].first > 4 * candidates.size()) break;
                 next.clear();
                 gramRange(grams[g].second, grams[g].second, first, last);
                 for (uint64_t e = first; e < last; ++e)
@@ -278,7 +304,7 @@ void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positio
                                       next.end(), std::back_inserter(both));
                 candidates.swap(both);
             }
-        } else if (!shortest.empty()) {
+        } else {
             const uint32_t g = gram3(shortest, 0);
             const uint32_t span = shortest.size() == 1 ? 0xFFFF : 0xFF;
             gramRange(g, g | span, first, last);
@@ -286,15 +312,168 @@ void KeywordIndex::search(const Pattern& pattern, std::vector<uint32_t>& positio
                 gramPostings(e, candidates);
             sortUnique(candidates);
         }
-        if (!grams.empty() || !shortest.empty()) {
-            for (uint32_t i : candidates)
-                if (matchesAnywhere(pattern, i, scratch)) positions.push_back(i);
-            return;
-        }
+        // "*abc*" with a run of at most three bytes: the lists hold exactly the keywords that
+        // contain it (grams are taken at every byte, padded with zero bytes at the end).
+        const std::string_view run = tokens.size() == 3 ? std::string_view(tokens[1].text) : "";
+        const bool exact = tokens.size() == 3 && tokens[0].kind == Pattern::Star &&
+                           tokens[1].kind == Pattern::Literal && tokens[2].kind == Pattern::Star &&
+                           run.size() <= 3 && run.find('\0') == std::string_view::npos;
+        if (exact)
+            positions.swap(candidates);
+        else
+            keepMatching(pattern, candidates, positions);
+        setAscending(group, std::move(positions));
+        return;
     }
     // Only wildcards, or a title without a gram index: one pass over the folded keywords.
+    std::string scratch;
     for (uint32_t i = 0; i < m_count; ++i)
         if (matchesAnywhere(pattern, i, scratch)) positions.push_back(i);
+    setAscending(group, std::move(positions));
+}
+
+std::vector<KeywordIndex::WordRange> KeywordIndex::afterFirstCharacter(std::string_view text) const {
+    std::vector<WordRange> ranges;
+    std::string first, probe;
+    for (uint64_t i = 0; i < m_wordCount;) {
+        uint32_t pos, off;
+        FoldedRef f;
+        if (!wordEntry(i, pos, off) || !foldedRef(pos, f) || off >= f.bytes.size()) {
+            ++i; // an empty keyword, or a damaged entry
+            continue;
+        }
+        const std::string_view rest = f.bytes.substr(off);
+        const auto lead = uint8_t(rest[0]);
+        const size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        first.assign(rest.substr(0, n));
+        if (f.asciiLower) asciiLower(first.data(), first.size());
+        probe = first;
+        probe += text;
+        const WordRange r{uint64_t(wordLowerBound(probe)), uint64_t(wordUpperBound(probe))};
+        if (r.begin < r.end) ranges.push_back(r);
+        // On to the next character words begin with (always forward, even in a damaged index).
+        i = std::max(i + 1, uint64_t(wordUpperBound(first)));
+    }
+    return ranges;
+}
+
+void KeywordIndex::collectWordEntries(const Pattern& pattern, bool exact,
+                                      const std::vector<WordRange>& ranges,
+                                      SearchGroup& group) const {
+    uint64_t total = 0;
+    for (const WordRange& r : ranges)
+        total += r.end - r.begin;
+    std::string scratch;
+    auto accept = [&](uint64_t i, uint32_t& pos) {
+        uint32_t off;
+        if (!wordEntry(i, pos, off)) return false;
+        if (exact) return true;
+        std::string_view f;
+        return folded(pos, f, scratch) && off <= f.size() && pattern.matches(f.substr(off));
+    };
+    uint32_t pos;
+    if (SearchGroup::denseFor(total, m_count)) {
+        // The entries come in text order; marking them avoids sorting millions.
+        group.startBitmap(m_count);
+        for (const WordRange& r : ranges)
+            for (uint64_t i = r.begin; i < r.end; ++i)
+                if (accept(i, pos)) group.mark(pos);
+        group.finish();
+        return;
+    }
+    std::vector<uint32_t> positions;
+    positions.reserve(size_t(total));
+    for (const WordRange& r : ranges)
+        for (uint64_t i = r.begin; i < r.end; ++i)
+            if (accept(i, pos)) positions.push_back(pos);
+    sortUnique(positions);
+    group.setList(std::move(positions));
+}
+
+void KeywordIndex::setAscending(SearchGroup& group, std::vector<uint32_t> positions) const {
+    if (!SearchGroup::denseFor(positions.size(), m_count)) {
+        group.setList(std::move(positions));
+        return;
+    }
+    group.startBitmap(m_count);
+    for (uint32_t p : positions)
+        group.mark(p);
+    group.finish();
+}
+
+void KeywordIndex::prefetchText(uint32_t position) const {
+    if (position >= m_count) return;
+    const uint8_t* record = m_records + 8 * uint64_t(position);
+    const uint32_t ref = rd32(record + 4);
+    if (ref == kAsciiFold) {
+        const uint32_t a = rd32(record);
+        if (a < m_textSize) __builtin_prefetch(m_text + a);
+    } else if (ref < m_foldedSize) {
+        __builtin_prefetch(m_folded + ref);
+    }
+}
+
+void KeywordIndex::keepMatching(const Pattern& pattern, const std::vector<uint32_t>& candidates,
+                                std::vector<uint32_t>& out) const {
+    // Candidates are scattered over a wheel far larger than the caches: each costs a record
+    // and a text from memory. Taken a batch at a time, first every record (independent loads
+    // that the processor overlaps), then a prefetch of every text, then the matching, those
+    // reads wait for memory together rather than one after another.
+    constexpr size_t kBatch = 32;
+    const std::vector<Pattern::Token>& t = pattern.tokens;
+    // "*text*" only asks whether the keyword holds the text, which needs no copy.
+    const bool containsOnly = t.size() == 3 && t[0].kind == Pattern::Star &&
+                              t[1].kind == Pattern::Literal && t[2].kind == Pattern::Star;
+    std::string scratch;
+    for (size_t from = 0; from < candidates.size(); from += kBatch) {
+        const size_t to = std::min(candidates.size(), from + kBatch);
+        for (size_t j = from; j < to; ++j)
+            if (candidates[j] < m_count)
+                __builtin_prefetch(m_records + 8 * uint64_t(candidates[j]));
+        for (size_t j = from; j < to; ++j)
+            prefetchText(candidates[j]);
+        for (size_t j = from; j < to; ++j) {
+            const bool hit = containsOnly ? holds(candidates[j], t[1].text)
+                                          : matchesAnywhere(pattern, candidates[j], scratch);
+            if (hit) out.push_back(candidates[j]);
+        }
+    }
+}
+
+bool KeywordIndex::holds(uint32_t position, std::string_view text) const {
+    FoldedRef f;
+    if (!foldedRef(position, f) || text.empty()) return false;
+    if (!f.asciiLower) return f.bytes.find(text) != std::string_view::npos;
+    // ASCII text folded on the fly: the first byte is looked for eight at a time (upper case
+    // letters are lower-cased by setting bit 5, which maps nothing else onto a lower-case
+    // letter), and each hit compared in full.
+    const std::string_view s = f.bytes;
+    const size_t n = s.size(), m = text.size();
+    if (m > n) return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    auto at = [&](size_t i) {
+        for (size_t k = 0; k < m; ++k)
+            if (lower(s[i + k]) != text[k]) return false;
+        return true;
+    };
+    const auto first = uint8_t(text[0]);
+    constexpr uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+    const uint64_t want = ones * first;
+    const uint64_t bit5 = first >= 'a' && first <= 'z' ? ones * 0x20 : 0;
+    const size_t last = n - m; // the last place the text can start
+    size_t i = 0;
+    for (; i + 8 <= last + 1 && i + 8 <= n; i += 8) {
+        uint64_t x;
+        std::memcpy(&x, s.data() + i, 8);
+        const uint64_t y = (x | bit5) ^ want;
+        for (uint64_t hit = (y - ones) & ~y & high; hit; hit &= hit - 1) {
+            const size_t j = i + size_t(std::countr_zero(hit)) / 8;
+            if (j <= last && at(j)) return true;
+        }
+    }
+    for (; i <= last; ++i)
+        if (at(i)) return true;
+    return false;
 }
 
 bool KeywordIndex::matchesAnywhere(const Pattern& pattern, uint32_t position,
@@ -304,8 +483,8 @@ bool KeywordIndex::matchesAnywhere(const Pattern& pattern, uint32_t position,
     if (pattern.matches(f)) return true;
     // A leading star already lets the whole text match from anywhere.
     if (!pattern.tokens.empty() && pattern.tokens.front().kind == Pattern::Star) return false;
-    for (uint32_t start : wordStarts(f))
-        if (start > 0 && pattern.matches(f.substr(start))) return true;
+    for (uint32_t s = nextWordStart(f, 0); s < f.size(); s = nextWordStart(f, s))
+        if (pattern.matches(f.substr(s))) return true;
     return false;
 }
 
@@ -337,17 +516,32 @@ bool KeywordIndex::gramPostings(uint64_t e, std::vector<uint32_t>& out) const {
     const uint32_t count = rd32(entry + 4);
     const uint64_t a = rd64(entry + 8), b = rd64(entry + kGramEntrySize + 8);
     if (a > b || b > m_gramPostingsSize || count > m_count || count > b - a) return false;
-    Cursor c(m_gramPostings + a, m_gramPostings + b);
-    out.reserve(out.size() + count);
+    // Lists run to millions of entries: deltas of one byte take a short path, and a damaged
+    // list adds nothing at all.
+    const size_t kept = out.size();
+    out.resize(kept + count);
+    uint32_t* dst = out.data() + kept;
+    const uint8_t* p = m_gramPostings + a;
+    const uint8_t* const end = m_gramPostings + b;
     uint64_t pos = 0;
     for (uint32_t k = 0; k < count; ++k) {
-        const uint32_t v = c.varint();
-        if (!c.ok() || (k > 0 && v == 0)) return false;
-        pos = k == 0 ? v : pos + v;
-        if (pos >= m_count) return false;
-        out.push_back(uint32_t(pos));
+        uint32_t v;
+        if (p < end && *p < 0x80) {
+            v = *p++;
+        } else {
+            Cursor c(p, end);
+            v = c.varint();
+            if (!c.ok()) break;
+            p = c.position();
+        }
+        if (k > 0 && v == 0) break;
+        pos += v;
+        if (pos >= m_count) break;
+        dst[k] = uint32_t(pos);
+        if (k + 1 == count) return true;
     }
-    return true;
+    out.resize(kept);
+    return count == 0;
 }
 
 // ---- TitleFile ----

@@ -5,6 +5,7 @@
 // failures, never a crash, a hang or a huge allocation.
 
 #include "titles/engine/Fold.h"
+#include "titles/engine/SearchGroup.h"
 
 #include <QByteArray>
 #include <QString>
@@ -45,8 +46,10 @@ public:
     // The topic addresses filed under the keyword at `position` (false when damaged).
     bool topics(uint32_t position, const uint8_t*& first, uint32_t& count) const;
 
-    // Wheel positions matching the pattern, ascending and distinct. `all` is set instead
-    // when the pattern matches every keyword.
+    // The keywords matching the pattern.
+    void search(const Pattern& pattern, SearchGroup& group) const;
+    // The same as a list: wheel positions ascending and distinct; `all` is set instead when
+    // the pattern matches every keyword.
     void search(const Pattern& pattern, std::vector<uint32_t>& positions, bool& all) const;
 
 private:
@@ -68,6 +71,22 @@ private:
     bool gramPostings(uint64_t e, std::vector<uint32_t>& out) const;
     uint32_t gramCount(uint32_t gram) const;
     bool matchesAnywhere(const Pattern& pattern, uint32_t position, std::string& scratch) const;
+    // The candidates (ascending) that match, appended to `out`.
+    void keepMatching(const Pattern& pattern, const std::vector<uint32_t>& candidates,
+                      std::vector<uint32_t>& out) const;
+    void prefetchText(uint32_t position) const;
+    // Whether the folded keyword contains the (folded, non-empty) text.
+    bool holds(uint32_t position, std::string_view text) const;
+    void setAscending(SearchGroup& group, std::vector<uint32_t> positions) const;
+    struct WordRange {
+        uint64_t begin, end;
+    };
+    // The word-start entries whose text is a character followed by `text`.
+    std::vector<WordRange> afterFirstCharacter(std::string_view text) const;
+    // The keywords of the word-start entries in `ranges` whose text from the word start
+    // matches the pattern (all of them when `exact`).
+    void collectWordEntries(const Pattern& pattern, bool exact,
+                            const std::vector<WordRange>& ranges, SearchGroup& group) const;
 
     uint32_t m_count = 0;
     const uint8_t* m_records = nullptr;

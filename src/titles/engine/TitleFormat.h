@@ -82,6 +82,7 @@ public:
     bool ok() const { return m_ok; }
     bool atEnd() const { return m_p >= m_end; }
     size_t remaining() const { return m_ok ? size_t(m_end - m_p) : 0; }
+    const uint8_t* position() const { return m_p; }
 
     uint8_t u8() {
         if (!m_ok || m_p >= m_end) return fail();

@@ -36,9 +36,7 @@ struct WheelObj {
 };
 struct GroupObj {
     MVHandle wheel = 0;
-    bool all = false;
-    uint32_t allCount = 0;
-    std::vector<uint32_t> positions;
+    SearchGroup found;
 };
 struct BaggageObj {
     std::shared_ptr<const TitleFile> file;
@@ -257,8 +255,7 @@ MVHandle MVWordWheelSearch(MVHandle wheel, const QString& pattern, qint32 /*flag
     if (!k) return 0;
     auto group = std::make_shared<GroupObj>();
     group->wheel = wheel;
-    k->search(p, group->positions, group->all);
-    group->allCount = k->size();
+    k->search(p, group->found);
     while (l.liveGroups.size() >= size_t(kMaxLiveGroups))
         freeGroup(l, l.liveGroups.front());
     const MVHandle h = l.groups.add(std::move(group));
@@ -280,7 +277,7 @@ qint32 lMVGroupItemCount(MVHandle group) {
     std::lock_guard lock(l.mutex);
     const GroupObj* g = l.groups.get(group);
     if (!g) return -1;
-    return qint32(g->all ? g->allCount : g->positions.size());
+    return qint32(g->found.size());
 }
 
 qint32 lMVGroupFind(MVHandle group, qint32 item) {
@@ -288,8 +285,7 @@ qint32 lMVGroupFind(MVHandle group, qint32 item) {
     std::lock_guard lock(l.mutex);
     const GroupObj* g = l.groups.get(group);
     if (!g || item < 0) return -1;
-    if (g->all) return uint32_t(item) < g->allCount ? item : -1;
-    return size_t(item) < g->positions.size() ? qint32(g->positions[size_t(item)]) : -1;
+    return uint32_t(item) < g->found.size() ? qint32(g->found.at(uint32_t(item))) : -1;
 }
 
 qint32 lMVGroupFindRange(MVHandle group, qint32 first, qint32 count, QList<qint32>& positions) {
@@ -297,11 +293,10 @@ qint32 lMVGroupFindRange(MVHandle group, qint32 first, qint32 count, QList<qint3
     std::lock_guard lock(l.mutex);
     const GroupObj* g = l.groups.get(group);
     if (!g || first < 0 || count < 0) return -1;
-    const qint64 size = g->all ? qint64(g->allCount) : qint64(g->positions.size());
+    const qint64 size = g->found.size();
     const qint64 n = std::max<qint64>(0, std::min<qint64>(qint64(first) + count, size) - first);
     positions.resize(n);
-    for (qint64 i = 0; i < n; ++i)
-        positions[i] = g->all ? qint32(first + i) : qint32(g->positions[size_t(first + i)]);
+    g->found.copy(uint32_t(first), uint32_t(n), positions.data());
     return qint32(n);
 }
 
