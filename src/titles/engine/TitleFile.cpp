@@ -375,9 +375,18 @@ void KeywordIndex::collectWordEntries(const Pattern& pattern, bool exact,
     if (SearchGroup::denseFor(total, m_count)) {
         // The entries come in text order; marking them avoids sorting millions.
         group.startBitmap(m_count);
-        for (const WordRange& r : ranges)
-            for (uint64_t i = r.begin; i < r.end; ++i)
+        for (const WordRange& r : ranges) {
+            const uint64_t end = std::min(r.end, m_wordCount);
+            if (exact) {
+                // Two letters typed into a large wheel: millions of entries, read as one
+                // sweep over the entries' keyword numbers.
+                for (uint64_t i = r.begin; i < end; ++i)
+                    if (const uint32_t p = rd32(m_wordKeys + 4 * i); p < m_count) group.mark(p);
+                continue;
+            }
+            for (uint64_t i = r.begin; i < end; ++i)
                 if (accept(i, pos)) group.mark(pos);
+        }
         group.finish();
         return;
     }
