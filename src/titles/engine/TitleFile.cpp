@@ -1,5 +1,6 @@
 #include "titles/engine/TitleFile.h"
 
+#include "titles/engine/MappingGuard.h"
 #include "titles/engine/RadixSort.h"
 #include "titles/engine/TitleFormat.h"
 
@@ -556,7 +557,10 @@ bool KeywordIndex::gramPostings(uint64_t e, std::vector<uint32_t>& out) const {
 // ---- TitleFile ----
 
 TitleFile::~TitleFile() {
-    if (m_file && m_data) m_file->unmap(const_cast<uchar*>(m_data));
+    if (m_file && m_data) {
+        unguardMapping(m_data);
+        m_file->unmap(const_cast<uchar*>(m_data));
+    }
 }
 
 std::shared_ptr<const TitleFile> TitleFile::open(const QString& path, QString* error) {
@@ -578,6 +582,7 @@ std::shared_ptr<const TitleFile> TitleFile::open(const QString& path, QString* e
         return nullptr;
     }
     t->m_size = uint64_t(size);
+    guardMapping(t->m_data, t->m_size);
     QString why;
     if (!t->load(&why)) {
         fail(error, QStringLiteral("%1 is not a usable title: %2").arg(path, why));
