@@ -1,8 +1,8 @@
 // Search groups held as bitmaps must read back exactly as the sorted lists they replace, and
 // searches whose groups come out dense must find what a pass over the keywords finds.
 
-#include "titles/engine/Fold.h"
 #include "titles/engine/SearchGroup.h"
+#include "titles/engine/Fold.h"
 #include "titles/engine/TitleFile.h"
 
 #include <gtest/gtest.h>

@@ -77,8 +77,7 @@ bool guardMapping(const void* base, uint64_t size) {
 void unguardMapping(const void* base) {
     std::lock_guard lock(g_mutex);
     for (Slot& s : g_slots) {
-        if (s.begin.load(std::memory_order_relaxed) != reinterpret_cast<uintptr_t>(base))
-            continue;
+        if (s.begin.load(std::memory_order_relaxed) != reinterpret_cast<uintptr_t>(base)) continue;
         s.begin.store(0, std::memory_order_release);
         s.end.store(0, std::memory_order_release);
         return;

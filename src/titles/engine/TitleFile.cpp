@@ -10,6 +10,8 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace kv::title {
 
@@ -91,6 +93,13 @@ void asciiLower(char* s, size_t n) {
     }
     for (; i < n; ++i)
         if (s[i] >= 'A' && s[i] <= 'Z') s[i] = char(s[i] + 32);
+}
+
+void willNeed(const uint8_t* p, uint64_t size) {
+    const auto page = uintptr_t(sysconf(_SC_PAGESIZE));
+    const uintptr_t from = reinterpret_cast<uintptr_t>(p) & ~(page - 1);
+    madvise(reinterpret_cast<void*>(from), reinterpret_cast<uintptr_t>(p) + size - from,
+            MADV_WILLNEED);
 }
 
 bool asciiIEquals(std::string_view a, std::string_view b) {
@@ -333,7 +342,8 @@ void KeywordIndex::search(const Pattern& pattern, SearchGroup& group) const {
     setAscending(group, std::move(positions));
 }
 
-std::vector<KeywordIndex::WordRange> KeywordIndex::afterFirstCharacter(std::string_view text) const {
+std::vector<KeywordIndex::WordRange>
+KeywordIndex::afterFirstCharacter(std::string_view text) const {
     std::vector<WordRange> ranges;
     std::string first, probe;
     for (uint64_t i = 0; i < m_wordCount;) {
@@ -372,6 +382,9 @@ void KeywordIndex::collectWordEntries(const Pattern& pattern, bool exact,
         std::string_view f;
         return folded(pos, f, scratch) && off <= f.size() && pattern.matches(f.substr(off));
     };
+    for (const WordRange& r : ranges)
+        if (r.begin < r.end && r.end <= m_wordCount)
+            readAhead(m_wordKeys + 4 * r.begin, 4 * (r.end - r.begin));
     uint32_t pos;
     if (SearchGroup::denseFor(total, m_count)) {
         // The entries come in text order; marking them avoids sorting millions.
@@ -409,6 +422,12 @@ void KeywordIndex::setAscending(SearchGroup& group, std::vector<uint32_t> positi
     for (uint32_t p : positions)
         group.mark(p);
     group.finish();
+}
+
+void KeywordIndex::readAhead(const uint8_t* p, uint64_t size) const {
+    // The title is mapped for scattered reads; a long run read in order is asked for in one
+    // piece instead of a page at a time.
+    if (m_mapped && size >= kReadAheadFrom) willNeed(p, size);
 }
 
 void KeywordIndex::prefetchText(uint32_t position) const {
@@ -526,6 +545,7 @@ bool KeywordIndex::gramPostings(uint64_t e, std::vector<uint32_t>& out) const {
     const uint32_t count = rd32(entry + 4);
     const uint64_t a = rd64(entry + 8), b = rd64(entry + kGramEntrySize + 8);
     if (a > b || b > m_gramPostingsSize || count > m_count || count > b - a) return false;
+    readAhead(m_gramPostings + a, b - a);
     // Lists run to millions of entries: deltas of one byte take a short path, and a damaged
     // list adds nothing at all.
     const size_t kept = out.size();
@@ -583,6 +603,9 @@ std::shared_ptr<const TitleFile> TitleFile::open(const QString& path, QString* e
     }
     t->m_size = uint64_t(size);
     guardMapping(t->m_data, t->m_size);
+    // Look-ups touch a few scattered pages: reading ahead around each would cost more than
+    // the page itself on a cold start.
+    madvise(const_cast<uint8_t*>(t->m_data), t->m_size, MADV_RANDOM);
     QString why;
     if (!t->load(&why)) {
         fail(error, QStringLiteral("%1 is not a usable title: %2").arg(path, why));
@@ -694,6 +717,7 @@ bool TitleFile::load(QString* error) {
         k.m_folded = fld.p;
         k.m_foldedSize = fld.size;
         k.m_samples = smp.p;
+        k.m_mapped = m_file != nullptr;
         k.m_postStarts = pst.p;
         k.m_postAddrs = pad.p;
         k.m_postCount = pad.size / 4;
@@ -706,6 +730,9 @@ bool TitleFile::load(QString* error) {
             if (top.size != 8 * sampleCount(sampleCount(n)))
                 return fail(error, QStringLiteral("wheel %1 is damaged").arg(p));
             k.m_topSamples = top.p;
+            // Every look-up starts with a binary search here: one read of the whole array
+            // now, rather than a wait on the disk for each step of the first look-up.
+            if (m_file) willNeed(top.p, top.size);
         }
         Range grm, gps;
         const bool hasGrams = section(kTagGrams, p, grm),

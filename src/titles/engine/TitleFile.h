@@ -75,6 +75,8 @@ private:
     void keepMatching(const Pattern& pattern, const std::vector<uint32_t>& candidates,
                       std::vector<uint32_t>& out) const;
     void prefetchText(uint32_t position) const;
+    static constexpr uint64_t kReadAheadFrom = 256 * 1024;
+    void readAhead(const uint8_t* p, uint64_t size) const;
     // Whether the folded keyword contains the (folded, non-empty) text.
     bool holds(uint32_t position, std::string_view text) const;
     void setAscending(SearchGroup& group, std::vector<uint32_t> positions) const;
@@ -89,6 +91,7 @@ private:
                             const std::vector<WordRange>& ranges, SearchGroup& group) const;
 
     uint32_t m_count = 0;
+    bool m_mapped = false;
     const uint8_t* m_records = nullptr;
     const uint8_t* m_text = nullptr;
     uint64_t m_textSize = 0;
