@@ -346,7 +346,10 @@ std::vector<KeywordIndex::WordRange>
 KeywordIndex::afterFirstCharacter(std::string_view text) const {
     std::vector<WordRange> ranges;
     std::string first, probe;
-    for (uint64_t i = 0; i < m_wordCount;) {
+    // Each step passes one character that words begin with; an index that is out of order
+    // cannot make it take longer than there are characters.
+    uint32_t steps = 0;
+    for (uint64_t i = 0; i < m_wordCount && ++steps <= kMaxCodePoints;) {
         uint32_t pos, off;
         FoldedRef f;
         if (!wordEntry(i, pos, off) || !foldedRef(pos, f) || off >= f.bytes.size()) {

@@ -80,6 +80,7 @@ private:
     // Whether the folded keyword contains the (folded, non-empty) text.
     bool holds(uint32_t position, std::string_view text) const;
     void setAscending(SearchGroup& group, std::vector<uint32_t> positions) const;
+    static constexpr uint32_t kMaxCodePoints = 0x110000;
     struct WordRange {
         uint64_t begin, end;
     };
