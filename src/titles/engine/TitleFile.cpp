@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <iterator>
 #include <map>
 #include <sys/mman.h>
@@ -302,17 +305,10 @@ void KeywordIndex::search(const Pattern& pattern, SearchGroup& group) const {
             gramRange(grams[0].second, grams[0].second, first, last);
             for (uint64_t e = first; e < last; ++e)
                 gramPostings(e, candidates);
-            std::vector<uint32_t> next, both;
             for (size_t g = 1; g < grams.size() && candidates.size() > 8; ++g) {
                 if (grams[g].first > 4 * candidates.size()) break;
-                next.clear();
                 gramRange(grams[g].second, grams[g].second, first, last);
-                for (uint64_t e = first; e < last; ++e)
-                    gramPostings(e, next);
-                both.clear();
-                std::set_intersection(candidates.begin(), candidates.end(), next.begin(),
-                                      next.end(), std::back_inserter(both));
-                candidates.swap(both);
+                intersectPostings(first, last, candidates);
             }
         } else {
             const uint32_t g = gram3(shortest, 0);
@@ -489,11 +485,22 @@ bool KeywordIndex::holds(uint32_t position, std::string_view text) const {
         return true;
     };
     const auto first = uint8_t(text[0]);
-    constexpr uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
-    const uint64_t want = ones * first;
-    const uint64_t bit5 = first >= 'a' && first <= 'z' ? ones * 0x20 : 0;
+    const bool letter = first >= 'a' && first <= 'z';
     const size_t last = n - m; // the last place the text can start
     size_t i = 0;
+#ifdef __SSE2__
+    const __m128i want16 = _mm_set1_epi8(char(first));
+    const __m128i bit5x16 = _mm_set1_epi8(letter ? 0x20 : 0);
+    for (; i + 16 <= last + 1 && i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+        auto hits = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(x, bit5x16), want16)));
+        for (; hits; hits &= hits - 1)
+            if (at(i + size_t(std::countr_zero(hits)))) return true;
+    }
+#endif
+    constexpr uint64_t ones = 0x0101010101010101ull, high = 0x8080808080808080ull;
+    const uint64_t want = ones * first;
+    const uint64_t bit5 = letter ? ones * 0x20 : 0;
     for (; i + 8 <= last + 1 && i + 8 <= n; i += 8) {
         uint64_t x;
         std::memcpy(&x, s.data() + i, 8);
@@ -542,18 +549,14 @@ uint32_t KeywordIndex::gramCount(uint32_t gram) const {
     return first < last ? rd32(m_grams + kGramEntrySize * first + 4) : 0;
 }
 
-bool KeywordIndex::gramPostings(uint64_t e, std::vector<uint32_t>& out) const {
+template <typename Sink> bool KeywordIndex::decodePostings(uint64_t e, Sink&& sink) const {
     if (e >= m_gramCount) return false;
     const uint8_t* entry = m_grams + kGramEntrySize * e;
     const uint32_t count = rd32(entry + 4);
     const uint64_t a = rd64(entry + 8), b = rd64(entry + kGramEntrySize + 8);
     if (a > b || b > m_gramPostingsSize || count > m_count || count > b - a) return false;
     readAhead(m_gramPostings + a, b - a);
-    // Lists run to millions of entries: deltas of one byte take a short path, and a damaged
-    // list adds nothing at all.
-    const size_t kept = out.size();
-    out.resize(kept + count);
-    uint32_t* dst = out.data() + kept;
+    // Lists run to millions of entries: deltas of one byte take a short path.
     const uint8_t* p = m_gramPostings + a;
     const uint8_t* const end = m_gramPostings + b;
     uint64_t pos = 0;
@@ -564,17 +567,45 @@ bool KeywordIndex::gramPostings(uint64_t e, std::vector<uint32_t>& out) const {
         } else {
             Cursor c(p, end);
             v = c.varint();
-            if (!c.ok()) break;
+            if (!c.ok()) return false;
             p = c.position();
         }
-        if (k > 0 && v == 0) break;
+        if (k > 0 && v == 0) return false;
         pos += v;
-        if (pos >= m_count) break;
-        dst[k] = uint32_t(pos);
-        if (k + 1 == count) return true;
+        if (pos >= m_count) return false;
+        if (!sink(uint32_t(pos))) return true; // the sink needs no more
     }
-    out.resize(kept);
-    return count == 0;
+    return true;
+}
+
+bool KeywordIndex::gramPostings(uint64_t e, std::vector<uint32_t>& out) const {
+    // A damaged list adds nothing at all.
+    const size_t kept = out.size();
+    const bool ok = decodePostings(e, [&](uint32_t p) {
+        out.push_back(p);
+        return true;
+    });
+    if (!ok) out.resize(kept);
+    return ok;
+}
+
+void KeywordIndex::intersectPostings(uint64_t first, uint64_t last,
+                                     std::vector<uint32_t>& candidates) const {
+    // Merged while decoding: the longer list is never stored.
+    std::vector<uint32_t> both;
+    for (uint64_t e = first; e < last; ++e) {
+        size_t j = 0;
+        const size_t kept = both.size();
+        const bool ok = decodePostings(e, [&](uint32_t p) {
+            while (j < candidates.size() && candidates[j] < p)
+                ++j;
+            if (j < candidates.size() && candidates[j] == p) both.push_back(p);
+            return j < candidates.size();
+        });
+        if (!ok) both.resize(kept);
+    }
+    if (last - first > 1) sortUnique(both);
+    candidates.swap(both);
 }
 
 // ---- TitleFile ----

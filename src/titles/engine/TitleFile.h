@@ -67,8 +67,14 @@ private:
     bool wordEntry(uint64_t i, uint32_t& position, uint32_t& offset) const;
     // Gram-table entries [first, last) whose gram lies in [lo, hi].
     void gramRange(uint32_t lo, uint32_t hi, uint64_t& first, uint64_t& last) const;
-    // Appends the keywords of gram entry `e`; false when the list is damaged.
+    // Appends the keywords of gram entry `e`; false (and nothing appended) when the list is
+    // damaged.
     bool gramPostings(uint64_t e, std::vector<uint32_t>& out) const;
+    // Keeps the candidates (ascending) that the lists of entries [first, last) hold.
+    void intersectPostings(uint64_t first, uint64_t last, std::vector<uint32_t>& candidates) const;
+    // Hands each keyword of gram entry `e` to `sink` (which returns false to stop); false
+    // when the list is damaged.
+    template <typename Sink> bool decodePostings(uint64_t e, Sink&& sink) const;
     uint32_t gramCount(uint32_t gram) const;
     bool matchesAnywhere(const Pattern& pattern, uint32_t position, std::string& scratch) const;
     // The candidates (ascending) that match, appended to `out`.
