@@ -306,7 +306,7 @@ void KeywordIndex::search(const Pattern& pattern, SearchGroup& group) const {
             for (uint64_t e = first; e < last; ++e)
                 gramPostings(e, candidates);
             for (size_t g = 1; g < grams.size() && candidates.size() > 8; ++g) {
-                if (grams[g].first > 4 * candidates.size()) break;
+                if (grams[g].first > 16 * candidates.size()) break;
                 gramRange(grams[g].second, grams[g].second, first, last);
                 intersectPostings(first, last, candidates);
             }
@@ -444,27 +444,23 @@ void KeywordIndex::prefetchText(uint32_t position) const {
 void KeywordIndex::keepMatching(const Pattern& pattern, const std::vector<uint32_t>& candidates,
                                 std::vector<uint32_t>& out) const {
     // Candidates are scattered over a wheel far larger than the caches: each costs a record
-    // and a text from memory. Taken a batch at a time, first every record (independent loads
-    // that the processor overlaps), then a prefetch of every text, then the matching, those
-    // reads wait for memory together rather than one after another.
-    constexpr size_t kBatch = 32;
+    // and a text from memory. The record is asked for sixteen candidates ahead and the text
+    // (which needs the record) eight ahead, so those reads overlap the matching instead of
+    // waiting one after another.
+    constexpr size_t kAhead = 8;
     const std::vector<Pattern::Token>& t = pattern.tokens;
     // "*text*" only asks whether the keyword holds the text, which needs no copy.
     const bool containsOnly = t.size() == 3 && t[0].kind == Pattern::Star &&
                               t[1].kind == Pattern::Literal && t[2].kind == Pattern::Star;
     std::string scratch;
-    for (size_t from = 0; from < candidates.size(); from += kBatch) {
-        const size_t to = std::min(candidates.size(), from + kBatch);
-        for (size_t j = from; j < to; ++j)
-            if (candidates[j] < m_count)
-                __builtin_prefetch(m_records + 8 * uint64_t(candidates[j]));
-        for (size_t j = from; j < to; ++j)
-            prefetchText(candidates[j]);
-        for (size_t j = from; j < to; ++j) {
-            const bool hit = containsOnly ? holds(candidates[j], t[1].text)
-                                          : matchesAnywhere(pattern, candidates[j], scratch);
-            if (hit) out.push_back(candidates[j]);
-        }
+    const size_t n = candidates.size();
+    for (size_t j = 0; j < n; ++j) {
+        if (j + 2 * kAhead < n && candidates[j + 2 * kAhead] < m_count)
+            __builtin_prefetch(m_records + 8 * uint64_t(candidates[j + 2 * kAhead]));
+        if (j + kAhead < n) prefetchText(candidates[j + kAhead]);
+        const bool hit = containsOnly ? holds(candidates[j], t[1].text)
+                                      : matchesAnywhere(pattern, candidates[j], scratch);
+        if (hit) out.push_back(candidates[j]);
     }
 }
 
