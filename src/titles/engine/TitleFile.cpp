@@ -13,6 +13,7 @@
 #endif
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -208,13 +209,14 @@ bool KeywordIndex::wordEntry(uint64_t i, uint32_t& position, uint32_t& offset) c
 }
 
 int64_t KeywordIndex::wordLowerBound(std::string_view text) const {
-    return int64_t(
-        sampledLowerBound(m_wordCount, m_wordSamples, nullptr, key8(text), [&](uint64_t i) {
-            uint32_t pos, off;
-            FoldedRef f;
-            if (!wordEntry(i, pos, off) || !foldedRef(pos, f)) return 1;
-            return compare(f, off, text, false);
-        }));
+    return int64_t(sampledLowerBound(m_wordCount, m_wordSamples, wordTopSamples(), key8(text),
+                                     [&](uint64_t i) {
+                                         uint32_t pos, off;
+                                         FoldedRef f;
+                                         if (!wordEntry(i, pos, off) || !foldedRef(pos, f))
+                                             return 1;
+                                         return compare(f, off, text, false);
+                                     }));
 }
 
 int64_t KeywordIndex::wordUpperBound(std::string_view text) const {
@@ -421,6 +423,21 @@ void KeywordIndex::setAscending(SearchGroup& group, std::vector<uint32_t> positi
     for (uint32_t p : positions)
         group.mark(p);
     group.finish();
+}
+
+const uint8_t* KeywordIndex::wordTopSamples() const {
+    // The word-start samples have no top level in the file; a search over them would read
+    // a few megabytes of samples at random in a large wheel. Every 64th sample, gathered
+    // on the first search, keeps each later search to one small array and one run of 64.
+    if (!m_wordTop) return nullptr;
+    std::call_once(m_wordTop->once, [this] {
+        const uint64_t samples = sampleCount(m_wordCount);
+        std::vector<uint8_t>& top = m_wordTop->bytes;
+        top.resize(8 * sampleCount(samples));
+        for (uint64_t j = 0; j * kSampleStep < samples; ++j)
+            std::memcpy(top.data() + 8 * j, m_wordSamples + 8 * j * kSampleStep, 8);
+    });
+    return m_wordTop->bytes.data();
 }
 
 void KeywordIndex::readAhead(const uint8_t* p, uint64_t size) const {
@@ -755,6 +772,7 @@ bool TitleFile::load(QString* error) {
         k.m_wordOffsets = wof.p;
         k.m_wordSamples = wsm.p;
         k.m_wordCount = m;
+        k.m_wordTop = std::make_unique<KeywordIndex::LazyTop>();
         Range top;
         if (section(kTagKeyTopSamples, p, top)) {
             if (top.size != 8 * sampleCount(sampleCount(n)))

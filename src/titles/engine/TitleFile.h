@@ -11,6 +11,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,6 +87,11 @@ private:
     // Whether the folded keyword contains the (folded, non-empty) text.
     bool holds(uint32_t position, std::string_view text) const;
     void setAscending(SearchGroup& group, std::vector<uint32_t> positions) const;
+    const uint8_t* wordTopSamples() const;
+    struct LazyTop {
+        std::once_flag once;
+        std::vector<uint8_t> bytes;
+    };
     static constexpr uint32_t kMaxCodePoints = 0x110000;
     struct WordRange {
         uint64_t begin, end;
@@ -112,6 +118,7 @@ private:
     const uint8_t* m_wordKeys = nullptr;
     const uint8_t* m_wordOffsets = nullptr;
     const uint8_t* m_wordSamples = nullptr;
+    std::unique_ptr<LazyTop> m_wordTop; // built on the first word-start search
     uint64_t m_wordCount = 0;
     const uint8_t* m_grams = nullptr; // absent in titles of format 1.0
     uint64_t m_gramCount = 0;
