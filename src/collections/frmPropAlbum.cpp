@@ -21,11 +21,6 @@ namespace kv {
 
 namespace {
 
-template <typename W> W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 constexpr int kMyDetailsTab = 1;
 constexpr int kLeft = 12;
 constexpr int kBoxWidth = 380;

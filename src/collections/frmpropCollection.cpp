@@ -22,11 +22,6 @@ namespace kv {
 
 namespace {
 
-template <typename W> W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 constexpr int kGeneralTab = 0;
 constexpr int kCategoriesTab = 1;
 constexpr int kIconBox = 52;

@@ -21,15 +21,6 @@
 
 namespace kv {
 
-namespace {
-
-template <typename W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
-
 frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPropApp"));
     setWindowTitle(QStringLiteral("Options"));
