@@ -8,7 +8,7 @@
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/Transaction.h"
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
 
 #include <QCoreApplication>

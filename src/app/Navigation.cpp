@@ -2,7 +2,7 @@
 
 #include "app/ScreenWindow.h"
 #include "app/frmBackground.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
 

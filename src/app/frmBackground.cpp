@@ -1,7 +1,7 @@
 #include "app/frmBackground.h"
 
 #include "app/Navigation.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
 #include "settings/FileLocations.h"

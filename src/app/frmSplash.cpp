@@ -1,6 +1,6 @@
 #include "app/frmSplash.h"
 
-#include "db/RecordHelpers.h"
+#include "core/RecordHelpers.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
 #include "platform/qt/WindowUtil.h"

@@ -2,9 +2,9 @@
 
 #include "collections/CollectionStore.h"
 #include "collections/frmpropCollection.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "db/FieldFiles.h"
-#include "db/RecordHelpers.h"
+#include "core/RecordHelpers.h"
 #include "platform/AppContext.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "collections/CollectionIcon.h"
 
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/FieldFiles.h"
 
 #include <QDir>

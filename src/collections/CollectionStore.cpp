@@ -2,11 +2,11 @@
 
 #include "collections/NRCollections.h"
 #include "collections/frmPropAlbum.h"
-#include "db/ErrorReport.h"
-#include "db/RecordHelpers.h"
+#include "core/ErrorReport.h"
+#include "core/RecordHelpers.h"
 #include "db/TextRules.h"
 #include "db/Transaction.h"
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
 #include "settings/ui/frmHelp.h"
 

@@ -2,8 +2,8 @@
 
 #include "collections/CollectionIcon.h"
 #include "collections/CollectionStore.h"
-#include "db/ErrorReport.h"
-#include "db/RecordHelpers.h"
+#include "core/ErrorReport.h"
+#include "core/RecordHelpers.h"
 #include "platform/AppContext.h"
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // links exactly one definition of it.
 #include "collections/CollectionStore.h"
 
-#include "db/ErrorReport.h"
-#include "db/RecordHelpers.h"
+#include "core/ErrorReport.h"
+#include "core/RecordHelpers.h"
 
 namespace kv {
 

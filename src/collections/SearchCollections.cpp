@@ -2,7 +2,7 @@
 
 #include "collections/CollectionIcon.h"
 #include "collections/NRCollections.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "settings/ui/frmHelp.h"
 

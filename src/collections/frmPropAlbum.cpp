@@ -2,7 +2,7 @@
 
 #include "collections/CollectionStore.h"
 #include "collections/NRCollections.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/Help.h"
 #include "settings/HelpContexts.h"

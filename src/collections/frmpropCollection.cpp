@@ -1,7 +1,7 @@
 #include "collections/frmpropCollection.h"
 
 #include "collections/CollectionIcon.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/Help.h"

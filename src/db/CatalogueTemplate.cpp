@@ -1,10 +1,10 @@
 #include "db/CatalogueTemplate.h"
 
 #include "db/Connection.h"
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 #include "db/Workgroup.h"
 
 #include <QDir>

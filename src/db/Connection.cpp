@@ -1,9 +1,9 @@
 #include "db/Connection.h"
 
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/FieldValues.h"
 #include "db/TextRules.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 
 #include <QFileInfo>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #include "db/DBEngine.h"
 
-#include "db/ErrorTable.h"
-#include "db/VbError.h"
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 #include "db/Workgroup.h"
 
 namespace kv {

@@ -1,10 +1,10 @@
 #include "db/Database.h"
 
 #include "db/Connection.h"
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/JetSql.h"
 #include "db/RecordsetImpl.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 
 #include <QRegularExpression>
 #include <sqlite3.h>

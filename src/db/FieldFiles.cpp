@@ -1,6 +1,6 @@
 #include "db/FieldFiles.h"
 
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/BusyPointer.h"
 

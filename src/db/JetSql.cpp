@@ -1,10 +1,10 @@
 #include "db/JetSql.h"
 
 #include "db/Connection.h"
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/FieldValues.h"
 #include "db/TextRules.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 
 #include <QHash>
 #include <QLocale>

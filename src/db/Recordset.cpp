@@ -1,8 +1,8 @@
 #include "db/Recordset.h"
 
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/RecordsetImpl.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 
 namespace kv {
 

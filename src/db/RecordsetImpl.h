@@ -3,10 +3,10 @@
 // The record set machinery behind kv::Recordset (internal to the database layer).
 
 #include "db/Connection.h"
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/JetSql.h"
 #include "db/Schema.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,8 +1,8 @@
 #include "db/Transaction.h"
 
 #include "db/Connection.h"
-#include "db/ErrorTable.h"
-#include "db/VbError.h"
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #include "db/Workgroup.h"
 
-#include "db/ErrorTable.h"
-#include "db/VbError.h"
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 
 #include <QCryptographicHash>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "app/frmSwitchBoard.h"
 #include "collections/CollectionStore.h"
 #include "collections/frmCollection.h"
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
 #include "platform/qt/QtMediaPlayer.h"
 #include "platform/qt/QtServices.h"

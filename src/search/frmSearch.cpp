@@ -3,7 +3,7 @@
 #include "app/Navigation.h"
 #include "collections/CollectionStore.h"
 #include "collections/SearchCollections.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
 #include "search/UnboundGrid.h"
@@ -12,6 +12,7 @@
 #include "titles/TitleAccess.h"
 #include "titles/TitleLinks.h"
 #include "titles/TitleViewer.h"
+#include "titles/engine/Wheels.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -526,27 +527,26 @@ void frmSearch::freeSearchGroup() {
 void frmSearch::openWordWheels(int type) {
     closeWordWheels();
     const MVHandle title = MvrDetails->titleHandle();
-    const auto open = [title](const QString& id, bool report) -> MVHandle {
-        const MVHandle wheel = title ? hMVWordWheelOpenTitle(title, u'|' + id) : 0;
-        if (!wheel && report)
-            ctx().messages().show(QStringLiteral("Unable to open Word Wheel \"%1\".").arg(id),
+    const auto open = [title](char code, bool report) -> MVHandle {
+        const MVHandle handle = title ? hMVWordWheelOpenTitle(title, wheel::name(code)) : 0;
+        if (!handle && report)
+            ctx().messages().show(QStringLiteral("Unable to open Word Wheel \"%1\".").arg(wheel::code(code)),
                                   mb::OKOnly | mb::Exclamation, kKeywordIndexTitle);
-        return wheel;
+        return handle;
     };
     switch (type) {
     case searchType::Artists:
-        m_primary = open(
-            ctx().options.bIncludeCompilations ? QStringLiteral("1") : QStringLiteral("7"), true);
-        m_secondary = open(QStringLiteral("5"), true);
+        m_primary = open(ctx().options.bIncludeCompilations ? wheel::Artists : wheel::OwnArtists, true);
+        m_secondary = open(wheel::ArtistSearch, true);
         break;
     case searchType::Albums:
         // One index in both roles, opened twice; its failure is told once.
-        m_primary = open(QStringLiteral("2"), true);
-        m_secondary = open(QStringLiteral("2"), false);
+        m_primary = open(wheel::Albums, true);
+        m_secondary = open(wheel::Albums, false);
         break;
     default:
-        m_primary = open(QStringLiteral("3"), true);
-        m_secondary = open(QStringLiteral("6"), true);
+        m_primary = open(wheel::Tracks, true);
+        m_secondary = open(wheel::TrackSearch, true);
         break;
     }
 }

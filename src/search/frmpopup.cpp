@@ -1,6 +1,6 @@
 #include "search/frmpopup.h"
 
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "search/frmSearch.h"
 #include "titles/TitleLinks.h"

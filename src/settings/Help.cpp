@@ -1,6 +1,6 @@
 #include "settings/Help.h"
 
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "settings/FileLocations.h"
 #include "settings/HelpContexts.h"

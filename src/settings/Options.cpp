@@ -1,6 +1,6 @@
 #include "settings/Options.h"
 
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "settings/SettingsStore.h"
 

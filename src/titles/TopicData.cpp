@@ -1,6 +1,6 @@
 #include "titles/TopicData.h"
 
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 
 #include <QStringList>

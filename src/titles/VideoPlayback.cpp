@@ -1,6 +1,6 @@
 #include "titles/VideoPlayback.h"
 
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/MediaPlayer.h"
 

@@ -10,7 +10,7 @@
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "fakes/Fakes.h"
 
 #include <QDir>

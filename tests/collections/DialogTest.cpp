@@ -5,7 +5,7 @@
 #include "collections/SearchCollections.h"
 #include "collections/frmPropAlbum.h"
 #include "collections/frmpropCollection.h"
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "settings/HelpContexts.h"
 
 #include <QAction>

@@ -3,8 +3,8 @@
 #include "CollectionFixture.h"
 
 #include "collections/SearchCollections.h"
-#include "db/ErrorTable.h"
-#include "db/VbError.h"
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 
 #include <QAction>
 #include <QMenu>

@@ -4,7 +4,7 @@
 #include "DbFixture.h"
 
 #include "db/Workgroup.h"
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
 #include "settings/SettingsStore.h"

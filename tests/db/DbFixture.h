@@ -9,7 +9,7 @@
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 
 #include <QDir>
 #include <QTemporaryDir>

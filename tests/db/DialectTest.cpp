@@ -4,8 +4,8 @@
 
 #include "DbFixture.h"
 
-#include "db/ErrorTable.h"
-#include "db/RecordHelpers.h"
+#include "core/ErrorTable.h"
+#include "core/RecordHelpers.h"
 
 using namespace kv;
 using namespace kv::test;

@@ -4,7 +4,7 @@
 
 #include "DbFixture.h"
 
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/Transaction.h"
 
 #include <QFile>

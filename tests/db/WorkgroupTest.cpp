@@ -3,7 +3,7 @@
 #include "DbFixture.h"
 
 #include "db/DBEngine.h"
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/Workgroup.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 // folder, with only people (message boxes, dialogs) and devices (sound, video) faked.
 #include "app/frmBackground.h"
 #include "app/frmSwitchBoard.h"
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "fakes/FakeMediaPlayer.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"

@@ -7,7 +7,7 @@
 #include "app/frmBackground.h"
 #include "collections/CollectionStore.h"
 #include "db/CatalogueTemplate.h"
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 #include "fakes/Fakes.h"
 #include "platform/qt/ImageButton.h"
 #include "platform/qt/QtResources.h"

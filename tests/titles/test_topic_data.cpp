@@ -1,7 +1,7 @@
 // Identification strings of catalogue topics, hotspot data of the shop directory, and the
 // shared tokenizer.
 
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "fakes/Fakes.h"
 #include "titles/TopicData.h"
 

@@ -13,10 +13,10 @@
 #include "db/CatalogueTemplate.h"
 #include "db/Connection.h"
 #include "db/Database.h"
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 #include "db/FieldValues.h"
 #include "db/JetSql.h"
-#include "db/VbError.h"
+#include "core/VbError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

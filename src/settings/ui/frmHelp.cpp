@@ -1,6 +1,6 @@
 #include "settings/ui/frmHelp.h"
 
-#include "db/RecordHelpers.h"
+#include "core/RecordHelpers.h"
 #include "platform/AppContext.h"
 #include "platform/qt/WindowUtil.h"
 

@@ -4,6 +4,7 @@
 #include "titles/engine/Fold.h"
 #include "titles/engine/Page.h"
 #include "titles/engine/TitleWriter.h"
+#include "titles/engine/Wheels.h"
 
 #include <QDir>
 #include <algorithm>
@@ -171,12 +172,12 @@ bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString*
     std::vector<Track> tracks;
 
     TitleWriter w;
-    const int wArtists = w.addWheel('1', "Artists");
-    const int wAlbums = w.addWheel('2', "Albums");
-    const int wTracks = w.addWheel('3', "Tracks");
-    w.addAlias('5', "Artist Search", wArtists);
-    w.addAlias('6', "Track Search", wTracks);
-    const int wOwn = w.addWheel('7', "Artists (no compilations)");
+    const int wArtists = w.addWheel(wheel::Artists, "Artists");
+    const int wAlbums = w.addWheel(wheel::Albums, "Albums");
+    const int wTracks = w.addWheel(wheel::Tracks, "Tracks");
+    w.addAlias(wheel::ArtistSearch, "Artist Search", wArtists);
+    w.addAlias(wheel::TrackSearch, "Track Search", wTracks);
+    const int wOwn = w.addWheel(wheel::OwnArtists, "Artists (no compilations)");
 
     {
         Source s(dir.filePath("artists.csv"), {"artist_id", "name", "sort_name", "compilation"},
@@ -473,7 +474,7 @@ bool compileShops(const QString& shopsCsv, const QString& outPath, QString* erro
     }
 
     TitleWriter w;
-    const int wTowns = w.addWheel('4', "Towns");
+    const int wTowns = w.addWheel(wheel::Towns, "Towns");
     auto townContext = [](std::string_view town) { return "T_" + std::string(town); };
     auto reference = [](const Shop& s) { return "S_" + std::to_string(s.number); };
     auto hotspot = [&](char kind, const Shop& s) {

@@ -1,4 +1,4 @@
-#include "db/RecordHelpers.h"
+#include "core/RecordHelpers.h"
 #include "fakes/Fakes.h"
 
 #include <QElapsedTimer>

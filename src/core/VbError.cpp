@@ -1,6 +1,6 @@
-#include "db/VbError.h"
+#include "core/VbError.h"
 
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/ErrorTable.h"
-#include "db/VbError.h"
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 
 #include <QString>
 #include <exception>

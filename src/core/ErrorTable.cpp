@@ -1,4 +1,4 @@
-#include "db/ErrorTable.h"
+#include "core/ErrorTable.h"
 
 #include <QHash>
 

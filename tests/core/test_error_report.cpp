@@ -1,4 +1,4 @@
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "fakes/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "db/catalogue/Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 #include "db/CatalogueTemplate.h"
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "settings/FileLocations.h"
 #include "settings/SettingsStore.h"

@@ -1,6 +1,6 @@
-#include "db/RecordHelpers.h"
+#include "core/RecordHelpers.h"
 
-#include "db/ErrorReport.h"
+#include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 
 #include <QCoreApplication>

@@ -18,7 +18,7 @@ struct CatalogueState {
     Database dbCatalogue;
     // The full path of the open database, kept after a successful open.
     QString strDatabasePath;
-    // Whether a folder can be written (the application folder, DESIGN 6); tests replace it.
+    // Whether a folder can be written (the application folder, see docs/architecture.md); tests replace it.
     std::function<bool(const QString& folder)> folderWritable;
 };
 
