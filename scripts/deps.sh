@@ -13,24 +13,40 @@ PACKAGES=(
   # database, mail transport
   libsqlite3-dev libcurl4-openssl-dev
   # tests, benchmarks, fuzzing
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  libgtest-dev libbenchmark-dev clang
   xvfb xauth poppler-utils fonts-dejavu-core
 )
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "deps.sh: run as root or install sudo" >&2; exit 1; }
   SUDO=sudo
 fi
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+updated=0
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ -n "$SUDO" ] && ! command -v sudo >/dev/null; then
+    echo "deps.sh: run as root or install sudo" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if [ "$updated" = 0 ]; then
+    $SUDO apt-get update -qq
+    updated=1
+  fi
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+install_missing "${PACKAGES[@]}"
+
+# The sanitizer and libFuzzer runtime must match the installed clang, whose version differs
+# between Debian releases (14 on Debian 12).
+clang_major=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -1)
+install_missing "libclang-rt-${clang_major}-dev"
