@@ -363,7 +363,6 @@ void frmCollection::arrange() {
     TDBGrid1->setGeometry(grid.x() + 6, grid.y() + 6, 248, grid.height() - 12);
     imgUp->move(grid.x() + 260, grid.y() + 6);
     imgDn->move(grid.x() + 260, grid.bottom() - 6 - imgDn->height() + 1);
-    TDBGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
 
     Shape2->setGeometry(302, 6, 292, 251);
     imgtabdetails->move(308, 12);
