@@ -33,13 +33,15 @@ void DataControl::Refresh(const Database& database) {
         m_count = opened.RecordCount();
         m_rs = opened;
     } catch (...) {
-        endResetModel();
-        m_lastCurrent = -2;
-        emitCurrent();
+        endReset();
         throw;
     }
+    endReset();
+}
+
+void DataControl::endReset() {
     endResetModel();
-    // Another record stands at the same row number now.
+    // Another record may stand at the same row number now.
     m_lastCurrent = -2;
     emitCurrent();
 }
@@ -70,14 +72,10 @@ void DataControl::Requery() {
             m_rs.setAbsolutePosition(std::min(oldRow, m_count - 1));
     } catch (...) {
         m_count = 0;
-        endResetModel();
-        m_lastCurrent = -2;
-        emitCurrent();
+        endReset();
         throw;
     }
-    endResetModel();
-    m_lastCurrent = -2;
-    emitCurrent();
+    endReset();
 }
 
 int DataControl::currentRow() const {

@@ -67,6 +67,7 @@ signals:
 private:
     const QVector<QString>* rowTexts(int row) const;
     void emitCurrent();
+    void endReset();
 
     QString m_source;
     QVector<Column> m_columns;

@@ -836,35 +836,34 @@ void frmCollection::imgRemove_Click() {
     }
 }
 
-void frmCollection::imgFilter_Click() {
+IListSearch* frmCollection::listSearchFor() {
     lstCollection->hide();
-    if (IListSearch* dialog = listSearch()) {
-        const bool collections = m_mode != screen::Connections;
-        dialog->ExcludeFields(collections ? m_excluded : QList<int>());
-        dialog->Filter_Records(Data1, TDBGrid1, collections ? m_renamed : QList<int>(),
-                               collections ? m_renamedNames : QStringList(), WhereClause());
-    }
+    IListSearch* dialog = listSearch();
+    if (!dialog) return nullptr;
+    // Connections offer every field under its own name.
+    const bool collections = m_mode != screen::Connections;
+    dialog->ExcludeFields(collections ? m_excluded : QList<int>());
+    dialog->RenameFields(collections ? m_renamed : QList<int>(),
+                         collections ? m_renamedNames : QStringList());
+    return dialog;
+}
+
+void frmCollection::imgFilter_Click() {
+    if (IListSearch* dialog = listSearchFor())
+        dialog->Filter_Records(Data1, TDBGrid1, m_mode != screen::Connections ? m_renamed : QList<int>(),
+                               m_mode != screen::Connections ? m_renamedNames : QStringList(),
+                               WhereClause());
 }
 
 void frmCollection::imgSort_Click() {
-    lstCollection->hide();
-    if (IListSearch* dialog = listSearch()) {
-        const bool collections = m_mode != screen::Connections;
-        dialog->ExcludeFields(collections ? m_excluded : QList<int>());
-        dialog->Sort_Records(Data1, TDBGrid1, collections ? m_renamed : QList<int>(),
-                             collections ? m_renamedNames : QStringList(), OrderbyClause());
-    }
+    if (IListSearch* dialog = listSearchFor())
+        dialog->Sort_Records(Data1, TDBGrid1, m_mode != screen::Connections ? m_renamed : QList<int>(),
+                             m_mode != screen::Connections ? m_renamedNames : QStringList(),
+                             OrderbyClause());
 }
 
 void frmCollection::imgSearch_Click() {
-    lstCollection->hide();
-    if (IListSearch* dialog = listSearch()) {
-        const bool collections = m_mode != screen::Connections;
-        dialog->ExcludeFields(collections ? m_excluded : QList<int>());
-        dialog->RenameFields(collections ? m_renamed : QList<int>(),
-                             collections ? m_renamedNames : QStringList());
-        dialog->Find_Record(Data1, TDBGrid1);
-    }
+    if (IListSearch* dialog = listSearchFor()) dialog->Find_Record(Data1, TDBGrid1);
 }
 
 void frmCollection::imgPrint_Click() {

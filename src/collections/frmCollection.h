@@ -20,6 +20,7 @@ namespace kv {
 class CCollection;
 class DataControl;
 class DataGrid;
+class IListSearch;
 class ImageButton;
 class TitleViewer;
 
@@ -173,6 +174,8 @@ private:
     bool hasRow() const;
     qint32 currentConnectionID() const;
     void reread();
+    // The find dialog with this screen's lists, or nullptr.
+    IListSearch* listSearchFor();
 
     int m_mode = 0;
     qint16 m_collectionID = -1;

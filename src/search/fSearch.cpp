@@ -188,6 +188,14 @@ void fSearch::fillFields() {
     fieldChanged();
 }
 
+void fSearch::chooseField(const QString& name) {
+    for (int k = 0; k < cboIn->count(); ++k) {
+        const int position = cboIn->itemData(k).toInt();
+        if (m_data && m_data->recordset().Fields(position).Name().compare(name, Qt::CaseInsensitive) == 0)
+            cboIn->setCurrentIndex(k);
+    }
+}
+
 int fSearch::chosenField() const {
     return cboIn->currentIndex() < 0 ? -1 : cboIn->currentData().toInt();
 }
@@ -245,11 +253,7 @@ bool fSearch::Filter_Records(DataControl* data, QAbstractItemView* grid, const Q
     // The newest condition fills the entries, so changing it is one step.
     const ClauseEntries e = readFilterClause(whereClause);
     if (e.ok) {
-        for (int k = 0; k < cboIn->count(); ++k) {
-            const int position = cboIn->itemData(k).toInt();
-            if (data->recordset().Fields(position).Name().compare(e.field, Qt::CaseInsensitive) == 0)
-                cboIn->setCurrentIndex(k);
-        }
+        chooseField(e.field);
         cboMatch->setCurrentIndex(e.matchMode);
         cboWhat->setEditText(e.value);
     }
@@ -265,11 +269,7 @@ bool fSearch::Sort_Records(DataControl* data, QAbstractItemView* grid, const QLi
     m_orderbyClause = orderbyClause;
     const ClauseEntries e = readSortClause(orderbyClause);
     if (e.ok) {
-        for (int k = 0; k < cboIn->count(); ++k) {
-            const int position = cboIn->itemData(k).toInt();
-            if (data->recordset().Fields(position).Name().compare(e.field, Qt::CaseInsensitive) == 0)
-                cboIn->setCurrentIndex(k);
-        }
+        chooseField(e.field);
         cboDirection->setCurrentIndex(e.descending ? 1 : 0);
     }
     return run();

@@ -76,6 +76,8 @@ private:
     bool setUp(DataControl* data, QAbstractItemView* grid);
     void modeSetUp();
     void fillFields();
+    // Selects the entry of a field by its name in the record set.
+    void chooseField(const QString& name);
     void fieldChanged();
     void directionChanged();
     void resetFind();
