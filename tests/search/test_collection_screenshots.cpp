@@ -2,6 +2,7 @@
 // run with KV_SCREENSHOTS=<folder>. The session also checks that each step landed.
 
 #include "SearchFixture.h"
+#include "collections/CollectionFixture.h"
 
 #include "collections/DataControl.h"
 #include "collections/NRCollections.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
