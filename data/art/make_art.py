@@ -235,8 +235,8 @@ def compact_button(normal, pressed, name, label, width, height):
                f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.45}" stroke-width="1.5"/>'
                + ('' if is_pressed else
                   f'<rect x="2" y="2" width="{width - 4}" height="{height / 2 - 2}" rx="5" fill="#ffffff" fill-opacity="0.05"/>')
-               + icon(name, 6, (height - 14) / 2 + dy, 14, accent)
-               + f'<text x="{24}" y="{height / 2 + 3.8 + dy}" font-family="DejaVu Sans" font-size="10.5" '
+               + icon(name, 5, (height - 13) / 2 + dy, 13, accent)
+               + f'<text x="{21}" y="{height / 2 + 3.6 + dy}" font-family="DejaVu Sans" font-size="10" '
                f'font-weight="bold" fill="{ink}">{label}</text></svg>')
         write(number, svg)
 
