@@ -6,10 +6,12 @@
 #include "app/frmSwitchBoard.h"
 #include "collections/CollectionStore.h"
 #include "collections/frmCollection.h"
+#include "connections/Connections.h"
 #include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
 #include "platform/qt/QtMediaPlayer.h"
 #include "platform/qt/QtServices.h"
+#include "search/fSearch.h"
 #include "search/frmSearch.h"
 #include "settings/Options.h"
 #include "settings/ui/SettingsServices.h"
@@ -33,6 +35,9 @@ void registerProgramWindows(AppContext& context) {
     forms.registerFactory(QStringLiteral("frmSearch"), [] { return new frmSearch; });
     forms.registerFactory(QStringLiteral("frmCollection"), [] { return new frmCollection; });
     forms.registerFactory(QStringLiteral("frmShopping"), [] { return new frmShopping; });
+    forms.registerFactory(QStringLiteral("fSearch"), [] {
+        return new fSearch(qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))));
+    });
 }
 
 StartupPlan programStartupPlan(AppContext& context) {
@@ -42,6 +47,7 @@ StartupPlan programStartupPlan(AppContext& context) {
         {QStringLiteral("bOpenCollection_DB"),
          [] { return bOpenCollection_DB(QString(), QStringLiteral("KORDB.MDB"), QStringLiteral("KORDB.MDW")); }},
         {QStringLiteral("bInit_RCollections"), [] { return bInit_RCollections(); }},
+        {QStringLiteral("bInit_Connections"), [] { return bInit_Connections(); }},
         // The catalogue title is opened into the search screen's viewer, which owns it.
         {QStringLiteral("bOpenTALVMVTitle"),
          [] {
@@ -57,6 +63,7 @@ StartupPlan programStartupPlan(AppContext& context) {
     };
     // The collection cursors close before the database they read.
     context.shutdownSteps.push_back({QStringLiteral("collections"), [] { CloseCollections(); }});
+    context.shutdownSteps.push_back({QStringLiteral("connections"), [] { CloseConnections(); }});
     context.shutdownSteps.push_back({QStringLiteral("database"), [] { CloseCatalogue(); }});
     plan.showFirstScreen = [] { return bSwitch_Show(); };
     plan.switchEffects = [] {
