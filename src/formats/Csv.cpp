@@ -1,29 +1,36 @@
-#include "titles/engine/Csv.h"
+#include "formats/Csv.h"
 
-#include "titles/engine/Fold.h"
+#include "formats/Files.h"
+#include "formats/TextRules.h"
 
 #include <QFile>
+#include <algorithm>
+#include <cstring>
 
-namespace kv::title {
+namespace kv::formats {
 
 CsvReader::CsvReader() = default;
 CsvReader::~CsvReader() = default;
 
 bool CsvReader::open(const QString& path, const std::vector<std::string>& required) {
     m_name = path;
-    m_file = std::make_unique<QFile>(path);
-    if (!m_file->open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("%1: cannot open: %2").arg(path, m_file->errorString());
-        return false;
-    }
-    m_size = size_t(m_file->size());
-    if (m_size > 0) {
-        m_data = reinterpret_cast<const char*>(m_file->map(0, qint64(m_size)));
-        if (!m_data) {
-            m_error = QStringLiteral("%1: cannot read: %2").arg(path, m_file->errorString());
+    if (path.startsWith(u':')) {
+        // A Qt resource: built into the program, small, never a special file.
+        QFile resource(path);
+        if (!resource.open(QIODevice::ReadOnly)) {
+            m_error = QStringLiteral("%1: cannot open: %2").arg(path, resource.errorString());
             return false;
         }
+        return openText(path, resource.readAll().toStdString(), required);
     }
+    m_file = std::make_unique<MappedFile>();
+    QString why;
+    if (!m_file->open(path, &why)) {
+        m_error = QStringLiteral("%1: cannot open: %2").arg(path, why);
+        return false;
+    }
+    m_data = reinterpret_cast<const char*>(m_file->data());
+    m_size = size_t(m_file->size());
     return start(required);
 }
 
@@ -36,8 +43,24 @@ bool CsvReader::openText(const QString& name, std::string text,
     return start(required);
 }
 
+void CsvReader::setFieldLimit(size_t requiredIndex, size_t bytes) {
+    if (requiredIndex < m_columns.size()) m_limits[m_columns[requiredIndex]] = bytes;
+}
+
 QString CsvReader::where(const QString& reason) const {
     return QStringLiteral("%1:%2: %3").arg(m_name).arg(m_line).arg(reason);
+}
+
+bool CsvReader::fail(const QString& reason) {
+    m_error = where(reason);
+    return failed();
+}
+
+bool CsvReader::failed() {
+    // Zeros read in place of the lost pages make bogus errors, or none at all.
+    if (m_file && m_file->cutShort())
+        m_error = QStringLiteral("%1: the file was cut short while it was read").arg(m_name);
+    return false;
 }
 
 bool CsvReader::start(const std::vector<std::string>& required) {
@@ -46,19 +69,17 @@ bool CsvReader::start(const std::vector<std::string>& required) {
     m_line = m_nextLine;
     if (!parseRecord(header)) {
         if (m_error.isEmpty()) m_error = where(QStringLiteral("no header line"));
-        return false;
+        return failed();
     }
-    std::vector<std::string> names(header.begin(), header.end());
-    m_columnCount = names.size();
+    m_header.assign(header.begin(), header.end());
+    m_columnCount = m_header.size();
+    m_limits.assign(m_columnCount, SIZE_MAX);
+    m_required = required;
     for (const std::string& r : required) {
-        size_t i = 0;
-        while (i < names.size() && names[i] != r)
-            ++i;
-        if (i == names.size()) {
-            m_error = where(
+        const auto i = size_t(std::find(m_header.begin(), m_header.end(), r) - m_header.begin());
+        if (i == m_header.size())
+            return fail(
                 QStringLiteral("the header has no column \"%1\"").arg(QString::fromStdString(r)));
-            return false;
-        }
         m_columns.push_back(i);
     }
     return true;
@@ -67,7 +88,7 @@ bool CsvReader::start(const std::vector<std::string>& required) {
 bool CsvReader::next() {
     for (;;) {
         m_line = m_nextLine;
-        if (m_pos >= m_size) return false;
+        if (m_pos >= m_size) return failed();
         // Blank lines carry no record.
         if (m_data[m_pos] == '\n' ||
             (m_data[m_pos] == '\r' && m_pos + 1 < m_size && m_data[m_pos + 1] == '\n')) {
@@ -75,20 +96,79 @@ bool CsvReader::next() {
             ++m_nextLine;
             continue;
         }
-        if (!parseRecord(m_fields)) return false;
-        if (m_fields.size() != m_columnCount) {
-            m_error = where(QStringLiteral("%1 fields where the header has %2")
-                                .arg(m_fields.size())
-                                .arg(m_columnCount));
-            return false;
-        }
+        if (!parseRecord(m_fields)) return failed();
+        if (m_fields.size() != m_columnCount)
+            return fail(QStringLiteral("%1 fields where the header has %2")
+                            .arg(m_fields.size())
+                            .arg(m_columnCount));
         for (std::string_view f : m_fields)
-            if (!isValidUtf8(f)) {
-                m_error = where(QStringLiteral("the text is not valid UTF-8"));
-                return false;
-            }
+            if (!isValidUtf8(f)) return fail(QStringLiteral("the text is not valid UTF-8"));
         return true;
     }
+}
+
+bool CsvReader::tooLong(const std::vector<std::string_view>& out) {
+    const size_t column = out.size();
+    m_error = where(QStringLiteral("%1 is longer than %2 bytes")
+                        .arg(QString::fromStdString(m_header[column]))
+                        .arg(m_limits[column]));
+    return false;
+}
+
+bool CsvReader::parseQuoted(std::vector<std::string_view>& out, size_t limit) {
+    // The view points into the file unless a doubled quote forces a copy. The scan for the
+    // next quote stops where the field would pass its limit.
+    size_t p = ++m_pos;
+    std::string* copy = nullptr;
+    size_t runStart = p;
+    for (;;) {
+        const size_t have = copy ? copy->size() : 0;
+        const size_t room = limit - have;
+        const size_t scanEnd = m_size - runStart > room ? runStart + room + 1 : m_size;
+        const auto* q = static_cast<const char*>(std::memchr(m_data + p, '"', scanEnd - p));
+        const size_t at = q ? size_t(q - m_data) : scanEnd;
+        m_nextLine += std::count(m_data + p, m_data + at, '\n');
+        if (!q) {
+            if (scanEnd < m_size) return tooLong(out);
+            m_error = where(QStringLiteral("a quoted field is not closed"));
+            return false;
+        }
+        if (at + 1 < m_size && m_data[at + 1] == '"') {
+            if (!copy) {
+                if (m_unquotedUsed == m_unquoted.size()) m_unquoted.emplace_back();
+                copy = &m_unquoted[m_unquotedUsed++];
+                copy->clear();
+            }
+            copy->append(m_data + runStart, at + 1 - runStart);
+            if (copy->size() > limit) return tooLong(out);
+            p = runStart = at + 2;
+            continue;
+        }
+        if (copy) {
+            copy->append(m_data + runStart, at - runStart);
+            out.emplace_back(*copy);
+        } else {
+            out.emplace_back(m_data + runStart, at - runStart);
+        }
+        m_pos = at + 1;
+        return true;
+    }
+}
+
+bool CsvReader::parseUnquoted(std::vector<std::string_view>& out, size_t limit) {
+    const size_t end = m_size - m_pos > limit ? m_pos + limit + 1 : m_size;
+    size_t p = m_pos;
+    while (p < end && m_data[p] != ',' && m_data[p] != '\n' && m_data[p] != '\r') {
+        if (m_data[p] == '"') {
+            m_error = where(QStringLiteral("a quote inside an unquoted field"));
+            return false;
+        }
+        ++p;
+    }
+    if (p - m_pos > limit) return tooLong(out);
+    out.emplace_back(m_data + m_pos, p - m_pos);
+    m_pos = p;
+    return true;
 }
 
 bool CsvReader::parseRecord(std::vector<std::string_view>& out) {
@@ -96,55 +176,10 @@ bool CsvReader::parseRecord(std::vector<std::string_view>& out) {
     m_unquotedUsed = 0;
     if (m_pos >= m_size) return false;
     for (;;) {
-        if (m_pos < m_size && m_data[m_pos] == '"') {
-            // Quoted field: the view points into the file unless a doubled quote forces a
-            // copy.
-            size_t p = ++m_pos;
-            std::string* copy = nullptr;
-            size_t runStart = p;
-            for (;;) {
-                if (p >= m_size) {
-                    m_error = where(QStringLiteral("a quoted field is not closed"));
-                    return false;
-                }
-                const char c = m_data[p];
-                if (c == '\n') ++m_nextLine;
-                if (c != '"') {
-                    ++p;
-                    continue;
-                }
-                if (p + 1 < m_size && m_data[p + 1] == '"') {
-                    if (!copy) {
-                        if (m_unquotedUsed == m_unquoted.size()) m_unquoted.emplace_back();
-                        copy = &m_unquoted[m_unquotedUsed++];
-                        copy->clear();
-                    }
-                    copy->append(m_data + runStart, p + 1 - runStart);
-                    p += 2;
-                    runStart = p;
-                    continue;
-                }
-                break;
-            }
-            if (copy) {
-                copy->append(m_data + runStart, p - runStart);
-                out.emplace_back(*copy);
-            } else {
-                out.emplace_back(m_data + runStart, p - runStart);
-            }
-            m_pos = p + 1;
-        } else {
-            size_t p = m_pos;
-            while (p < m_size && m_data[p] != ',' && m_data[p] != '\n' && m_data[p] != '\r') {
-                if (m_data[p] == '"') {
-                    m_error = where(QStringLiteral("a quote inside an unquoted field"));
-                    return false;
-                }
-                ++p;
-            }
-            out.emplace_back(m_data + m_pos, p - m_pos);
-            m_pos = p;
-        }
+        const size_t limit = out.size() < m_limits.size() ? m_limits[out.size()] : SIZE_MAX;
+        const bool ok = m_pos < m_size && m_data[m_pos] == '"' ? parseQuoted(out, limit)
+                                                               : parseUnquoted(out, limit);
+        if (!ok) return false;
         if (m_pos >= m_size) return true;
         const char c = m_data[m_pos];
         if (c == ',') {
@@ -176,4 +211,4 @@ std::string csvField(std::string_view s) {
     return out + '"';
 }
 
-} // namespace kv::title
+} // namespace kv::formats

@@ -24,9 +24,6 @@ std::vector<uint32_t> wordStarts(std::string_view folded);
 // is none; for walking the word starts without a list.
 uint32_t nextWordStart(std::string_view folded, uint32_t start);
 
-// Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates).
-bool isValidUtf8(std::string_view s);
-
 // A wildcard pattern folded piece by piece: literal runs are folded, `*` and `?` kept.
 struct Pattern {
     enum Kind { Literal, Star, Any };
