@@ -46,15 +46,12 @@ std::string duration(int64_t seconds) {
     return buf;
 }
 
-// No character folds to more than this many times its UTF-8 length (tested over every code
-// point), so only longer non-ASCII fields need folding to know that they fit.
-constexpr size_t kMaxFoldGrowth = 16;
-
 // Keywords come from these fields: a field that cannot be one is refused with its file and
 // line as soon as it passes the limit, before it takes any memory.
 void limitKeyword(formats::CsvRows& s, size_t column) {
     s.limit(column, size_t(kMaxKeywordBytes));
 }
+// Only long non-ASCII fields need folding to know that they fit.
 bool keywordFits(formats::CsvRows& s, size_t column) {
     const std::string_view v = s[column];
     if (v.size() * kMaxFoldGrowth <= size_t(kMaxKeywordBytes) || isAscii(v) ||
