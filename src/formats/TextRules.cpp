@@ -40,7 +40,7 @@ std::optional<TextProblem> textProblem(std::string_view s) {
         const auto b = uint8_t(s[i]);
         if (b < 0x20 || b == 0x7F) return TextProblem{TextProblem::Control, b};
         if (b != 0xC2 && b != 0xD8 && b != 0xE2) continue;
-        const auto c1 = i + 1 < n ? uint8_t(s[i + 1]) : 0;
+        const uint8_t c1 = i + 1 < n ? uint8_t(s[i + 1]) : 0;
         if (b == 0xC2) {
             if (c1 >= 0x80 && c1 < 0xA0) return TextProblem{TextProblem::Control, c1};
             continue;
@@ -49,7 +49,7 @@ std::optional<TextProblem> textProblem(std::string_view s) {
             if (c1 == 0x9C) return TextProblem{TextProblem::BidiControl, 0x061C};
             continue;
         }
-        const auto c2 = i + 2 < n ? uint8_t(s[i + 2]) : 0;
+        const uint8_t c2 = i + 2 < n ? uint8_t(s[i + 2]) : 0;
         const char32_t cp = 0x2000 | char32_t(c1 & 0x3F) << 6 | char32_t(c2 & 0x3F);
         if (cp == 0x2028 || cp == 0x2029) return TextProblem{TextProblem::LineSeparator, cp};
         if (cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) ||

@@ -3,7 +3,6 @@
 #include "formats/Files.h"
 #include "titles/engine/TitleFormat.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -164,22 +163,27 @@ bool TitleFile::readWheels(const Directory& dir, uint32_t wheelCount, QString* e
     for (const WheelInfo& w : m_wheels) {
         KeywordIndex& k = m_indexes[w.physical];
         if (k.attached()) continue;
-        const uint32_t p = w.physical;
-        KeywordIndex::Sections s;
-        s.records = dir.find(kTagKeyRecords, p);
-        s.text = dir.find(kTagKeyText, p);
-        s.folded = dir.find(kTagKeyFolded, p);
-        s.samples = dir.find(kTagKeySamples, p);
-        s.topSamples = dir.find(kTagKeyTopSamples, p);
-        s.postStarts = dir.find(kTagPostStarts, p);
-        s.postAddrs = dir.find(kTagPostAddrs, p);
-        s.wordKeys = dir.find(kTagWordKeys, p);
-        s.wordOffsets = dir.find(kTagWordOffsets, p);
-        s.wordSamples = dir.find(kTagWordSamples, p);
-        s.grams = dir.find(kTagGrams, p);
-        s.gramPostings = dir.find(kTagGramPostings, p);
+        using S = KeywordIndex::Sections;
+        static constexpr std::pair<KeywordIndex::Span S::*, uint32_t> kParts[] = {
+            {&S::records, kTagKeyRecords},
+            {&S::text, kTagKeyText},
+            {&S::folded, kTagKeyFolded},
+            {&S::samples, kTagKeySamples},
+            {&S::topSamples, kTagKeyTopSamples},
+            {&S::postStarts, kTagPostStarts},
+            {&S::postAddrs, kTagPostAddrs},
+            {&S::wordKeys, kTagWordKeys},
+            {&S::wordOffsets, kTagWordOffsets},
+            {&S::wordSamples, kTagWordSamples},
+            {&S::grams, kTagGrams},
+            {&S::gramPostings, kTagGramPostings},
+        };
+        S s;
+        for (const auto& [part, tag] : kParts)
+            s.*part = dir.find(tag, w.physical);
         if (const char* problem = k.attach(s, m_file != nullptr))
-            return fail(error, QStringLiteral("wheel %1 %2").arg(p).arg(QLatin1String(problem)));
+            return fail(error,
+                        QStringLiteral("wheel %1 %2").arg(w.physical).arg(QLatin1String(problem)));
     }
     return true;
 }
