@@ -37,6 +37,8 @@ public:
         return m_fields[m_columns[requiredIndex]];
     }
     const std::string& columnName(size_t requiredIndex) const { return m_required[requiredIndex]; }
+    // The header's column names, in file order.
+    const std::vector<std::string>& header() const { return m_header; }
     // Line number where the current record starts (1 = header).
     qint64 line() const { return m_line; }
     // "FILE:LINE: reason" for the current record.
