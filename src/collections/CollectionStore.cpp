@@ -8,6 +8,7 @@
 #include "db/Transaction.h"
 #include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "settings/ui/frmHelp.h"
 
 #include <QLineEdit>
@@ -107,7 +108,7 @@ void contentsChanged() {
 }
 
 QWidget* dialogOwner() {
-    return qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+    return qobject_cast<QWidget*>(ctx().forms.loaded(form::Background));
 }
 
 int runDialog(QDialog& dialog) {

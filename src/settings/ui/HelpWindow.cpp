@@ -1,5 +1,6 @@
 #include "settings/ui/HelpWindow.h"
 
+#include "platform/FormNames.h"
 #include "settings/HelpBook.h"
 
 #include <QHBoxLayout>
@@ -45,7 +46,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
 
 HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
     : QWidget(owner, Qt::Window), m_book(book) {
-    setObjectName(QStringLiteral("frmHelpBook"));
+    setObjectName(form::HelpBook);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(book.title().isEmpty() ? QStringLiteral("Korvanda Help") : book.title());
 
@@ -60,6 +61,7 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
 
     m_topics = new QListWidget(this);
     m_topics->setObjectName(QStringLiteral("lstTopics"));
+    m_topics->setAccessibleName(QStringLiteral("Topics"));
     // The contents first, then the topics by title.
     QList<std::pair<QString, QString>> entries;
     for (const QString& page : book.pages())
@@ -75,6 +77,7 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
         item->setToolTip(title);
     }
     m_browser = new HelpBrowser(book, this);
+    m_browser->setAccessibleName(QStringLiteral("Help page"));
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(m_topics);
