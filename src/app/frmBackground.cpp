@@ -10,6 +10,8 @@
 #include "settings/ui/frmHelp.h"
 #include "settings/ui/frmPropApp.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -27,6 +29,14 @@ constexpr int kLayoutHeight = 464;
 const QColor kPaletteWhite(255, 255, 255);     // 15
 const QColor kPaletteLightGrey(192, 192, 192); // 7
 
+// The main window is a plain widget, which screen readers would take for a pane inside
+// something else; as a window its title is spoken when it gains the focus.
+QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(frmBackground::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 QLabel* framePicture(QWidget* parent, const char* name, int number, const QRect& at) {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
@@ -39,6 +49,8 @@ QLabel* framePicture(QWidget* parent, const char* name, int number, const QRect&
 } // namespace
 
 frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
+    static const bool factoryInstalled = (QAccessible::installFactory(mainWindowAccessible), true);
+    Q_UNUSED(factoryInstalled);
     setObjectName(form::Background);
     setWindowTitle(QStringLiteral("Korvanda"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTableView>
 #include <algorithm>
 
 namespace kv {

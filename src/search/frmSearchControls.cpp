@@ -232,6 +232,8 @@ void frmSearch::createRecordingPanel() {
     MvrDetails->setAccessibleName(QStringLiteral("Recording details"));
     // Pages wrap to the viewer's width; a table a few pixels too wide is not worth a bar.
     MvrDetails->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Screen readers list the page's scroll bar apart from the page.
+    MvrDetails->verticalScrollBar()->setAccessibleName(QStringLiteral("Recording details"));
 
     imgIcon = new QLabel(this);
     imgIcon->setObjectName(QStringLiteral("imgIcon"));

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QScrollBar>
 
 namespace kv {
 
@@ -49,6 +50,7 @@ frmpopup::frmpopup(QWidget* owner)
     mvSecondary = new TitleViewer(this);
     mvSecondary->setObjectName(QStringLiteral("mvSecondary"));
     mvSecondary->setAccessibleName(QStringLiteral("The artist's recordings"));
+    mvSecondary->verticalScrollBar()->setAccessibleName(QStringLiteral("The artist's recordings"));
     if (TitleViewer* search = searchViewer()) mvSecondary->setTitleFile(search->titleFile());
 
     connectPopupViewerLinks(

@@ -7,6 +7,7 @@
 #include "fakes/Accessibility.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QLineEdit>
 
 using namespace kv;

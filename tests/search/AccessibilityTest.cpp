@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QScrollBar>
 
 using namespace kv;
 using namespace kv::test;

@@ -9,6 +9,7 @@
 #include "settings/ui/frmPropApp.h"
 
 #include <QAccessible>
+#include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
 

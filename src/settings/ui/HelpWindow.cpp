@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -78,6 +79,9 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
     }
     m_browser = new HelpBrowser(book, this);
     m_browser->setAccessibleName(QStringLiteral("Help page"));
+    // Screen readers list each scroll bar apart from what it scrolls.
+    m_topics->verticalScrollBar()->setAccessibleName(QStringLiteral("Topics"));
+    m_browser->verticalScrollBar()->setAccessibleName(QStringLiteral("Help page"));
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(m_topics);
