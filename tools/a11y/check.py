@@ -78,7 +78,7 @@ def windows():
 
 def main_window():
     for w in windows():
-        if w.name == "Korvanda" and w.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_FILLER):
+        if w.name == "Korvanda" and w.getRole() in (pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW):
             return w
     return None
 
