@@ -10,14 +10,12 @@
 #include "settings/HelpContexts.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace kv {
 
@@ -110,9 +108,7 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
     cmdOK = buttons.ok;
     cmdCancel = buttons.cancel;
     cmdHelp = buttons.help;
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
-    layout->addLayout(buttons.layout);
+    layOutDialog(this, SSTab1, buttons);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         Accepted = true;

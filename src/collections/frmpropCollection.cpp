@@ -18,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace kv {
 
@@ -97,9 +96,7 @@ frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
     cmdOK = buttons.ok;
     cmdCancel = buttons.cancel;
     cmdHelp = buttons.help;
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTProps);
-    layout->addLayout(buttons.layout);
+    layOutDialog(this, SSTProps, buttons);
     resize(440, 330);
 
     connect(cmdIcon, &QPushButton::clicked, this, &frmpropCollection::cmdIcon_Click);

@@ -4,6 +4,7 @@
 
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace kv {
 
@@ -20,6 +21,12 @@ DialogButtonRow dialogButtonRow(QWidget* dialog, const QString& okCaption, const
     row.layout->addWidget(row.cancel);
     row.layout->addWidget(row.help);
     return row;
+}
+
+void layOutDialog(QWidget* dialog, QWidget* body, const DialogButtonRow& row) {
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(body);
+    layout->addLayout(row.layout);
 }
 
 } // namespace kv

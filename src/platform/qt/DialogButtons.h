@@ -24,4 +24,7 @@ DialogButtonRow dialogButtonRow(QWidget* dialog, const QString& okCaption = QStr
                                 const QString& okName = QStringLiteral("cmdOK"),
                                 const QString& cancelName = QStringLiteral("cmdCancel"));
 
+// Lays out a dialog of one body (its tabs) with the row beneath it.
+void layOutDialog(QWidget* dialog, QWidget* body, const DialogButtonRow& row);
+
 } // namespace kv

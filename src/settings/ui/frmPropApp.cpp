@@ -37,9 +37,7 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     cmdOK = buttons.ok;
     cmdCancel = buttons.cancel;
     cmdHelp = buttons.help;
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
-    layout->addLayout(buttons.layout);
+    layOutDialog(this, SSTab1, buttons);
 
     connect(btnBrowse, &QPushButton::clicked, this, &frmPropApp::btnBrowse_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmPropApp::cmdOK_Click);
