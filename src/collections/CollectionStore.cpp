@@ -9,6 +9,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/RecordGuards.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "settings/ui/frmHelp.h"
 
 #include <QLineEdit>
@@ -68,7 +69,7 @@ void contentsChanged() {
 }
 
 QWidget* dialogOwner() {
-    return qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+    return qobject_cast<QWidget*>(ctx().forms.loaded(form::Background));
 }
 
 int runDialog(QDialog& dialog) {

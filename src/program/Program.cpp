@@ -9,6 +9,7 @@
 #include "connections/Connections.h"
 #include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "platform/qt/QtMediaPlayer.h"
 #include "platform/qt/QtServices.h"
 #include "search/fSearch.h"
@@ -29,14 +30,14 @@ void installProgramServices(AppContext& context) {
 
 void registerProgramWindows(AppContext& context) {
     FormRegistry& forms = context.forms;
-    forms.registerFactory(QStringLiteral("frmBackground"), [] { return new frmBackground; });
-    forms.registerFactory(QStringLiteral("frmSplash"), [] { return new frmSplash; });
-    forms.registerFactory(QStringLiteral("frmSwitchBoard"), [] { return new frmSwitchBoard; });
-    forms.registerFactory(QStringLiteral("frmSearch"), [] { return new frmSearch; });
-    forms.registerFactory(QStringLiteral("frmCollection"), [] { return new frmCollection; });
-    forms.registerFactory(QStringLiteral("frmShopping"), [] { return new frmShopping; });
-    forms.registerFactory(QStringLiteral("fSearch"), [] {
-        return new fSearch(qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))));
+    forms.registerFactory(form::Background, [] { return new frmBackground; });
+    forms.registerFactory(form::Splash, [] { return new frmSplash; });
+    forms.registerFactory(form::SwitchBoard, [] { return new frmSwitchBoard; });
+    forms.registerFactory(form::Search, [] { return new frmSearch; });
+    forms.registerFactory(form::Collection, [] { return new frmCollection; });
+    forms.registerFactory(form::Shopping, [] { return new frmShopping; });
+    forms.registerFactory(form::FindFilterSort, [] {
+        return new fSearch(qobject_cast<QWidget*>(ctx().forms.loaded(form::Background)));
     });
 }
 
@@ -51,13 +52,13 @@ StartupPlan programStartupPlan(AppContext& context) {
         // The catalogue title is opened into the search screen's viewer, which owns it.
         {QStringLiteral("bOpenTALVMVTitle"),
          [] {
-             auto* search = ctx().forms.get<frmSearch>(QStringLiteral("frmSearch"));
+             auto* search = ctx().forms.get<frmSearch>(form::Search);
              return search && bOpenTALVMVTitle(QStringLiteral("Music.M14"), search->MvrDetails);
          }},
         {QStringLiteral("bInit_MV"),
          [] {
              BusyScope busy;
-             auto* search = ctx().forms.find<frmSearch>(QStringLiteral("frmSearch"));
+             auto* search = ctx().forms.find<frmSearch>(form::Search);
              return search && bInit_MV(search->MvrDetails);
          }},
     };
@@ -65,9 +66,9 @@ StartupPlan programStartupPlan(AppContext& context) {
     context.shutdownSteps.push_back({QStringLiteral("collections"), [] { CloseCollections(); }});
     context.shutdownSteps.push_back({QStringLiteral("connections"), [] { CloseConnections(); }});
     context.shutdownSteps.push_back({QStringLiteral("database"), [] { CloseCatalogue(); }});
-    plan.showFirstScreen = [] { return bSwitch_Show(); };
+    plan.showFirstScreen = [] { return nav::bSwitch_Show(); };
     plan.switchEffects = [] {
-        if (auto* switchboard = ctx().forms.find<frmSwitchBoard>(QStringLiteral("frmSwitchBoard")))
+        if (auto* switchboard = ctx().forms.find<frmSwitchBoard>(form::SwitchBoard))
             switchboard->Switch_Effects();
     };
     return plan;

@@ -68,6 +68,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* createSearchPage();
+    QWidget* createGeneralPage();
+    QWidget* createBrowserPage();
     void Form_Load();
     void btnBrowse_Click();
     void cmdOK_Click();
