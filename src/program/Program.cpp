@@ -8,6 +8,7 @@
 #include "collections/frmCollection.h"
 #include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
+#include "platform/mail/MailService.h"
 #include "platform/qt/QtMediaPlayer.h"
 #include "platform/qt/QtServices.h"
 #include "search/frmSearch.h"
@@ -22,6 +23,7 @@ namespace kv {
 void installProgramServices(AppContext& context) {
     installQtServices(context);
     installSettingsServices(context);
+    installMailService(context);
     installQtMediaPlayer();
 }
 
