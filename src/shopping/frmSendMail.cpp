@@ -99,6 +99,8 @@ frmSendMail::frmSendMail(MailSession& session, const QString& recipient, const Q
     connect(cmdHelp, &QPushButton::clicked, this, [] { Show_Help_Context(help::SendOrder); });
 
     showTransport();
+    // The address is the one thing the user may want to change before sending.
+    txtTo->setFocus();
 }
 
 void frmSendMail::showTransport() {

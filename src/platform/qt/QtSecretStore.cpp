@@ -1,5 +1,6 @@
 #include "platform/qt/QtSecretStore.h"
 
+#include <QDBusConnection>
 #include <QEventLoop>
 #include <QTimer>
 #include <qt6keychain/keychain.h>
@@ -18,6 +19,12 @@ struct Answer {
 };
 
 SecretAnswer run(QKeychain::Job* job, int waitSeconds, bool readsData) {
+    // Every store on this desktop (the Secret Service, KWallet) answers over the session
+    // bus: without one, none can.
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        delete job;
+        return {SecretStatus::NoStore, {}, QStringLiteral("no session bus")};
+    }
     auto answer = std::make_shared<Answer>();
     QEventLoop loop;
     QObject::connect(job, &QKeychain::Job::finished, job, [answer, readsData, &loop](QKeychain::Job* j) {
