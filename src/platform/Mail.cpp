@@ -5,13 +5,13 @@ namespace kv {
 namespace {
 
 QString lowerFirst(QString text) {
-    if (!text.isEmpty())
-        text[0] = text[0].toLower();
+    if (!text.isEmpty()) text[0] = text[0].toLower();
     return text;
 }
 
 QString lineBreakProblem(const QString& value, const QString& whose) {
-    return QStringLiteral("%1 \"%2\" holds a line break. It must stand on one line: please correct it.")
+    return QStringLiteral(
+               "%1 \"%2\" holds a line break. It must stand on one line: please correct it.")
         .arg(whose, QString(value).replace(QLatin1Char('\0'), QLatin1Char(' ')).simplified());
 }
 
@@ -19,8 +19,7 @@ QString lineBreakProblem(const QString& value, const QString& whose) {
 
 bool hasLineBreakOrNul(const QString& text) {
     for (QChar c : text)
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\0'))
-            return true;
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\0')) return true;
     return false;
 }
 
@@ -31,8 +30,7 @@ QString mailHeaderProblem(const QString& value, const QString& whose) {
 QString mailAddressProblem(const QString& address, const QString& whose) {
     if (address.trimmed().isEmpty())
         return QStringLiteral("Please enter %1.").arg(lowerFirst(whose));
-    if (hasLineBreakOrNul(address))
-        return lineBreakProblem(address, whose);
+    if (hasLineBreakOrNul(address)) return lineBreakProblem(address, whose);
     // A plain local@domain: nothing that would end the address early in a header, in the
     // envelope or in the desktop mail program's arguments (which read "-..." as an option
     // and "mailto:..." as a ready-made link).
@@ -48,9 +46,9 @@ QString mailAddressProblem(const QString& address, const QString& whose) {
     if (domain.startsWith(QLatin1Char('.')) || domain.endsWith(QLatin1Char('.')) ||
         address.indexOf(QLatin1Char('@')) != at || domain.contains(QLatin1String("..")))
         ok = false;
-    if (ok)
-        return QString();
-    return QStringLiteral("%1 \"%2\" is not an e-mail address Korvanda can send to.").arg(whose, address);
+    if (ok) return QString();
+    return QStringLiteral("%1 \"%2\" is not an e-mail address Korvanda can send to.")
+        .arg(whose, address);
 }
 
 } // namespace kv

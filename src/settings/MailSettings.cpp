@@ -26,16 +26,23 @@ struct MailRunSecrets {
     QSet<QString> refused;
 };
 
-MailRunSecrets& runSecrets() { return ctx().slot<MailRunSecrets>(); }
+MailRunSecrets& runSecrets() {
+    return ctx().slot<MailRunSecrets>();
+}
 
-QString stored(const QString& key) { return GetSetting(settings::settingsApp(), kSectionMail, key, QString()); }
+QString stored(const QString& key) {
+    return GetSetting(settings::settingsApp(), kSectionMail, key, QString());
+}
 
 } // namespace
 
-int Mail_Default_Port(MailSecurity security) { return security == MailSecurity::SslTls ? 465 : 587; }
+int Mail_Default_Port(MailSecurity security) {
+    return security == MailSecurity::SslTls ? 465 : 587;
+}
 
 QString Mail_Security_Text(MailSecurity security) {
-    return security == MailSecurity::SslTls ? QStringLiteral("SSL/TLS") : QStringLiteral("STARTTLS");
+    return security == MailSecurity::SslTls ? QStringLiteral("SSL/TLS")
+                                            : QStringLiteral("STARTTLS");
 }
 
 MailAccount Mail_Account_Load() {
@@ -43,9 +50,10 @@ MailAccount Mail_Account_Load() {
     bool useServer = false;
     a.useServer = bTextToBool(stored(kUseServer), useServer) && useServer;
     a.server = stored(kServer).trimmed();
-    a.security = stored(kSecurity).trimmed().compare(QLatin1String("STARTTLS"), Qt::CaseInsensitive) == 0
-                     ? MailSecurity::StartTls
-                     : MailSecurity::SslTls;
+    a.security =
+        stored(kSecurity).trimmed().compare(QLatin1String("STARTTLS"), Qt::CaseInsensitive) == 0
+            ? MailSecurity::StartTls
+            : MailSecurity::SslTls;
     bool ok = false;
     const int port = stored(kPort).trimmed().toInt(&ok);
     a.port = ok && port > 0 && port < 65536 ? port : Mail_Default_Port(a.security);
@@ -53,8 +61,7 @@ MailAccount Mail_Account_Load() {
     a.address = stored(kAddress).trimmed();
     a.caFile = stored(kCAFile).trimmed();
     const int timeout = stored(kTimeout).trimmed().toInt(&ok);
-    if (ok && timeout > 0)
-        a.timeoutSeconds = timeout;
+    if (ok && timeout > 0) a.timeoutSeconds = timeout;
     return a;
 }
 
@@ -69,7 +76,9 @@ bool Mail_Account_Save(const MailAccount& a) {
 }
 
 QString Mail_Secret_Key(const MailAccount& a) {
-    return QStringLiteral("mail/%1@%2:%3").arg(a.userName, a.server.trimmed().toLower()).arg(a.port);
+    return QStringLiteral("mail/%1@%2:%3")
+        .arg(a.userName, a.server.trimmed().toLower())
+        .arg(a.port);
 }
 
 bool Mail_Password_Find(const MailAccount& account, QString& password) {
@@ -79,14 +88,11 @@ bool Mail_Password_Find(const MailAccount& account, QString& password) {
         password = *it;
         return true;
     }
-    if (run.refused.contains(key))
-        return false;
+    if (run.refused.contains(key)) return false;
     ISecretStore* store = ctx().services.secrets.get();
-    if (!store)
-        return false;
+    if (!store) return false;
     SecretAnswer answer = store->read(key);
-    if (!answer.ok())
-        return false;
+    if (!answer.ok()) return false;
     password = QString::fromUtf8(answer.secret);
     answer.secret.fill('\0');
     return true;
@@ -106,8 +112,7 @@ PasswordKept Mail_Password_Keep(const MailAccount& account, const QString& passw
         QByteArray secret = password.toUtf8();
         const bool kept = store->write(key, secret).ok();
         secret.fill('\0');
-        if (kept)
-            return PasswordKept::SecretStore;
+        if (kept) return PasswordKept::SecretStore;
     }
     return PasswordKept::ThisRun;
 }

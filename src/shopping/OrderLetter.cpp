@@ -14,9 +14,13 @@ namespace {
 const QChar kTab = QLatin1Char('\t');
 
 // A number as the classic Str() writes it: a blank in the sign position when not negative.
-QString strNumber(int n) { return n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n); }
+QString strNumber(int n) {
+    return n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n);
+}
 
-QString field(const Recordset& rs, const char* name) { return strCheckNull(rs.value(QString::fromLatin1(name))); }
+QString field(const Recordset& rs, const char* name) {
+    return strCheckNull(rs.value(QString::fromLatin1(name)));
+}
 
 } // namespace
 
@@ -30,12 +34,16 @@ QString Order_Items_SQL() {
         "SELECT DISTINCTROW [Collection - Contents].[Album ID], [Title]+\"  (\"+[Artist]+\")\" AS "
         "Both,[Collection - Contents].[Catalogue Number], [Collection - Contents].[Medium], "
         "[Collection - Contents].[Title], [Collection - Contents].[Artist],[Collection - "
-        "Contents].Deleted From [Collection - Contents] WHERE (([Collection - Contents].[Collection "
-        "ID]=1) AND ([Collection - Contents].[Order]=True)) ORDER BY [Collection - Contents].Title, "
+        "Contents].Deleted From [Collection - Contents] WHERE (([Collection - "
+        "Contents].[Collection "
+        "ID]=1) AND ([Collection - Contents].[Order]=True)) ORDER BY [Collection - "
+        "Contents].Title, "
         "[Collection - Contents].Artist;");
 }
 
-QString Order_Date_Text(const QDate& date) { return QLocale().toString(date, QLocale::LongFormat); }
+QString Order_Date_Text(const QDate& date) {
+    return QLocale().toString(date, QLocale::LongFormat);
+}
 
 QStringList Order_Letter_Lines(const ShopRecord& shop, const UserDetails& user, bool bPayByCard,
                                bool bContactMe, const QString& strDate) {
@@ -44,15 +52,13 @@ QStringList Order_Letter_Lines(const ShopRecord& shop, const UserDetails& user, 
     l << QStringLiteral("From:") << kTab + user.Name << kTab + user.Address << kTab + user.PostCode;
     if (!user.Phone.isEmpty())
         l << kTab + QStringLiteral("Phone") + kTab + QLatin1Char(':') + user.Phone;
-    if (!user.Fax.isEmpty())
-        l << kTab + QStringLiteral("Fax") + kTab + QLatin1Char(':') + user.Fax;
+    if (!user.Fax.isEmpty()) l << kTab + QStringLiteral("Fax") + kTab + QLatin1Char(':') + user.Fax;
     if (!user.EMail.isEmpty())
         l << kTab + QStringLiteral("E-mail") + kTab + QLatin1Char(':') + user.EMail;
     l << QString();
     l << QStringLiteral("Date :") + kTab + strDate << QString();
     l << QStringLiteral("I wish to order the following items and have them delivered.");
-    if (bContactMe)
-        l << QStringLiteral("Please contact me to confirm the order.");
+    if (bContactMe) l << QStringLiteral("Please contact me to confirm the order.");
     l << QString();
     if (bPayByCard) {
         l << QStringLiteral("I wish to pay by credit card, my card details are:");
@@ -80,7 +86,8 @@ QStringList Order_Item_Lines(const Recordset& rsOrdered, int intItem) {
 
 void Append_Letter_Line(QString& strText, const QString& strLine) {
     QString line = strLine;
-    line.replace(QLatin1String("\r\n"), QLatin1String("\r")).replace(QLatin1Char('\n'), QLatin1Char('\r'));
+    line.replace(QLatin1String("\r\n"), QLatin1String("\r"))
+        .replace(QLatin1Char('\n'), QLatin1Char('\r'));
     strText += line;
     strText += QLatin1Char('\r');
 }
@@ -107,13 +114,11 @@ bool Order_Send_Line(Recordset& rsOrdered, QString& strText, int intItem) {
 
 bool Order_Send_Data_all(Recordset& rsOrdered, QString& strText) {
     return guarded("Order_Send_Data_all", [&] {
-        if (rsOrdered.Bof() && rsOrdered.Eof())
-            return true;
+        if (rsOrdered.Bof() && rsOrdered.Eof()) return true;
         rsOrdered.MoveFirst();
         int intItem = 1;
         while (!rsOrdered.Eof()) {
-            if (!Order_Send_Line(rsOrdered, strText, intItem))
-                return false;
+            if (!Order_Send_Line(rsOrdered, strText, intItem)) return false;
             ++intItem;
             rsOrdered.MoveNext();
         }

@@ -35,14 +35,18 @@ bool bMailSession_Start(MailSession& session, MailMessage& message) {
     return true;
 }
 
-bool bMailMessage_Send(MailMessage& message, const QString& strRecipient, const QString& strLetter) {
+bool bMailMessage_Send(MailMessage& message, const QString& strRecipient,
+                       const QString& strLetter) {
     int result = 0;
     try {
         if (!message.session || !message.session->signedOn())
             throw std::runtime_error("no session");
-        QWidget* owner = message.owner ? message.owner
-                                       : qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
-        frmSendMail dialog(*message.session, strRecipient, kOrderSubject, strLetter, message.confidential, owner);
+        QWidget* owner =
+            message.owner
+                ? message.owner
+                : qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+        frmSendMail dialog(*message.session, strRecipient, kOrderSubject, strLetter,
+                           message.confidential, owner);
         result = ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
     } catch (...) {
         ctx().messages().show(QStringLiteral("Unable to start mail program"), mb::Exclamation);
@@ -65,18 +69,17 @@ bool bMailSession_Close(MailSession& session) {
     return true;
 }
 
-bool Order_Send_Data(Recordset& rsOrdered, const ShopRecord& shop, bool bPayByCard, bool bContactMe) {
+bool Order_Send_Data(Recordset& rsOrdered, const ShopRecord& shop, bool bPayByCard,
+                     bool bContactMe) {
     MailSession session;
     MailMessage message;
-    if (!bMailSession_Start(session, message))
-        return false;
+    if (!bMailSession_Start(session, message)) return false;
     bool sent = false;
     guarded("Order_Send_Data", [&] {
         QString strLetter = Order_Send_Head(shop, Current_User_Details(), bPayByCard, bContactMe,
                                             Order_Date_Text(QDate::currentDate()));
         // A letter that lost an item is not sent: the failure was reported already.
-        if (!Order_Send_Data_all(rsOrdered, strLetter))
-            return;
+        if (!Order_Send_Data_all(rsOrdered, strLetter)) return;
         message.confidential = bPayByCard;
         sent = bMailMessage_Send(message, shop.EMail, strLetter);
     });

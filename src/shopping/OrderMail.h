@@ -37,7 +37,8 @@ struct MailMessage {
 // Composes the letter from the ordered items (the current row moves), the shop, the user's
 // details and the two ticks, and sends it to the shop's address through the send dialog.
 // True when it was sent or handed to the desktop mail program.
-bool Order_Send_Data(Recordset& rsOrdered, const ShopRecord& shop, bool bPayByCard, bool bContactMe);
+bool Order_Send_Data(Recordset& rsOrdered, const ShopRecord& shop, bool bPayByCard,
+                     bool bContactMe);
 
 // Signs on: "Unable to start mail program" and false when no transport can be started.
 bool bMailSession_Start(MailSession& session, MailMessage& message);

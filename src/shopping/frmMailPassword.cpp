@@ -11,7 +11,8 @@
 
 namespace kv {
 
-frmMailPassword::frmMailPassword(const QString& userName, const QString& server, QWidget* parent) : QDialog(parent) {
+frmMailPassword::frmMailPassword(const QString& userName, const QString& server, QWidget* parent)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("frmMailPassword"));
     setWindowTitle(QStringLiteral("Mail Password"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -35,17 +36,17 @@ frmMailPassword::frmMailPassword(const QString& userName, const QString& server,
     layout->addLayout(buttons);
     setMinimumWidth(320);
     connect(cmdOK, &QPushButton::clicked, this, [this] {
-        if (!txtPassword->text().isEmpty())
-            accept();
+        if (!txtPassword->text().isEmpty()) accept();
     });
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-bool frmMailPassword::Ask(const QString& userName, const QString& server, QWidget* parent, QString& password) {
+bool frmMailPassword::Ask(const QString& userName, const QString& server, QWidget* parent,
+                          QString& password) {
     frmMailPassword dialog(userName, server, parent);
-    const int result = ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
-    if (result != QDialog::Accepted || dialog.txtPassword->text().isEmpty())
-        return false;
+    const int result =
+        ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
+    if (result != QDialog::Accepted || dialog.txtPassword->text().isEmpty()) return false;
     password = dialog.txtPassword->text();
     dialog.txtPassword->clear();
     return true;

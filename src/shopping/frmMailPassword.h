@@ -20,7 +20,8 @@ public:
     QPushButton* cmdCancel;
 
     // Shows the dialog modally; true and the password when the user gave one.
-    static bool Ask(const QString& userName, const QString& server, QWidget* parent, QString& password);
+    static bool Ask(const QString& userName, const QString& server, QWidget* parent,
+                    QString& password);
 };
 
 } // namespace kv

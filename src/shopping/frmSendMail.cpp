@@ -32,13 +32,16 @@ QLabel* labelFor(QWidget* parent, const QString& text, QWidget* buddy, const cha
     return label;
 }
 
-void warn(const QString& text) { ctx().messages().show(text, mb::Exclamation); }
+void warn(const QString& text) {
+    ctx().messages().show(text, mb::Exclamation);
+}
 
 } // namespace
 
 frmSendMail::frmSendMail(MailSession& session, const QString& recipient, const QString& subject,
                          const QString& letter, bool confidential, QWidget* parent)
-    : QDialog(parent), m_session(session), m_subject(subject), m_letter(letter), m_confidential(confidential) {
+    : QDialog(parent), m_session(session), m_subject(subject), m_letter(letter),
+      m_confidential(confidential) {
     setObjectName(QStringLiteral("frmSendMail"));
     setWindowTitle(QStringLiteral("Send Order"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -61,7 +64,8 @@ frmSendMail::frmSendMail(MailSession& session, const QString& recipient, const Q
     txtMessage->setFont(fixed);
     txtMessage->setTabStopDistance(QFontMetricsF(fixed).horizontalAdvance(QLatin1Char(' ')) * 8);
     QString shown = letter;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     txtMessage->setPlainText(shown);
 
     lblVia = named(new QLabel(this), "lblVia");
@@ -107,7 +111,8 @@ void frmSendMail::showTransport() {
     IMailTransport* t = m_session.transport.get();
     if (!t) {
         txtFrom->clear();
-        lblVia->setText(QStringLiteral("No mail program can be started: please check the mail settings."));
+        lblVia->setText(
+            QStringLiteral("No mail program can be started: please check the mail settings."));
         cmdSend->setEnabled(false);
         return;
     }
@@ -125,18 +130,15 @@ void frmSendMail::showTransport() {
 }
 
 void frmSendMail::cmdSettings_Click() {
-    if (m_sending || !Show_Mail_Settings(this))
-        return;
+    if (m_sending || !Show_Mail_Settings(this)) return;
     if (!guarded("cmdSettings_Click", [&] { return m_session.SignOn(); }))
         ctx().messages().show(QStringLiteral("Unable to start mail program"), mb::Exclamation);
     showTransport();
 }
 
 void frmSendMail::cmdSend_Click() {
-    if (m_sending)
-        return;
-    if (guarded("cmdSend_Click", [&] { return send(); }))
-        accept();
+    if (m_sending) return;
+    if (guarded("cmdSend_Click", [&] { return send(); })) accept();
 }
 
 bool frmSendMail::send() {
@@ -150,7 +152,8 @@ bool frmSendMail::send() {
     mail.subject = m_subject;
     mail.text = m_letter;
     mail.confidential = m_confidential;
-    if (const QString problem = mailAddressProblem(mail.to, QStringLiteral("The shop's e-mail address"));
+    if (const QString problem =
+            mailAddressProblem(mail.to, QStringLiteral("The shop's e-mail address"));
         !problem.isEmpty()) {
         warn(problem);
         txtTo->setFocus();
@@ -159,7 +162,8 @@ bool frmSendMail::send() {
     if (t->isServer()) {
         mail.fromAddress = m_session.account.address;
         mail.fromName = Current_User_Details().Name.trimmed();
-        QString problem = mailAddressProblem(mail.fromAddress, QStringLiteral("Your e-mail address"));
+        QString problem =
+            mailAddressProblem(mail.fromAddress, QStringLiteral("Your e-mail address"));
         if (!problem.isEmpty())
             problem += QStringLiteral(" It is entered in the mail settings.");
         else
@@ -170,16 +174,19 @@ bool frmSendMail::send() {
         }
     }
     if (m_confidential && !t->encrypted()) {
-        warn(QStringLiteral("This order holds your card details, and the way it would go is not encrypted, so it was "
-                            "not sent. Please choose an encrypted connection in the mail settings, or untick "
-                            "\"Pay by Credit Card\"."));
+        warn(QStringLiteral(
+            "This order holds your card details, and the way it would go is not encrypted, so it "
+            "was "
+            "not sent. Please choose an encrypted connection in the mail settings, or untick "
+            "\"Pay by Credit Card\"."));
         return false;
     }
 
     QString password;
     bool asked = false;
     if (t->needsPassword() && !Mail_Password_Find(m_session.account, password)) {
-        if (!frmMailPassword::Ask(m_session.account.userName, m_session.account.server, this, password))
+        if (!frmMailPassword::Ask(m_session.account.userName, m_session.account.server, this,
+                                  password))
             return false;
         asked = true;
         Mail_Password_Remember(m_session.account, password);
@@ -196,7 +203,8 @@ bool frmSendMail::send() {
             frmSendMail* d;
             ~Restore() {
                 d->m_sending = false;
-                for (QWidget* w : std::initializer_list<QWidget*>{d->txtTo, d->cmdCancel, d->cmdSettings})
+                for (QWidget* w :
+                     std::initializer_list<QWidget*>{d->txtTo, d->cmdCancel, d->cmdSettings})
                     w->setEnabled(true);
                 d->showTransport();
             }
@@ -204,19 +212,17 @@ bool frmSendMail::send() {
         outcome = t->send(mail, password);
     }
     if (outcome.delivered()) {
-        if (asked)
-            Mail_Password_Keep(m_session.account, password);
+        if (asked) Mail_Password_Keep(m_session.account, password);
         return true;
     }
-    if (outcome.status == MailOutcome::LoginRefused)
-        Mail_Password_Refused(m_session.account);
-    warn(outcome.message.isEmpty() ? QStringLiteral("The message could not be sent.") : outcome.message);
+    if (outcome.status == MailOutcome::LoginRefused) Mail_Password_Refused(m_session.account);
+    warn(outcome.message.isEmpty() ? QStringLiteral("The message could not be sent.")
+                                   : outcome.message);
     return false;
 }
 
 void frmSendMail::reject() {
-    if (!m_sending)
-        QDialog::reject();
+    if (!m_sending) QDialog::reject();
 }
 
 void frmSendMail::closeEvent(QCloseEvent* event) {

@@ -19,8 +19,8 @@ struct MailSession;
 class frmSendMail : public QDialog {
     Q_OBJECT
 public:
-    frmSendMail(MailSession& session, const QString& recipient, const QString& subject, const QString& letter,
-                bool confidential, QWidget* parent = nullptr);
+    frmSendMail(MailSession& session, const QString& recipient, const QString& subject,
+                const QString& letter, bool confidential, QWidget* parent = nullptr);
 
     QLabel* lblFrom;
     QLineEdit* txtFrom;

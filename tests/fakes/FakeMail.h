@@ -17,21 +17,17 @@ class FakeSecretStore : public ISecretStore {
 public:
     SecretAnswer read(const QString& key) override {
         ++reads;
-        if (!available)
-            return {SecretStatus::NoStore, {}, {}};
-        if (!secrets.contains(key))
-            return {SecretStatus::NotFound, {}, {}};
+        if (!available) return {SecretStatus::NoStore, {}, {}};
+        if (!secrets.contains(key)) return {SecretStatus::NotFound, {}, {}};
         return {SecretStatus::Ok, secrets.value(key), {}};
     }
     SecretAnswer write(const QString& key, const QByteArray& secret) override {
-        if (!available)
-            return {SecretStatus::NoStore, {}, {}};
+        if (!available) return {SecretStatus::NoStore, {}, {}};
         secrets.insert(key, secret);
         return {SecretStatus::Ok, {}, {}};
     }
     SecretAnswer remove(const QString& key) override {
-        if (!available)
-            return {SecretStatus::NoStore, {}, {}};
+        if (!available) return {SecretStatus::NoStore, {}, {}};
         secrets.remove(key);
         return {SecretStatus::Ok, {}, {}};
     }
@@ -57,8 +53,7 @@ public:
         QString description() const override { return QStringLiteral("Sent by the fake."); }
         MailOutcome send(const OutgoingMail& mail, const QString& password) override {
             m_owner.sent.push_back({mail, password});
-            if (m_owner.outcomes.empty())
-                return {MailOutcome::Sent, {}};
+            if (m_owner.outcomes.empty()) return {MailOutcome::Sent, {}};
             MailOutcome o = m_owner.outcomes.front();
             m_owner.outcomes.pop_front();
             return o;
@@ -70,8 +65,7 @@ public:
 
     std::unique_ptr<IMailTransport> open(const MailAccount& account) override {
         accounts.push_back(account);
-        if (!startable)
-            return nullptr;
+        if (!startable) return nullptr;
         return std::make_unique<Transport>(*this);
     }
 

@@ -36,12 +36,15 @@ public:
             c.keyFile = dir.filePath(QStringLiteral("key.pem"));
             QProcess openssl;
             openssl.start(QStringLiteral("openssl"),
-                          {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                           QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"), c.keyFile,
-                           QStringLiteral("-out"), c.certFile, QStringLiteral("-days"), QStringLiteral("2"),
-                           QStringLiteral("-subj"), QStringLiteral("/CN=localhost"), QStringLiteral("-addext"),
+                          {QStringLiteral("req"), QStringLiteral("-x509"),
+                           QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                           QStringLiteral("-nodes"), QStringLiteral("-keyout"), c.keyFile,
+                           QStringLiteral("-out"), c.certFile, QStringLiteral("-days"),
+                           QStringLiteral("2"), QStringLiteral("-subj"),
+                           QStringLiteral("/CN=localhost"), QStringLiteral("-addext"),
                            QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1")});
-            c.ok = openssl.waitForFinished(60000) && openssl.exitCode() == 0 && QFile::exists(c.certFile);
+            c.ok = openssl.waitForFinished(60000) && openssl.exitCode() == 0 &&
+                   QFile::exists(c.certFile);
             return c;
         }();
         return cert;
@@ -51,26 +54,22 @@ public:
     explicit TestSmtpServer(const QString& mode) {
         m_record = m_dir.filePath(QStringLiteral("record.jsonl"));
         const Certificate& cert = certificate();
-        if (!cert.ok)
-            return;
+        if (!cert.ok) return;
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         m_process.start(QStringLiteral("/usr/bin/python3"),
-                        {QStringLiteral(KV_SOURCE_DIR "/tests/shopping/smtp_server.py"), mode, m_record, cert.certFile,
-                         cert.keyFile});
-        if (!m_process.waitForStarted(10000))
-            return;
+                        {QStringLiteral(KV_SOURCE_DIR "/tests/shopping/smtp_server.py"), mode,
+                         m_record, cert.certFile, cert.keyFile});
+        if (!m_process.waitForStarted(10000)) return;
         QByteArray out;
         for (int i = 0; i < 100 && !out.contains('\n'); ++i) {
             if (!m_process.waitForReadyRead(200) && m_process.state() == QProcess::NotRunning)
                 break;
             out += m_process.readAllStandardOutput();
         }
-        if (out.startsWith("PORT "))
-            m_port = out.mid(5).trimmed().toInt();
+        if (out.startsWith("PORT ")) m_port = out.mid(5).trimmed().toInt();
     }
     ~TestSmtpServer() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
+        if (m_process.state() == QProcess::NotRunning) return;
         m_process.closeWriteChannel();
         if (!m_process.waitForFinished(5000)) {
             m_process.kill();
@@ -90,12 +89,10 @@ public:
     std::vector<QJsonObject> events(const QString& kind) const {
         std::vector<QJsonObject> found;
         QFile f(m_record);
-        if (!f.open(QIODevice::ReadOnly))
-            return found;
+        if (!f.open(QIODevice::ReadOnly)) return found;
         for (const QByteArray& line : f.readAll().split('\n')) {
             const QJsonObject o = QJsonDocument::fromJson(line).object();
-            if (o.value(QStringLiteral("event")).toString() == kind)
-                found.push_back(o);
+            if (o.value(QStringLiteral("event")).toString() == kind) found.push_back(o);
         }
         return found;
     }
@@ -108,7 +105,8 @@ public:
     std::vector<QByteArray> messages() const {
         std::vector<QByteArray> out;
         for (const QJsonObject& o : events(QStringLiteral("mail")))
-            out.push_back(QByteArray::fromBase64(o.value(QStringLiteral("data")).toString().toLatin1()));
+            out.push_back(
+                QByteArray::fromBase64(o.value(QStringLiteral("data")).toString().toLatin1()));
         return out;
     }
 
@@ -132,13 +130,13 @@ struct ReceivedMail {
             const QByteArray l = line.endsWith('\r') ? line.chopped(1) : line;
             const qsizetype colon = l.indexOf(':');
             if (colon > 0)
-                headers.push_back({QString::fromLatin1(l.left(colon)), QString::fromUtf8(l.mid(colon + 1).trimmed())});
+                headers.push_back({QString::fromLatin1(l.left(colon)),
+                                   QString::fromUtf8(l.mid(colon + 1).trimmed())});
         }
     }
     QString header(const QString& name) const {
         for (const auto& [n, v] : headers)
-            if (n.compare(name, Qt::CaseInsensitive) == 0)
-                return v;
+            if (n.compare(name, Qt::CaseInsensitive) == 0) return v;
         return QString();
     }
     QStringList headerNames() const {
@@ -151,7 +149,8 @@ struct ReceivedMail {
     QString text() const {
         QByteArray out;
         for (qsizetype i = 0; i < body.size(); ++i) {
-            if (body[i] == '=' && i + 2 < body.size() && body[i + 1] == '\r' && body[i + 2] == '\n') {
+            if (body[i] == '=' && i + 2 < body.size() && body[i + 1] == '\r' &&
+                body[i + 2] == '\n') {
                 i += 2;
             } else if (body[i] == '=' && i + 2 < body.size()) {
                 out += char(body.mid(i + 1, 2).toInt(nullptr, 16));
@@ -167,7 +166,8 @@ struct ReceivedMail {
         QString out;
         for (const QString& word : value.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             if (word.startsWith(QLatin1String("=?UTF-8?B?")) && word.endsWith(QLatin1String("?=")))
-                out += QString::fromUtf8(QByteArray::fromBase64(word.mid(10, word.size() - 12).toLatin1()));
+                out += QString::fromUtf8(
+                    QByteArray::fromBase64(word.mid(10, word.size() - 12).toLatin1()));
             else
                 out += (out.isEmpty() ? QString() : QStringLiteral(" ")) + word;
         }

@@ -19,7 +19,8 @@ protected:
         const QString path = dir.filePath(QStringLiteral("xdg-email-%1").arg(exitCode));
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '%1'\nexit %2\n")
+        f.write(QStringLiteral(
+                    "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '%1'\nexit %2\n")
                     .arg(recordFile())
                     .arg(exitCode)
                     .toUtf8());
@@ -30,8 +31,7 @@ protected:
     QString recordFile() const { return dir.filePath(QStringLiteral("args")); }
     QStringList recorded() const {
         QFile f(recordFile());
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
+        if (!f.open(QIODevice::ReadOnly)) return {};
         QStringList args;
         for (const QByteArray& a : f.readAll().split('\0'))
             args << QString::fromUtf8(a);
@@ -51,16 +51,18 @@ TEST_F(DesktopMailTest, RecipientSubjectAndBodyArriveAsTheyAre) {
     OutgoingMail m;
     m.to = QStringLiteral("o'brien&sons@shop.example");
     m.subject = QStringLiteral("RECORD ORDER");
-    m.text = QStringLiteral("Record Order\r\rArtist\t\t:\tSimon & Garfunkel \"Live\" $(touch x) `id` Björk\r"
-                            "Name Number\t:\t4929123456781234\r\r");
+    m.text = QStringLiteral(
+        "Record Order\r\rArtist\t\t:\tSimon & Garfunkel \"Live\" $(touch x) `id` Björk\r"
+        "Name Number\t:\t4929123456781234\r\r");
     m.confidential = true;
     const MailOutcome outcome = transport->send(m, QString());
     EXPECT_EQ(outcome.status, MailOutcome::HandedOver) << outcome.message.toStdString();
     EXPECT_EQ(recorded(),
-              (QStringList{"--utf8", "--subject", "RECORD ORDER", "--body",
-                           "Record Order\n\nArtist\t\t:\tSimon & Garfunkel \"Live\" $(touch x) `id` Björk\n"
-                           "Name Number\t:\t4929123456781234\n",
-                           "o'brien&sons@shop.example"}));
+              (QStringList{
+                  "--utf8", "--subject", "RECORD ORDER", "--body",
+                  "Record Order\n\nArtist\t\t:\tSimon & Garfunkel \"Live\" $(touch x) `id` Björk\n"
+                  "Name Number\t:\t4929123456781234\n",
+                  "o'brien&sons@shop.example"}));
     EXPECT_FALSE(QFile::exists(dir.filePath("x")));
 }
 
@@ -69,8 +71,9 @@ TEST_F(DesktopMailTest, AProgramThatFailsOrIsMissingIsTold) {
     m.to = QStringLiteral("orders@shop.example");
     m.subject = QStringLiteral("RECORD ORDER");
     m.text = QStringLiteral("x\r");
-    EXPECT_TRUE(mail::DesktopMailTransport(recorder(3)).send(m, {}).message.startsWith(
-        "No desktop mail program is set up on this computer."));
+    EXPECT_TRUE(mail::DesktopMailTransport(recorder(3))
+                    .send(m, {})
+                    .message.startsWith("No desktop mail program is set up on this computer."));
     EXPECT_EQ(mail::DesktopMailTransport(recorder(4)).send(m, {}).message,
               "The desktop mail program could not take the message (it ended with code 4).");
     EXPECT_EQ(mail::DesktopMailTransport(dir.filePath("missing")).send(m, {}).message,

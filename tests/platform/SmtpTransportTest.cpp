@@ -1,8 +1,8 @@
 // The mail-server transport against a real SMTP server on 127.0.0.1: what arrives, and what
 // never leaves when the server is wrong, refuses or goes quiet.
 
-#include "fakes/TestSmtpServer.h"
 #include "platform/mail/SmtpTransport.h"
+#include "fakes/TestSmtpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -33,18 +33,19 @@ protected:
         m.fromAddress = QStringLiteral("collector@example.org");
         m.to = QStringLiteral("orders@shop.example");
         m.subject = QStringLiteral("RECORD ORDER");
-        m.text = QStringLiteral("Record Order\r\r.\r..dots first\rArtist\t\t:\tMötley Crüe & \"Friends\"\r"
-                                "Name Number\t:\t") +
+        m.text = QStringLiteral(
+                     "Record Order\r\r.\r..dots first\rArtist\t\t:\tMötley Crüe & \"Friends\"\r"
+                     "Name Number\t:\t") +
                  kCard + QStringLiteral("\r\r");
         m.confidential = true;
         return m;
     }
     // Sends the order with the server's password (or the one given).
     MailOutcome send(const TestSmtpServer& server, MailSecurity security,
-                     const QString& password = TestSmtpServer::password(), bool trustTestCertificate = true) {
+                     const QString& password = TestSmtpServer::password(),
+                     bool trustTestCertificate = true) {
         MailAccount a = accountFor(server, security);
-        if (!trustTestCertificate)
-            a.caFile.clear();
+        if (!trustTestCertificate) a.caFile.clear();
         return mail::SmtpTransport(a).send(order(), password);
     }
     static void expectNothingTaken(const TestSmtpServer& server) {
@@ -53,8 +54,8 @@ protected:
     }
 };
 
-#define START(server, mode)                                                                                            \
-    TestSmtpServer server(QStringLiteral(mode));                                                                       \
+#define START(server, mode)                                                                        \
+    TestSmtpServer server(QStringLiteral(mode));                                                   \
     ASSERT_TRUE(server.started()) << server.errors().toStdString()
 
 } // namespace
@@ -97,15 +98,18 @@ TEST_F(SmtpTransportTest, RefusalsCarryTheServersAnswerAndNothingIsTaken) {
         START(server, "starttls");
         const MailOutcome outcome = send(server, MailSecurity::StartTls, QStringLiteral("wrong"));
         EXPECT_EQ(outcome.status, MailOutcome::LoginRefused);
-        EXPECT_TRUE(outcome.message.startsWith("The mail server refused your user name or password"));
-        EXPECT_TRUE(outcome.message.contains("The server answered: 535")) << outcome.message.toStdString();
+        EXPECT_TRUE(
+            outcome.message.startsWith("The mail server refused your user name or password"));
+        EXPECT_TRUE(outcome.message.contains("The server answered: 535"))
+            << outcome.message.toStdString();
         expectNothingTaken(server);
     }
     {
         START(server, "reject-rcpt");
         const MailOutcome outcome = send(server, MailSecurity::StartTls);
         EXPECT_EQ(outcome.status, MailOutcome::Failed);
-        EXPECT_TRUE(outcome.message.contains("550 5.1.1 <orders@shop.example>: Recipient address rejected"))
+        EXPECT_TRUE(
+            outcome.message.contains("550 5.1.1 <orders@shop.example>: Recipient address rejected"))
             << outcome.message.toStdString();
         expectNothingTaken(server);
     }
@@ -116,14 +120,16 @@ TEST_F(SmtpTransportTest, ALostOrSilentServerEndsTheSendWithinTheLimit) {
         START(server, "drop");
         const MailOutcome outcome = send(server, MailSecurity::StartTls);
         EXPECT_EQ(outcome.status, MailOutcome::Failed);
-        EXPECT_EQ(outcome.message, "The connection to the mail server was lost before the message was sent.");
+        EXPECT_EQ(outcome.message,
+                  "The connection to the mail server was lost before the message was sent.");
         expectNothingTaken(server);
     }
     {
         START(server, "silent");
         const MailOutcome outcome = send(server, MailSecurity::StartTls);
         EXPECT_EQ(outcome.status, MailOutcome::Failed);
-        EXPECT_EQ(outcome.message, "The mail server did not answer within 3 seconds, so the message was not sent.");
+        EXPECT_EQ(outcome.message,
+                  "The mail server did not answer within 3 seconds, so the message was not sent.");
         EXPECT_EQ(server.events("connection").size(), 1u);
     }
 }
@@ -134,7 +140,8 @@ TEST_F(SmtpTransportTest, AServerWithoutEncryptionHearsNeitherThePasswordNorTheO
         const MailOutcome outcome = send(server, security);
         EXPECT_EQ(outcome.status, MailOutcome::Failed);
         if (security == MailSecurity::StartTls)
-            EXPECT_TRUE(outcome.message.startsWith("The mail server does not offer an encrypted connection (STARTTLS)"))
+            EXPECT_TRUE(outcome.message.startsWith(
+                "The mail server does not offer an encrypted connection (STARTTLS)"))
                 << outcome.message.toStdString();
         const QByteArray heard = server.recordText();
         EXPECT_FALSE(heard.contains("AUTH"));
@@ -147,9 +154,11 @@ TEST_F(SmtpTransportTest, AServerWithoutEncryptionHearsNeitherThePasswordNorTheO
 
 TEST_F(SmtpTransportTest, AnUnverifiedCertificateIsRefusedBeforeTheLogin) {
     START(server, "starttls");
-    const MailOutcome outcome = send(server, MailSecurity::StartTls, TestSmtpServer::password(), false);
+    const MailOutcome outcome =
+        send(server, MailSecurity::StartTls, TestSmtpServer::password(), false);
     EXPECT_EQ(outcome.status, MailOutcome::Failed);
-    EXPECT_EQ(outcome.message, "The mail server's certificate could not be verified, so nothing was sent to it.");
+    EXPECT_EQ(outcome.message,
+              "The mail server's certificate could not be verified, so nothing was sent to it.");
     EXPECT_TRUE(server.events("auth").empty());
     expectNothingTaken(server);
 }
@@ -158,7 +167,8 @@ TEST_F(SmtpTransportTest, AHeaderWithALineBreakIsRefusedBeforeAnyConnection) {
     START(server, "starttls");
     OutgoingMail m = order();
     m.to = QStringLiteral("orders@shop.example\r\nBcc: everyone@example.org");
-    const MailOutcome outcome = mail::SmtpTransport(accountFor(server, MailSecurity::StartTls)).send(m, TestSmtpServer::password());
+    const MailOutcome outcome = mail::SmtpTransport(accountFor(server, MailSecurity::StartTls))
+                                    .send(m, TestSmtpServer::password());
     EXPECT_EQ(outcome.status, MailOutcome::Failed);
     EXPECT_TRUE(outcome.message.contains("holds a line break"));
     m = order();

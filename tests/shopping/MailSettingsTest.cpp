@@ -1,8 +1,8 @@
 // The mail settings: what is stored where, what is refused, and the ways to them.
 
+#include "settings/MailSettings.h"
 #include "OrderFixture.h"
 #include "fakes/FakeMail.h"
-#include "settings/MailSettings.h"
 #include "settings/ui/frmMailSettings.h"
 #include "settings/ui/frmPropApp.h"
 
@@ -101,8 +101,10 @@ TEST_F(MailSettingsTest, WithoutASecretStoreThePasswordIsKeptForThisRunOnly) {
         fillServer(d);
         d.cmdOK->click();
     }));
-    EXPECT_EQ(t.messages.texts(), QStringList{"No secret store answers on this desktop, so Korvanda keeps your password "
-                                              "only until it closes and asks for it again next time."});
+    EXPECT_EQ(
+        t.messages.texts(),
+        QStringList{"No secret store answers on this desktop, so Korvanda keeps your password "
+                    "only until it closes and asks for it again next time."});
     QString password;
     EXPECT_TRUE(Mail_Password_Find(Mail_Account_Load(), password));
     EXPECT_EQ(password, "pa55 w0rd");
@@ -115,15 +117,18 @@ TEST_F(MailSettingsTest, WhatCannotBeUsedIsRefusedAndNothingIsStored) {
         QString message;
     };
     const std::vector<Case> cases{
-        {[](frmMailSettings& d) { d.txtServer->clear(); }, "Please enter the name of your mail server."},
+        {[](frmMailSettings& d) { d.txtServer->clear(); },
+         "Please enter the name of your mail server."},
         {[](frmMailSettings& d) { d.txtServer->setText("smtp.example.org/x"); },
          "\"smtp.example.org/x\" is not the name of a mail server: please correct it."},
         {[](frmMailSettings& d) { d.txtAddress->clear(); }, "Please enter your e-mail address."},
         {[](frmMailSettings& d) { d.txtAddress->setText("ann@example.org\nBcc: x@example.org"); },
-         "Your e-mail address \"ann@example.org Bcc: x@example.org\" holds a line break. It must stand on one line: "
+         "Your e-mail address \"ann@example.org Bcc: x@example.org\" holds a line break. It must "
+         "stand on one line: "
          "please correct it."},
         {[](frmMailSettings& d) { d.txtUserName->setText(QStringLiteral("ann\rx")); },
-         "The user name \"ann x\" holds a line break. It must stand on one line: please correct it."},
+         "The user name \"ann x\" holds a line break. It must stand on one line: please correct "
+         "it."},
     };
     for (const Case& c : cases) {
         t.messages.boxes.clear();

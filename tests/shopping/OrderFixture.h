@@ -21,7 +21,12 @@
 
 // Failures show texts as text, with the line ends visible.
 inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << QString(text).replace(QLatin1Char('\r'), QLatin1String("\\r\n")).replace(QLatin1Char('\t'), QLatin1String("\\t")).toStdString() << '"';
+    *os << '"'
+        << QString(text)
+               .replace(QLatin1Char('\r'), QLatin1String("\\r\n"))
+               .replace(QLatin1Char('\t'), QLatin1String("\\t"))
+               .toStdString()
+        << '"';
 }
 
 namespace kv::test {
@@ -43,18 +48,22 @@ protected:
     ~OrderTest() override { database.Close(); }
 
     // An item of the shopping list (collection 1); Null for an absent value.
-    void addItem(const QString& catalogue, const QVariant& title, const QVariant& artist, const QVariant& medium,
-                 bool order, int collection = 1) {
+    void addItem(const QString& catalogue, const QVariant& title, const QVariant& artist,
+                 const QVariant& medium, bool order, int collection = 1) {
         auto lit = [](const QVariant& v) {
-            return v.isNull() ? QStringLiteral("Null")
-                              : QLatin1Char('"') + v.toString().replace(u'"', QStringLiteral("\"\"")) + QLatin1Char('"');
+            return v.isNull()
+                       ? QStringLiteral("Null")
+                       : QLatin1Char('"') + v.toString().replace(u'"', QStringLiteral("\"\"")) +
+                             QLatin1Char('"');
         };
-        database.Execute(QStringLiteral("INSERT INTO [Collection - Contents] ([Collection ID], [Catalogue Number], "
-                                        "[Album ID], [Title], [Artist], [Medium], [Order]) VALUES (%1, %2, 1, %3, %4, "
-                                        "%5, %6)")
-                             .arg(collection)
-                             .arg(lit(catalogue), lit(title), lit(artist), lit(medium),
-                                  order ? QStringLiteral("True") : QStringLiteral("False")));
+        database.Execute(
+            QStringLiteral(
+                "INSERT INTO [Collection - Contents] ([Collection ID], [Catalogue Number], "
+                "[Album ID], [Title], [Artist], [Medium], [Order]) VALUES (%1, %2, 1, %3, %4, "
+                "%5, %6)")
+                .arg(collection)
+                .arg(lit(catalogue), lit(title), lit(artist), lit(medium),
+                     order ? QStringLiteral("True") : QStringLiteral("False")));
     }
     // The three ordered items of the usual list (and one not ticked, and one elsewhere).
     void addThreeItems() {

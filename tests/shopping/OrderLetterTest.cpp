@@ -10,7 +10,8 @@ namespace {
 const QString kDate = QStringLiteral("Monday, 3 March 2025");
 
 // The item block as the letter writes it.
-QString block(int n, const QString& catalogue, const QString& title, const QString& artist, const QString& format) {
+QString block(int n, const QString& catalogue, const QString& title, const QString& artist,
+              const QString& format) {
     return QStringLiteral("Item         \t\t:\t %1\r"
                           "Catalogue Number\t:\t%2\r"
                           "Recording name  \t:\t%3\r"
@@ -21,7 +22,8 @@ QString block(int n, const QString& catalogue, const QString& title, const QStri
         .arg(catalogue, title, artist, format);
 }
 
-QString letterOf(Recordset rs, const ShopRecord& shop, const UserDetails& user, bool card, bool contact) {
+QString letterOf(Recordset rs, const ShopRecord& shop, const UserDetails& user, bool card,
+                 bool contact) {
     QString text = Order_Send_Head(shop, user, card, contact, kDate);
     EXPECT_TRUE(Order_Send_Data_all(rs, text));
     return text;
@@ -31,28 +33,29 @@ QString letterOf(Recordset rs, const ShopRecord& shop, const UserDetails& user, 
 
 TEST_F(OrderTest, PlainLetterWithAThreeLineSenderAndItemsInTitleThenArtistOrder) {
     addThreeItems();
-    const QString expected = QStringLiteral("Record Order\r"
-                                            "\r"
-                                            "To:\r"
-                                            "\tSpin City Records\r"
-                                            "\t12 Market Street, Leeds\r"
-                                            "\r"
-                                            "From:\r"
-                                            "\tAnn Collector\r"
-                                            "\t3 Elm Road, York\r"
-                                            "\tYO1 7HH\r"
-                                            "\r"
-                                            "Date :\tMonday, 3 March 2025\r"
-                                            "\r"
-                                            "I wish to order the following items and have them delivered.\r"
-                                            "\r"
-                                            "I wish to pay when the goods are ready.\r"
-                                            "\r"
-                                            "Records to Order\r"
-                                            "\r") +
-                             block(1, "A-101", "Abbey Road", "Anderson", "Cassette") +
-                             block(2, "A-100", "Abbey Road", "The Beatles", "CD") +
-                             block(3, "B-200", "Blue Train", "John Coltrane", "LP");
+    const QString expected =
+        QStringLiteral("Record Order\r"
+                       "\r"
+                       "To:\r"
+                       "\tSpin City Records\r"
+                       "\t12 Market Street, Leeds\r"
+                       "\r"
+                       "From:\r"
+                       "\tAnn Collector\r"
+                       "\t3 Elm Road, York\r"
+                       "\tYO1 7HH\r"
+                       "\r"
+                       "Date :\tMonday, 3 March 2025\r"
+                       "\r"
+                       "I wish to order the following items and have them delivered.\r"
+                       "\r"
+                       "I wish to pay when the goods are ready.\r"
+                       "\r"
+                       "Records to Order\r"
+                       "\r") +
+        block(1, "A-101", "Abbey Road", "Anderson", "Cassette") +
+        block(2, "A-100", "Abbey Road", "The Beatles", "CD") +
+        block(3, "B-200", "Blue Train", "John Coltrane", "LP");
     // Card details the user typed stay out of a letter that does not pay by card.
     user.CardType = QStringLiteral("Visa");
     user.CardNumber = QStringLiteral("4929123456781234");
@@ -71,44 +74,47 @@ TEST_F(OrderTest, ContactAndCardLetterWithEveryContactLineAndNullFields) {
     user.CardName = QStringLiteral("MRS A COLLECTOR");
     user.CardNumber = QStringLiteral("4929123456781234");
     user.Expires = QStringLiteral("09/27");
-    const QString expected = QStringLiteral("Record Order\r"
-                                            "\r"
-                                            "To:\r"
-                                            "\tSpin City Records\r"
-                                            "\t12 Market Street, Leeds\r"
-                                            "\r"
-                                            "From:\r"
-                                            "\tAnn Collector\r"
-                                            "\t3 Elm Road, York\r"
-                                            "\tYO1 7HH\r"
-                                            "\tPhone\t:0113 496 0000\r"
-                                            "\tFax\t:0113 496 0001\r"
-                                            "\tE-mail\t:ann@example.org\r"
-                                            "\r"
-                                            "Date :\tMonday, 3 March 2025\r"
-                                            "\r"
-                                            "I wish to order the following items and have them delivered.\r"
-                                            "Please contact me to confirm the order.\r"
-                                            "\r"
-                                            "I wish to pay by credit card, my card details are:\r"
-                                            "Card Type\t:\tVisa\r"
-                                            "Name on card\t:\tMRS A COLLECTOR\r"
-                                            "Name Number\t:\t4929123456781234\r"
-                                            "Expiry Date\t:\t09/27\r"
-                                            "\r"
-                                            "Records to Order\r"
-                                            "\r") +
-                             block(1, "N-1", "No Artist Known", "", "");
+    const QString expected =
+        QStringLiteral("Record Order\r"
+                       "\r"
+                       "To:\r"
+                       "\tSpin City Records\r"
+                       "\t12 Market Street, Leeds\r"
+                       "\r"
+                       "From:\r"
+                       "\tAnn Collector\r"
+                       "\t3 Elm Road, York\r"
+                       "\tYO1 7HH\r"
+                       "\tPhone\t:0113 496 0000\r"
+                       "\tFax\t:0113 496 0001\r"
+                       "\tE-mail\t:ann@example.org\r"
+                       "\r"
+                       "Date :\tMonday, 3 March 2025\r"
+                       "\r"
+                       "I wish to order the following items and have them delivered.\r"
+                       "Please contact me to confirm the order.\r"
+                       "\r"
+                       "I wish to pay by credit card, my card details are:\r"
+                       "Card Type\t:\tVisa\r"
+                       "Name on card\t:\tMRS A COLLECTOR\r"
+                       "Name Number\t:\t4929123456781234\r"
+                       "Expiry Date\t:\t09/27\r"
+                       "\r"
+                       "Records to Order\r"
+                       "\r") +
+        block(1, "N-1", "No Artist Known", "", "");
     EXPECT_EQ(letterOf(ordered(), shop, user, true, true), expected);
 }
 
 TEST_F(OrderTest, OneTickWithoutTheOtherAndLineBreaksInsideValues) {
     user.Address = QStringLiteral("Flat 2\r\n3 Elm Road\nYork");
     const QString contactOnly = Order_Send_Head(shop, user, false, true, kDate);
-    EXPECT_TRUE(contactOnly.contains(QStringLiteral("delivered.\rPlease contact me to confirm the order.\r\r"
-                                                    "I wish to pay when the goods are ready.\r")));
+    EXPECT_TRUE(contactOnly.contains(
+        QStringLiteral("delivered.\rPlease contact me to confirm the order.\r\r"
+                       "I wish to pay when the goods are ready.\r")));
     // Every line of the text ends with a lone carriage return, those inside the address too.
-    EXPECT_TRUE(contactOnly.contains(QStringLiteral("From:\r\tAnn Collector\r\tFlat 2\r3 Elm Road\rYork\r\tYO1 7HH\r")));
+    EXPECT_TRUE(contactOnly.contains(
+        QStringLiteral("From:\r\tAnn Collector\r\tFlat 2\r3 Elm Road\rYork\r\tYO1 7HH\r")));
     EXPECT_FALSE(contactOnly.contains(QLatin1Char('\n')));
     const QString cardOnly = Order_Send_Head(shop, user, true, false, kDate);
     EXPECT_TRUE(cardOnly.contains(QStringLiteral("delivered.\r\rI wish to pay by credit card")));
@@ -124,13 +130,15 @@ TEST_F(OrderTest, TheItemLoopOnAnEmptyOrUnreadableRecordSet) {
     // A record set without the fields of an item: reported with the step's name, nothing
     // half-written, and the loop stops.
     addThreeItems();
-    Recordset wrong = database.OpenRecordset(QStringLiteral("SELECT [Catalogue Number], [Title] FROM [Collection - Contents]"),
-                                             dbOpenDynaset);
+    Recordset wrong = database.OpenRecordset(
+        QStringLiteral("SELECT [Catalogue Number], [Title] FROM [Collection - Contents]"),
+        dbOpenDynaset);
     EXPECT_FALSE(Order_Send_Data_all(wrong, text));
     EXPECT_EQ(text, "head\r");
     ASSERT_EQ(t.messages.boxes.size(), 1u);
     EXPECT_EQ(t.messages.last().title, "Error");
-    EXPECT_TRUE(t.messages.last().text.endsWith("\rOrder_Send_Line")) << t.messages.last().text.toStdString();
+    EXPECT_TRUE(t.messages.last().text.endsWith("\rOrder_Send_Line"))
+        << t.messages.last().text.toStdString();
 }
 
 TEST_F(OrderTest, TheDateIsTheLocalesLongDate) {

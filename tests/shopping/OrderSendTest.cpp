@@ -34,15 +34,17 @@ protected:
     void answerPassword(const QString& password) {
         t.dialogs.script([password](QDialog& d) {
             auto& p = static_cast<frmMailPassword&>(d);
-            if (password.isEmpty())
-                return p.cmdCancel->click();
+            if (password.isEmpty()) return p.cmdCancel->click();
             p.txtPassword->setText(password);
             p.cmdOK->click();
         });
     }
-    static MailOutcome failure(MailOutcome::Status status, const QString& message) { return {status, message}; }
+    static MailOutcome failure(MailOutcome::Status status, const QString& message) {
+        return {status, message};
+    }
     QString expectedLetter(bool card, bool contact) {
-        QString text = Order_Send_Head(shop, user, card, contact, Order_Date_Text(QDate::currentDate()));
+        QString text =
+            Order_Send_Head(shop, user, card, contact, Order_Date_Text(QDate::currentDate()));
         Recordset rs = ordered();
         Order_Send_Data_all(rs, text);
         return text;
@@ -93,14 +95,16 @@ TEST_F(OrderSendTest, TheDialogShowsTheMessageAndCancelSendsNothing) {
 }
 
 TEST_F(OrderSendTest, AFailedSendKeepsTheLetterOpenUntilItGoes) {
-    fakes.mail.outcomes.push_back(failure(MailOutcome::Failed, "The mail server refused the message, so it was not "
-                                                               "sent.\r\rThe server answered: 452 4.3.1 Try later"));
+    fakes.mail.outcomes.push_back(failure(MailOutcome::Failed,
+                                          "The mail server refused the message, so it was not "
+                                          "sent.\r\rThe server answered: 452 4.3.1 Try later"));
     const QString letter = expectedLetter(true, false);
     EXPECT_TRUE(sendWith(
         [&](frmSendMail& d) {
             d.cmdSend->click();
-            EXPECT_EQ(t.messages.texts(), QStringList{"The mail server refused the message, so it was not sent.\r\r"
-                                                      "The server answered: 452 4.3.1 Try later"});
+            EXPECT_EQ(t.messages.texts(),
+                      QStringList{"The mail server refused the message, so it was not sent.\r\r"
+                                  "The server answered: 452 4.3.1 Try later"});
             EXPECT_NE(d.result(), QDialog::Accepted);
             EXPECT_EQ(d.letter(), letter);
             EXPECT_TRUE(d.cmdSend->isEnabled());
@@ -125,8 +129,9 @@ TEST_F(OrderSendTest, AnAddressThatWouldOpenANewHeaderIsRefusedUntilCorrected) {
     EXPECT_TRUE(sendWith([&](frmSendMail& d) {
         d.cmdSend->click();
         ASSERT_EQ(t.messages.boxes.size(), 1u);
-        EXPECT_TRUE(t.messages.last().text.startsWith("The shop's e-mail address \"orders@spincity.example Bcc: "
-                                                      "everyone@example.org\" holds a line break."));
+        EXPECT_TRUE(t.messages.last().text.startsWith(
+            "The shop's e-mail address \"orders@spincity.example Bcc: "
+            "everyone@example.org\" holds a line break."));
         EXPECT_TRUE(fakes.mail.sent.empty());
         d.txtTo->setText(QStringLiteral("orders@spincity.example"));
         d.cmdSend->click();
@@ -205,9 +210,7 @@ TEST_F(OrderSendTest, WithoutASecretStoreThePasswordLivesOnlyInThisRun) {
 
 TEST_F(OrderSendTest, ChangingTheSettingsInTheDialogSignsOnAgain) {
     EXPECT_TRUE(sendWith([&](frmSendMail& d) {
-        t.dialogs.script([](QDialog& s) {
-            s.findChild<QPushButton*>("cmdOK")->click();
-        });
+        t.dialogs.script([](QDialog& s) { s.findChild<QPushButton*>("cmdOK")->click(); });
         d.cmdSettings->click();
         d.cmdSend->click();
     }));

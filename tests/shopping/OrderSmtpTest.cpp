@@ -84,7 +84,8 @@ TEST_F(OrderSmtpTest, TheOrderArrivesWholeAndLeavesNothingBehind) {
     TestSmtpServer server(QStringLiteral("starttls"));
     ASSERT_TRUE(server.started()) << server.errors().toStdString();
     setUpAccount(server);
-    secrets->secrets.insert(Mail_Secret_Key(Mail_Account_Load()), TestSmtpServer::password().toUtf8());
+    secrets->secrets.insert(Mail_Secret_Key(Mail_Account_Load()),
+                            TestSmtpServer::password().toUtf8());
 
     QString letter;
     const QDate before = QDate::currentDate();
@@ -108,7 +109,8 @@ TEST_F(OrderSmtpTest, TheOrderArrivesWholeAndLeavesNothingBehind) {
     const ReceivedMail mail(taken[0]);
     EXPECT_EQ(mail.text(), QString(letter).replace(QLatin1Char('\r'), QLatin1String("\r\n")));
     EXPECT_TRUE(mail.text().contains(QStringLiteral("\t3 Elm Road\r\n.Back Lane, York\r\n")));
-    EXPECT_TRUE(mail.text().contains(QStringLiteral("Recording name  \t:\t.dotted\r\nArtist          \t\t:\tMötley Crüe & \"Friends\"\r\n")));
+    EXPECT_TRUE(mail.text().contains(QStringLiteral(
+        "Recording name  \t:\t.dotted\r\nArtist          \t\t:\tMötley Crüe & \"Friends\"\r\n")));
     EXPECT_EQ(ReceivedMail::decodeWords(mail.header("From")), "Ann Collector <ann@example.org>");
     EXPECT_EQ(mail.header("To"), "orders@spincity.example");
     EXPECT_EQ(mail.header("Subject"), "RECORD ORDER");
@@ -128,8 +130,9 @@ TEST_F(OrderSmtpTest, ARefusedLoginReportsTheServerAndSendsNothing) {
     EXPECT_FALSE(send([&](frmSendMail& d) {
         d.cmdSend->click();
         ASSERT_EQ(t.messages.boxes.size(), 1u);
-        EXPECT_TRUE(t.messages.last().text.startsWith("The mail server refused your user name or password, so nothing "
-                                                      "was sent.\r\rThe server answered: 535"))
+        EXPECT_TRUE(t.messages.last().text.startsWith(
+            "The mail server refused your user name or password, so nothing "
+            "was sent.\r\rThe server answered: 535"))
             << t.messages.last().text.toStdString();
         EXPECT_EQ(t.messages.last().icon, mb::Exclamation);
         EXPECT_FALSE(d.letter().isEmpty());

@@ -32,8 +32,7 @@ void snap(QWidget& w, const QString& file) {
 
 TEST_F(OrderTest, Screenshots) {
     const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
-    if (folder.isEmpty())
-        GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
+    if (folder.isEmpty()) GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
     ctx().services.mail = std::make_unique<mail::MailService>();
     MailAccount a;
     a.useServer = true;

@@ -28,19 +28,19 @@ QString DesktopMailTransport::description() const {
 }
 
 MailOutcome DesktopMailTransport::send(const OutgoingMail& mail, const QString&) {
-    if (const QString problem = mailAddressProblem(mail.to, QStringLiteral("The recipient's e-mail address"));
+    if (const QString problem =
+            mailAddressProblem(mail.to, QStringLiteral("The recipient's e-mail address"));
         !problem.isEmpty())
         return outcome(MailOutcome::Failed, problem);
-    if (const QString problem = mailHeaderProblem(mail.subject, QStringLiteral("The subject")); !problem.isEmpty())
+    if (const QString problem = mailHeaderProblem(mail.subject, QStringLiteral("The subject"));
+        !problem.isEmpty())
         return outcome(MailOutcome::Failed, problem);
 
     // A text argument on this desktop ends its lines with a line feed.
     const QString body = textLines(mail.text).join(QLatin1Char('\n'));
     QStringList arguments{QStringLiteral("--utf8")};
-    if (!mail.subject.isEmpty())
-        arguments << QStringLiteral("--subject") << mail.subject;
-    if (!body.isEmpty())
-        arguments << QStringLiteral("--body") << body;
+    if (!mail.subject.isEmpty()) arguments << QStringLiteral("--subject") << mail.subject;
+    if (!body.isEmpty()) arguments << QStringLiteral("--body") << body;
     arguments << mail.to;
 
     // The process outlives this call when the mail program keeps xdg-email waiting; it is
@@ -51,8 +51,7 @@ MailOutcome DesktopMailTransport::send(const OutgoingMail& mail, const QString&)
     QEventLoop loop;
     QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
     QObject::connect(process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            loop.quit();
+        if (e == QProcess::FailedToStart) loop.quit();
     });
     QTimer::singleShot(m_waitSeconds * 1000, &loop, &QEventLoop::quit);
     process->start(m_program, arguments);
@@ -61,7 +60,8 @@ MailOutcome DesktopMailTransport::send(const OutgoingMail& mail, const QString&)
 
     if (process->error() == QProcess::FailedToStart) {
         process->deleteLater();
-        return outcome(MailOutcome::Failed, QStringLiteral("The desktop mail program could not be started."));
+        return outcome(MailOutcome::Failed,
+                       QStringLiteral("The desktop mail program could not be started."));
     }
     if (process->state() != QProcess::NotRunning) {
         QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
@@ -71,11 +71,14 @@ MailOutcome DesktopMailTransport::send(const OutgoingMail& mail, const QString&)
     if (process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0)
         return outcome(MailOutcome::HandedOver);
     if (process->exitStatus() == QProcess::NormalExit && process->exitCode() == 3)
-        return outcome(MailOutcome::Failed, QStringLiteral("No desktop mail program is set up on this computer. Please set "
-                                                           "one up, or enter your mail server in the mail settings."));
-    return outcome(MailOutcome::Failed, QStringLiteral("The desktop mail program could not take the message (it ended "
-                                                       "with code %1).")
-                                            .arg(process->exitCode()));
+        return outcome(
+            MailOutcome::Failed,
+            QStringLiteral("No desktop mail program is set up on this computer. Please set "
+                           "one up, or enter your mail server in the mail settings."));
+    return outcome(MailOutcome::Failed,
+                   QStringLiteral("The desktop mail program could not take the message (it ended "
+                                  "with code %1).")
+                       .arg(process->exitCode()));
 }
 
 } // namespace kv::mail

@@ -12,8 +12,7 @@ constexpr int kEncodedWordBytes = 45;
 
 bool isPrintableAscii(const QString& text) {
     for (QChar c : text)
-        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
-            return false;
+        if (c.unicode() < 0x20 || c.unicode() > 0x7E) return false;
     return true;
 }
 
@@ -40,8 +39,7 @@ QStringList textLines(const QString& text) {
             current += c;
         }
     }
-    if (!current.isEmpty())
-        lines << current;
+    if (!current.isEmpty()) lines << current;
     return lines;
 }
 
@@ -55,8 +53,7 @@ QByteArray quotedPrintable(const QString& text) {
             const auto b = static_cast<unsigned char>(bytes[i]);
             const bool last = i == bytes.size() - 1;
             bool literal = (b >= 33 && b <= 126 && b != '=') || ((b == ' ' || b == '\t') && !last);
-            if (i == 0 && line.startsWith(QLatin1String("From ")))
-                literal = false;
+            if (i == 0 && line.startsWith(QLatin1String("From "))) literal = false;
             QByteArray token;
             if (literal) {
                 token = QByteArray(1, static_cast<char>(b));
@@ -79,18 +76,17 @@ QByteArray quotedPrintable(const QString& text) {
 }
 
 QByteArray encodedText(const QString& text) {
-    if (isPrintableAscii(text))
-        return text.toLatin1();
+    if (isPrintableAscii(text)) return text.toLatin1();
     QByteArray out;
     const QByteArray utf8 = text.toUtf8();
     qsizetype start = 0;
     while (start < utf8.size()) {
         qsizetype end = std::min<qsizetype>(start + kEncodedWordBytes, utf8.size());
         // Never split a character: back off over continuation bytes.
-        while (end < utf8.size() && end > start && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+        while (end < utf8.size() && end > start &&
+               (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
             --end;
-        if (!out.isEmpty())
-            out += "\r\n ";
+        if (!out.isEmpty()) out += "\r\n ";
         out += "=?UTF-8?B?" + utf8.mid(start, end - start).toBase64() + "?=";
         start = end;
     }
@@ -98,19 +94,15 @@ QByteArray encodedText(const QString& text) {
 }
 
 QByteArray displayName(const QString& name) {
-    if (!isPrintableAscii(name))
-        return encodedText(name);
+    if (!isPrintableAscii(name)) return encodedText(name);
     static const QString atext = QStringLiteral("!#$%&'*+-/=?^_`{|}~ ");
     bool plain = true;
     for (QChar c : name)
-        if (!c.isLetterOrNumber() && !atext.contains(c))
-            plain = false;
-    if (plain)
-        return name.toLatin1();
+        if (!c.isLetterOrNumber() && !atext.contains(c)) plain = false;
+    if (plain) return name.toLatin1();
     QByteArray quoted = "\"";
     for (QChar c : name) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
-            quoted += '\\';
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\')) quoted += '\\';
         quoted += c.toLatin1();
     }
     return quoted + "\"";
@@ -120,26 +112,28 @@ QString newMessageId(const QString& fromAddress) {
     QString domain = fromAddress.mid(fromAddress.lastIndexOf(QLatin1Char('@')) + 1);
     if (!fromAddress.contains(QLatin1Char('@')) || domain.isEmpty())
         domain = QStringLiteral("korvanda.invalid");
-    return QStringLiteral("<%1@%2>").arg(QUuid::createUuid().toString(QUuid::WithoutBraces), domain);
+    return QStringLiteral("<%1@%2>").arg(QUuid::createUuid().toString(QUuid::WithoutBraces),
+                                         domain);
 }
 
 QString messageProblem(const OutgoingMail& mail) {
     QString problem = mailAddressProblem(mail.to, QStringLiteral("The recipient's e-mail address"));
     if (problem.isEmpty() && !mail.fromAddress.isEmpty())
         problem = mailAddressProblem(mail.fromAddress, QStringLiteral("Your e-mail address"));
-    if (problem.isEmpty())
-        problem = mailHeaderProblem(mail.fromName, QStringLiteral("Your name"));
-    if (problem.isEmpty())
-        problem = mailHeaderProblem(mail.subject, QStringLiteral("The subject"));
+    if (problem.isEmpty()) problem = mailHeaderProblem(mail.fromName, QStringLiteral("Your name"));
+    if (problem.isEmpty()) problem = mailHeaderProblem(mail.subject, QStringLiteral("The subject"));
     return problem;
 }
 
-QByteArray rfc5322Message(const OutgoingMail& mail, const QDateTime& date, const QString& messageId) {
+QByteArray rfc5322Message(const OutgoingMail& mail, const QDateTime& date,
+                          const QString& messageId) {
     QByteArray out;
     appendHeader(out, "Date", date.toString(Qt::RFC2822Date).toLatin1());
     const QByteArray from = mail.fromAddress.toUtf8();
     appendHeader(out, "From",
-                 mail.fromName.trimmed().isEmpty() ? from : displayName(mail.fromName.trimmed()) + " <" + from + ">");
+                 mail.fromName.trimmed().isEmpty()
+                     ? from
+                     : displayName(mail.fromName.trimmed()) + " <" + from + ">");
     appendHeader(out, "To", mail.to.toUtf8());
     appendHeader(out, "Subject", encodedText(mail.subject));
     appendHeader(out, "Message-ID", messageId.toLatin1());

@@ -27,7 +27,8 @@ QByteArray displayName(const QString& name);
 // A complete RFC 5322 message (headers, an empty line, the quoted-printable body) with CR
 // LF line ends. The caller has checked every header value (mailHeaderProblem and
 // mailAddressProblem): none holds a line break.
-QByteArray rfc5322Message(const OutgoingMail& mail, const QDateTime& date, const QString& messageId);
+QByteArray rfc5322Message(const OutgoingMail& mail, const QDateTime& date,
+                          const QString& messageId);
 
 // A new unique message identifier in the sender's domain ("<...@domain>").
 QString newMessageId(const QString& fromAddress);

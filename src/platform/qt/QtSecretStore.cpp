@@ -27,22 +27,21 @@ SecretAnswer run(QKeychain::Job* job, int waitSeconds, bool readsData) {
     }
     auto answer = std::make_shared<Answer>();
     QEventLoop loop;
-    QObject::connect(job, &QKeychain::Job::finished, job, [answer, readsData, &loop](QKeychain::Job* j) {
-        if (answer->finished)
-            return;
-        answer->finished = true;
-        answer->error = j->error();
-        answer->errorText = j->errorString();
-        if (readsData && j->error() == QKeychain::NoError)
-            answer->data = static_cast<QKeychain::ReadPasswordJob*>(j)->binaryData();
-        loop.quit();
-    });
+    QObject::connect(
+        job, &QKeychain::Job::finished, job, [answer, readsData, &loop](QKeychain::Job* j) {
+            if (answer->finished) return;
+            answer->finished = true;
+            answer->error = j->error();
+            answer->errorText = j->errorString();
+            if (readsData && j->error() == QKeychain::NoError)
+                answer->data = static_cast<QKeychain::ReadPasswordJob*>(j)->binaryData();
+            loop.quit();
+        });
     job->setAutoDelete(true);
     job->setInsecureFallback(false);
     QTimer::singleShot(waitSeconds * 1000, &loop, &QEventLoop::quit);
     job->start();
-    if (!answer->finished)
-        loop.exec();
+    if (!answer->finished) loop.exec();
     // A late answer must not reach this frame's loop any more.
     if (!answer->finished) {
         QObject::disconnect(job, &QKeychain::Job::finished, job, nullptr);
@@ -56,10 +55,16 @@ SecretAnswer run(QKeychain::Job* job, int waitSeconds, bool readsData) {
         result.secret = answer->data;
         result.message.clear();
         break;
-    case QKeychain::EntryNotFound: result.status = SecretStatus::NotFound; break;
+    case QKeychain::EntryNotFound:
+        result.status = SecretStatus::NotFound;
+        break;
     case QKeychain::NoBackendAvailable:
-    case QKeychain::NotImplemented: result.status = SecretStatus::NoStore; break;
-    default: result.status = SecretStatus::Failed; break;
+    case QKeychain::NotImplemented:
+        result.status = SecretStatus::NoStore;
+        break;
+    default:
+        result.status = SecretStatus::Failed;
+        break;
     }
     answer->data.fill('\0');
     return result;
@@ -87,8 +92,7 @@ SecretAnswer QtSecretStore::remove(const QString& key) {
     auto* job = new QKeychain::DeletePasswordJob(m_service);
     job->setKey(key);
     SecretAnswer answer = run(job, m_waitSeconds, false);
-    if (answer.status == SecretStatus::NotFound)
-        answer.status = SecretStatus::Ok;
+    if (answer.status == SecretStatus::NotFound) answer.status = SecretStatus::Ok;
     return answer;
 }
 

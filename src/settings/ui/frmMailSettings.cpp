@@ -29,7 +29,9 @@ QLabel* labelFor(QWidget* parent, const QString& text, QWidget* buddy, const cha
     return label;
 }
 
-MailSecurity securityAt(int index) { return index == 1 ? MailSecurity::StartTls : MailSecurity::SslTls; }
+MailSecurity securityAt(int index) {
+    return index == 1 ? MailSecurity::StartTls : MailSecurity::SslTls;
+}
 
 } // namespace
 
@@ -38,8 +40,10 @@ frmMailSettings::frmMailSettings(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Mail Settings"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    optDesktop = named(new QRadioButton(QStringLiteral("Use my &desktop mail program"), this), "optDesktop");
-    optServer = named(new QRadioButton(QStringLiteral("Send through my &mail server"), this), "optServer");
+    optDesktop =
+        named(new QRadioButton(QStringLiteral("Use my &desktop mail program"), this), "optDesktop");
+    optServer =
+        named(new QRadioButton(QStringLiteral("Send through my &mail server"), this), "optServer");
     optDesktop->setAccessibleName(QStringLiteral("Use my desktop mail program"));
     optServer->setAccessibleName(QStringLiteral("Send through my mail server"));
 
@@ -53,7 +57,6 @@ frmMailSettings::frmMailSettings(QWidget* parent) : QDialog(parent) {
     txtUserName = named(new QLineEdit(fraServer), "txtUserName");
     txtPassword = named(new QLineEdit(fraServer), "txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
-    txtPassword->setPlaceholderText(QStringLiteral("unchanged"));
     txtAddress = named(new QLineEdit(fraServer), "txtAddress");
     txtAddress->setPlaceholderText(QStringLiteral("you@example.com"));
     lblServer = labelFor(fraServer, QStringLiteral("&Server"), txtServer, "lblServer");
@@ -61,12 +64,14 @@ frmMailSettings::frmMailSettings(QWidget* parent) : QDialog(parent) {
     lblSecurity = labelFor(fraServer, QStringLiteral("S&ecurity"), cboSecurity, "lblSecurity");
     lblUserName = labelFor(fraServer, QStringLiteral("&User name"), txtUserName, "lblUserName");
     lblPassword = labelFor(fraServer, QStringLiteral("Pass&word"), txtPassword, "lblPassword");
-    lblAddress = labelFor(fraServer, QStringLiteral("Your e-mail &address"), txtAddress, "lblAddress");
-    lblPasswordNote = named(new QLabel(QStringLiteral("Your password is kept in your desktop's secret store. "
-                                                      "Where there is none, Korvanda asks for it once each time it "
-                                                      "runs and writes it nowhere."),
-                                       fraServer),
-                            "lblPasswordNote");
+    lblAddress =
+        labelFor(fraServer, QStringLiteral("Your e-mail &address"), txtAddress, "lblAddress");
+    lblPasswordNote = named(
+        new QLabel(QStringLiteral("Your password is kept in your desktop's secret store. "
+                                  "Where there is none, Korvanda asks for it once each time it "
+                                  "runs and writes it nowhere."),
+                   fraServer),
+        "lblPasswordNote");
     lblPasswordNote->setWordWrap(true);
 
     auto* grid = new QGridLayout(fraServer);
@@ -120,17 +125,21 @@ void frmMailSettings::Form_Load() {
     txtPort->setValue(m_loaded.port);
     txtUserName->setText(m_loaded.userName);
     txtAddress->setText(m_loaded.address);
+    // An empty password keeps the one given before, if there was one.
+    txtPassword->setPlaceholderText(m_loaded.isSetUp() ? QStringLiteral("unchanged") : QString());
     enableServer();
 }
 
-void frmMailSettings::enableServer() { fraServer->setEnabled(optServer->isChecked()); }
+void frmMailSettings::enableServer() {
+    fraServer->setEnabled(optServer->isChecked());
+}
 
 void frmMailSettings::cboSecurity_Click() {
     // The port follows the security while it is the other choice's usual one.
     const MailSecurity chosen = securityAt(cboSecurity->currentIndex());
-    const MailSecurity other = chosen == MailSecurity::SslTls ? MailSecurity::StartTls : MailSecurity::SslTls;
-    if (txtPort->value() == Mail_Default_Port(other))
-        txtPort->setValue(Mail_Default_Port(chosen));
+    const MailSecurity other =
+        chosen == MailSecurity::SslTls ? MailSecurity::StartTls : MailSecurity::SslTls;
+    if (txtPort->value() == Mail_Default_Port(other)) txtPort->setValue(Mail_Default_Port(chosen));
 }
 
 MailAccount frmMailSettings::account() const {
@@ -154,11 +163,14 @@ void frmMailSettings::cmdOK_Click() {
             at = txtServer;
         } else if (hasLineBreakOrNul(a.server) || a.server.contains(QLatin1Char(' ')) ||
                    a.server.contains(QLatin1Char('/'))) {
-            problem = QStringLiteral("\"%1\" is not the name of a mail server: please correct it.").arg(a.server);
+            problem = QStringLiteral("\"%1\" is not the name of a mail server: please correct it.")
+                          .arg(a.server);
             at = txtServer;
-        } else if (problem = mailHeaderProblem(a.userName, QStringLiteral("The user name")); !problem.isEmpty()) {
+        } else if (problem = mailHeaderProblem(a.userName, QStringLiteral("The user name"));
+                   !problem.isEmpty()) {
             at = txtUserName;
-        } else if (problem = mailAddressProblem(a.address, QStringLiteral("Your e-mail address")); !problem.isEmpty()) {
+        } else if (problem = mailAddressProblem(a.address, QStringLiteral("Your e-mail address"));
+                   !problem.isEmpty()) {
             at = txtAddress;
         }
         if (!problem.isEmpty()) {
@@ -167,14 +179,16 @@ void frmMailSettings::cmdOK_Click() {
             return;
         }
     }
-    if (!guarded("cmdOK_Click", [&] { return Mail_Account_Save(a); }))
-        return;
+    if (!guarded("cmdOK_Click", [&] { return Mail_Account_Save(a); })) return;
     const QString password = txtPassword->text();
     txtPassword->clear();
-    if (a.useServer && !password.isEmpty() && Mail_Password_Keep(a, password) == PasswordKept::ThisRun)
-        ctx().messages().show(QStringLiteral("No secret store answers on this desktop, so Korvanda keeps your password "
-                                             "only until it closes and asks for it again next time."),
-                              mb::Information);
+    if (a.useServer && !password.isEmpty() &&
+        Mail_Password_Keep(a, password) == PasswordKept::ThisRun)
+        ctx().messages().show(
+            QStringLiteral(
+                "No secret store answers on this desktop, so Korvanda keeps your password "
+                "only until it closes and asks for it again next time."),
+            mb::Information);
     accept();
 }
 
@@ -188,7 +202,8 @@ void frmMailSettings::showEvent(QShowEvent* event) {
 
 bool Show_Mail_Settings(QWidget* parent) {
     frmMailSettings dialog(parent);
-    const int result = ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
+    const int result =
+        ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
     return result == QDialog::Accepted;
 }
 
