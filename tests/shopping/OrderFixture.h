@@ -11,6 +11,7 @@
 #include "fakes/QueryRows.h"
 #include "fakes/TempSettings.h"
 #include "platform/AppContext.h"
+#include "platform/Mail.h"
 #include "shopping/OrderLetter.h"
 #include "shopping/ShopRecord.h"
 #include "shopping/UserDetails.h"
@@ -30,6 +31,19 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 }
 
 namespace kv::test {
+
+// A mail server account of the customer's (STARTTLS on the submission port).
+inline MailAccount serverAccount(const QString& server = QStringLiteral("smtp.example.org"),
+                                 int port = 587, const QString& userName = QStringLiteral("ann")) {
+    MailAccount a;
+    a.useServer = true;
+    a.server = server;
+    a.port = port;
+    a.security = MailSecurity::StartTls;
+    a.userName = userName;
+    a.address = QStringLiteral("ann@example.org");
+    return a;
+}
 
 class OrderTest : public ::testing::Test {
 protected:

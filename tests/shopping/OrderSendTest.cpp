@@ -49,16 +49,6 @@ protected:
         Order_Send_Data_all(rs, text);
         return text;
     }
-    MailAccount serverAccount() {
-        MailAccount a;
-        a.useServer = true;
-        a.server = QStringLiteral("smtp.example.org");
-        a.port = 587;
-        a.security = MailSecurity::StartTls;
-        a.userName = QStringLiteral("ann");
-        a.address = QStringLiteral("ann@example.org");
-        return a;
-    }
     MailFakes fakes;
 };
 

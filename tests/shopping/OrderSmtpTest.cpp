@@ -42,14 +42,8 @@ protected:
     ~OrderSmtpTest() override { qputenv("TMPDIR", previousTmp); }
 
     void setUpAccount(const TestSmtpServer& server) {
-        MailAccount a;
-        a.useServer = true;
-        a.server = QStringLiteral("127.0.0.1");
-        a.port = server.port();
-        a.security = MailSecurity::StartTls;
-        a.userName = TestSmtpServer::user();
-        a.address = QStringLiteral("ann@example.org");
-        ASSERT_TRUE(Mail_Account_Save(a));
+        ASSERT_TRUE(Mail_Account_Save(
+            serverAccount(QStringLiteral("127.0.0.1"), server.port(), TestSmtpServer::user())));
         // The settings nobody sees in a dialog.
         settings.set(kSectionMail, QStringLiteral("CA File"), server.caFile());
         settings.set(kSectionMail, QStringLiteral("Timeout"), QStringLiteral("5"));

@@ -34,14 +34,7 @@ TEST_F(OrderTest, Screenshots) {
     const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
     if (folder.isEmpty()) GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
     ctx().services.mail = std::make_unique<mail::MailService>();
-    MailAccount a;
-    a.useServer = true;
-    a.server = QStringLiteral("smtp.example.org");
-    a.port = 587;
-    a.security = MailSecurity::StartTls;
-    a.userName = QStringLiteral("ann.collector");
-    a.address = QStringLiteral("ann@example.org");
-    ASSERT_TRUE(Mail_Account_Save(a));
+    ASSERT_TRUE(Mail_Account_Save(serverAccount()));
     addThreeItems();
     user.Phone = QStringLiteral("0113 496 0000");
     user.EMail = QStringLiteral("ann@example.org");
