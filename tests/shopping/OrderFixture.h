@@ -3,6 +3,7 @@
 // The ordering tests: a fresh catalogue database with a shopping list, the platform fakes
 // standing in for the user, a settings store of the test's own, and a shop and a customer.
 
+#include "core/RecordHelpers.h"
 #include "db/CatalogueTemplate.h"
 #include "db/DaoConstants.h"
 #include "db/Database.h"
@@ -65,10 +66,8 @@ protected:
     void addItem(const QString& catalogue, const QVariant& title, const QVariant& artist,
                  const QVariant& medium, bool order, int collection = 1) {
         auto lit = [](const QVariant& v) {
-            return v.isNull()
-                       ? QStringLiteral("Null")
-                       : QLatin1Char('"') + v.toString().replace(u'"', QStringLiteral("\"\"")) +
-                             QLatin1Char('"');
+            return v.isNull() ? QStringLiteral("Null")
+                              : QStringLiteral("\"%1\"").arg(strCheck_Quote(v));
         };
         database.Execute(
             QStringLiteral(
