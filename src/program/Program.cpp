@@ -10,6 +10,7 @@
 #include "catalogue/Catalogue.h"
 #include "platform/AppContext.h"
 #include "platform/FormNames.h"
+#include "platform/mail/MailService.h"
 #include "platform/qt/QtMediaPlayer.h"
 #include "platform/qt/QtServices.h"
 #include "search/fSearch.h"
@@ -25,6 +26,7 @@ namespace kv {
 void installProgramServices(AppContext& context) {
     installQtServices(context);
     installSettingsServices(context);
+    installMailService(context);
     installQtMediaPlayer();
 }
 

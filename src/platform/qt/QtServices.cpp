@@ -1,6 +1,7 @@
 #include "platform/qt/QtServices.h"
 
 #include "platform/qt/QtResources.h"
+#include "platform/qt/QtSecretStore.h"
 #include "platform/qt/QtSound.h"
 
 #include <QApplication>
@@ -223,6 +224,7 @@ void installQtServices(AppContext& context) {
     s.resources = std::make_unique<QtResources>();
     s.process = std::make_unique<QtProcessControl>();
     s.shell = std::make_unique<QtShell>();
+    s.secrets = std::make_unique<QtSecretStore>(QStringLiteral("Korvanda"));
 }
 
 } // namespace kv

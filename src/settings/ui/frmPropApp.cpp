@@ -8,6 +8,7 @@
 #include "settings/HelpContexts.h"
 #include "settings/Options.h"
 #include "settings/SearchScreenHook.h"
+#include "settings/ui/frmMailSettings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -43,6 +44,7 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     connect(cmdOK, &QPushButton::clicked, this, &frmPropApp::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cmdHelp, &QPushButton::clicked, this, [] { Show_Help_Context(help::Options); });
+    connect(cmdMail, &QPushButton::clicked, this, [this] { Show_Mail_Settings(this); });
     connect(chkToolTips, &QCheckBox::toggled, this, [this] { setToolTips(); });
 
     Form_Load();
@@ -106,6 +108,8 @@ QWidget* frmPropApp::createGeneralPage() {
     generalLayout->addWidget(chkIntro);
     generalLayout->addWidget(chkToolTips);
     generalLayout->addWidget(fraCollection);
+    cmdMail = named(new QPushButton(QStringLiteral("Mail Settings..."), generalPage), "cmdMail");
+    generalLayout->addWidget(cmdMail, 0, Qt::AlignLeft);
     generalLayout->addStretch(1);
     return generalPage;
 }
@@ -181,6 +185,7 @@ void frmPropApp::setToolTips() {
     tip(txtName, "The name of your web browser");
     tip(txtBrowser, "The program file of your web browser");
     tip(btnBrowse, "Choose the browser's program file");
+    tip(cmdMail, "Choose how your e-mailed orders are sent");
 }
 
 void frmPropApp::showEvent(QShowEvent* event) {

@@ -50,6 +50,7 @@ public:
     QCheckBox* chkColTip;
     QCheckBox* chkQuickAdd;
     QCheckBox* chkDelConfirm;
+    QPushButton* cmdMail; // opens the mail settings
 
     // Browser tab.
     QGroupBox* fraBrowser;
