@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <ctime>
 
