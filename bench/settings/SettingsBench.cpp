@@ -13,9 +13,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <ctime>
 
 using namespace kv;
 
@@ -32,19 +32,18 @@ struct StoreFiles {
     QString make(const QString& name, qint64 fillTo) {
         const QString folder = dir.filePath(name);
         QDir().mkpath(folder + QStringLiteral("/TALV_Ltd"));
-        QByteArray text =
-            "[File%20Locations]\n"
-            "Database=/home/user/.local/share/TALV_Ltd/Korvanda/KORDB.MDB\n"
-            "Music.M14=/opt/korvanda/Music.M14\n"
-            "Shops.M14=/opt/korvanda/Shops.M14\n"
-            "\n[Options]\nSystemDB32=/opt/korvanda/KORDB.MDW\n"
-            "\n[Program%20Options]\n"
-            "Album%20Auto%20Search=True\nAlbum%20Quick%20Search=False\n"
-            "Artist%20Auto%20Search=True\nArtist%20Quick%20Search=True\n"
-            "Browser%20Name=\nBrowser%20Path=\nCollection%20Tips=False\n"
-            "Confirm%20Delete=True\nInclude%20Compilations=False\nPlay%20Intro=True\n"
-            "Quick%20Add=True\nTool%20Tips=True\nTrack%20Auto%20Search=False\n"
-            "Track%20Quick%20Search=False\n";
+        QByteArray text = "[File%20Locations]\n"
+                          "Database=/home/user/.local/share/TALV_Ltd/Korvanda/KORDB.MDB\n"
+                          "Music.M14=/opt/korvanda/Music.M14\n"
+                          "Shops.M14=/opt/korvanda/Shops.M14\n"
+                          "\n[Options]\nSystemDB32=/opt/korvanda/KORDB.MDW\n"
+                          "\n[Program%20Options]\n"
+                          "Album%20Auto%20Search=True\nAlbum%20Quick%20Search=False\n"
+                          "Artist%20Auto%20Search=True\nArtist%20Quick%20Search=True\n"
+                          "Browser%20Name=\nBrowser%20Path=\nCollection%20Tips=False\n"
+                          "Confirm%20Delete=True\nInclude%20Compilations=False\nPlay%20Intro=True\n"
+                          "Quick%20Add=True\nTool%20Tips=True\nTrack%20Auto%20Search=False\n"
+                          "Track%20Quick%20Search=False\n";
         for (int section = 0; text.size() < fillTo; ++section) {
             text += "\n[Recent%20" + QByteArray::number(section) + "]\n";
             for (int k = 0; k < 100 && text.size() < fillTo; ++k)
@@ -101,16 +100,24 @@ void Startup_Store(benchmark::State& state) {
 void Startup_QSettingsOnce(benchmark::State& state) {
     const QString folder = folderOf(state);
     const QString file = folder + QStringLiteral("/TALV_Ltd/TALV_Ltd.ini");
-    static const char* const keys[] = {
-        "Program Options/Artist Quick Search", "Program Options/Album Quick Search",
-        "Program Options/Track Quick Search", "Program Options/Artist Auto Search",
-        "Program Options/Album Auto Search", "Program Options/Track Auto Search",
-        "Program Options/Include Compilations", "Program Options/Quick Add",
-        "Program Options/Confirm Delete", "Program Options/Tool Tips",
-        "Program Options/Play Intro", "Program Options/Collection Tips",
-        "Program Options/Browser Path", "Program Options/Browser Name",
-        "Options/SystemDB32", "File Locations/Database", "File Locations/Music.M14",
-        "File Locations/Shops.M14"};
+    static const char* const keys[] = {"Program Options/Artist Quick Search",
+                                       "Program Options/Album Quick Search",
+                                       "Program Options/Track Quick Search",
+                                       "Program Options/Artist Auto Search",
+                                       "Program Options/Album Auto Search",
+                                       "Program Options/Track Auto Search",
+                                       "Program Options/Include Compilations",
+                                       "Program Options/Quick Add",
+                                       "Program Options/Confirm Delete",
+                                       "Program Options/Tool Tips",
+                                       "Program Options/Play Intro",
+                                       "Program Options/Collection Tips",
+                                       "Program Options/Browser Path",
+                                       "Program Options/Browser Name",
+                                       "Options/SystemDB32",
+                                       "File Locations/Database",
+                                       "File Locations/Music.M14",
+                                       "File Locations/Shops.M14"};
     for (auto _ : state) {
         state.PauseTiming();
         touch(folder);

@@ -1,7 +1,7 @@
 #include "catalogue/Catalogue.h"
 
-#include "db/CatalogueTemplate.h"
 #include "core/ErrorReport.h"
+#include "db/CatalogueTemplate.h"
 #include "platform/AppContext.h"
 #include "settings/FileLocations.h"
 #include "settings/SettingsStore.h"
@@ -60,7 +60,8 @@ bool sameContents(const QString& a, const QString& b) {
 // Flushes a file, or the entries of a folder, to the disk, so that a rename that follows
 // cannot reach the disk before the data it names.
 void syncToDisk(const QString& path, bool folder) {
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    const int fd =
+        ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
@@ -76,8 +77,10 @@ QString asideName(const QString& path, const QString& suffix) {
 
 bool isCatalogue(const Database& database) {
     const Constants& c = ctx().constants;
-    const QString code = c.strCatalogueIDCode.isEmpty() ? db::kCatalogueIDCode : c.strCatalogueIDCode;
-    const double version = c.dblCatalogueVersion > 0 ? c.dblCatalogueVersion : db::kCatalogueVersion;
+    const QString code =
+        c.strCatalogueIDCode.isEmpty() ? db::kCatalogueIDCode : c.strCatalogueIDCode;
+    const double version =
+        c.dblCatalogueVersion > 0 ? c.dblCatalogueVersion : db::kCatalogueVersion;
     try {
         return db::checkCatalogueIdentity(database, code, version) == db::CatalogueIdentity::Valid;
     } catch (const VbError& e) {
@@ -102,7 +105,8 @@ bool copyChecked(const QString& source, const QString& target) {
     try {
         const QString folder = QFileInfo(target).absolutePath();
         if (!QDir().mkpath(folder))
-            raiseError(err::PathNotFound, QStringLiteral("The folder '%1' cannot be made").arg(folder));
+            raiseError(err::PathNotFound,
+                       QStringLiteral("The folder '%1' cannot be made").arg(folder));
         QFile::remove(partial); // left by a start that was cut short
         {
             Database from;
@@ -121,7 +125,8 @@ bool copyChecked(const QString& source, const QString& target) {
         {
             const Database copy = Database::open(partial, true);
             db::Query check(*copy.connection(), "PRAGMA integrity_check");
-            if (!check.step() || check.value(0).toString() != QLatin1String("ok") || !isCatalogue(copy))
+            if (!check.step() || check.value(0).toString() != QLatin1String("ok") ||
+                !isCatalogue(copy))
                 raiseError(err::DatabaseCorrupt,
                            QStringLiteral("The copy '%1' did not pass its check").arg(partial));
         }
@@ -138,11 +143,12 @@ bool copyChecked(const QString& source, const QString& target) {
     QFile::remove(partial);
     IMessageBox* box = ctx().services.messages.get();
     if (box)
-        box->show(QStringLiteral("The database \"%1\" could not be copied to \"%2\": %3\r"
-                                 "Nothing has been changed: the program goes on using \"%1\" "
-                                 "and tries again at its next start.")
-                      .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(target), reason),
-                  mb::OKOnly | mb::Exclamation);
+        box->show(
+            QStringLiteral("The database \"%1\" could not be copied to \"%2\": %3\r"
+                           "Nothing has been changed: the program goes on using \"%1\" "
+                           "and tries again at its next start.")
+                .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(target), reason),
+            mb::OKOnly | mb::Exclamation);
     return false;
 }
 
@@ -151,18 +157,18 @@ bool copyChecked(const QString& source, const QString& target) {
 // there yet, it is copied from the application folder. A KORDB.MDB that differs from a
 // template set beside it (KORDB.MDB.template: a build found the database the program used
 // to keep there holding changes) is the user's database from before: it is the one copied,
-// and then kept aside under a new name, never deleted, and the template takes its place. A stored location elsewhere (the
-// user's choice) is left as it is, and so is a per-user database that went missing after
-// it was stored: the usual locate dialog follows. Returns the database to open when it is
-// the per-user one.
+// then kept aside under a new name, never deleted, and the template takes its place. A
+// stored location elsewhere (the user's choice) is left as it is, and so is a per-user
+// database that went missing after it was stored: the usual locate dialog follows. Returns
+// the database to open when it is the per-user one.
 QString placeUserDatabase(const QString& defaultName) {
     const QString userFolder = ctx().userDataFolder;
     if (userFolder.isEmpty()) return {};
     const QString appDb = App_Path() + QLatin1Char('/') + defaultName;
     const QString templ = appDb + QStringLiteral(".template");
     const QString userDb = QDir(userFolder).filePath(defaultName);
-    const QString stored =
-        Normal_Path(GetSetting(settings::settingsApp(), kSectionFileLocations, kDatabaseKey, QString()));
+    const QString stored = Normal_Path(
+        GetSetting(settings::settingsApp(), kSectionFileLocations, kDatabaseKey, QString()));
     const bool storedIsUser = !stored.isEmpty() && sameFile(stored, userDb);
     if (!stored.isEmpty() && !storedIsUser && !sameFile(stored, appDb)) return {};
 
@@ -180,11 +186,12 @@ QString placeUserDatabase(const QString& defaultName) {
             // The template takes its usual place again.
             std::rename(encoded(templ).constData(), encoded(appDb).constData());
             if (IMessageBox* box = ctx().services.messages.get())
-                box->show(QStringLiteral("The program keeps your database in \"%1\" now. The "
-                                         "database that was in the application folder has been "
-                                         "kept as \"%2\".")
-                              .arg(QDir::toNativeSeparators(userDb), QDir::toNativeSeparators(aside)),
-                          mb::OKOnly | mb::Information);
+                box->show(
+                    QStringLiteral("The program keeps your database in \"%1\" now. The "
+                                   "database that was in the application folder has been "
+                                   "kept as \"%2\".")
+                        .arg(QDir::toNativeSeparators(userDb), QDir::toNativeSeparators(aside)),
+                    mb::OKOnly | mb::Information);
         }
     }
     return userDb;
@@ -264,8 +271,8 @@ bool bOpenTALVDatabase(const QString& defaultName) {
         const QString extension = QStringLiteral("MDB");
         const QString title = QStringLiteral("Access Database File");
         QString path = placeUserDatabase(defaultName);
-        if (path.isEmpty() && !bReadIniStr_FileName(kSectionFileLocations, kDatabaseKey, defaultName,
-                                                    extension, title, path, false))
+        if (path.isEmpty() && !bReadIniStr_FileName(kSectionFileLocations, kDatabaseKey,
+                                                    defaultName, extension, title, path, false))
             return false;
         const Constants& c = ctx().constants;
         const QString code =

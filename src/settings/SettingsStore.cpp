@@ -312,8 +312,7 @@ QString GetSetting_Str(const QString& section, const QString& key, const QString
     return guardedValue<QString>("GetSetting_Str", def, [&] {
         const QString app = settings::settingsApp();
         const QString value = GetSetting(app, section, key, def);
-        if (value.trimmed().toUpper() == def.trimmed().toUpper())
-            writeBack(app, section, key, def);
+        if (value.trimmed().toUpper() == def.trimmed().toUpper()) writeBack(app, section, key, def);
         return value;
     });
 }

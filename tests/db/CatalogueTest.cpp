@@ -3,8 +3,8 @@
 
 #include "DbFixture.h"
 
-#include "db/Workgroup.h"
 #include "catalogue/Catalogue.h"
+#include "db/Workgroup.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
 #include "settings/SettingsStore.h"
@@ -106,7 +106,8 @@ TEST_F(CatalogueTest, FirstStartCopiesTheTemplateToThePerUserFolderAndKeepsUsing
     EXPECT_FALSE(dbCatalogue().isOpen());
     EXPECT_EQ(bytes(appDir + "/KORDB.MDB"), shipped);
     EXPECT_FALSE(QFile::exists(userDb() + ".partial"));
-    EXPECT_FALSE(QFileInfo(userDb()).permissions().testAnyFlags(QFile::ReadGroup | QFile::ReadOther));
+    EXPECT_FALSE(
+        QFileInfo(userDb()).permissions().testAnyFlags(QFile::ReadGroup | QFile::ReadOther));
 
     // The next start uses the copy as it is, even with a new template in the application
     // folder: nothing is copied over it.
@@ -210,9 +211,10 @@ protected:
         settings.set("File Locations", "Database", appDb);
     }
     bool hasCollection7() {
-        Recordset rs = dbCatalogue().OpenRecordset(QStringLiteral(
-            "SELECT [Collection Name] FROM Collection WHERE [Collection ID] = 7"));
-        return !rs.Eof() && rs.value(QStringLiteral("Collection Name")).toString() == "Northern soul";
+        Recordset rs = dbCatalogue().OpenRecordset(
+            QStringLiteral("SELECT [Collection Name] FROM Collection WHERE [Collection ID] = 7"));
+        return !rs.Eof() &&
+               rs.value(QStringLiteral("Collection Name")).toString() == "Northern soul";
     }
     QByteArray shipped, changed;
 };
@@ -253,11 +255,11 @@ TEST_F(MovingTest, ACopyThatFailsLosesNothingAndIsTold) {
     ASSERT_TRUE(start());
     ASSERT_EQ(context.messages.boxes.size(), 1u);
     const auto& box = context.messages.last();
-    EXPECT_TRUE(box.text.startsWith("The database \"" + appDir + "/KORDB.MDB\" could not be copied to \"" +
-                                    userDb() + "\": "))
+    EXPECT_TRUE(box.text.startsWith("The database \"" + appDir +
+                                    "/KORDB.MDB\" could not be copied to \"" + userDb() + "\": "))
         << box.text.toStdString();
-    EXPECT_TRUE(box.text.endsWith("\rNothing has been changed: the program goes on using \"" + appDir +
-                                  "/KORDB.MDB\" and tries again at its next start."))
+    EXPECT_TRUE(box.text.endsWith("\rNothing has been changed: the program goes on using \"" +
+                                  appDir + "/KORDB.MDB\" and tries again at its next start."))
         << box.text.toStdString();
     EXPECT_EQ(box.icon, mb::Exclamation);
     // The database stays where it was and is the one in use.
