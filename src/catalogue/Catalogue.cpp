@@ -75,14 +75,20 @@ QString asideName(const QString& path, const QString& suffix) {
     return aside;
 }
 
+// The identification the database must carry (the built-in values before start-up set them).
+QString catalogueCode() {
+    const QString code = ctx().constants.strCatalogueIDCode;
+    return code.isEmpty() ? db::kCatalogueIDCode : code;
+}
+double catalogueVersion() {
+    const double version = ctx().constants.dblCatalogueVersion;
+    return version > 0 ? version : db::kCatalogueVersion;
+}
+
 bool isCatalogue(const Database& database) {
-    const Constants& c = ctx().constants;
-    const QString code =
-        c.strCatalogueIDCode.isEmpty() ? db::kCatalogueIDCode : c.strCatalogueIDCode;
-    const double version =
-        c.dblCatalogueVersion > 0 ? c.dblCatalogueVersion : db::kCatalogueVersion;
     try {
-        return db::checkCatalogueIdentity(database, code, version) == db::CatalogueIdentity::Valid;
+        return db::checkCatalogueIdentity(database, catalogueCode(), catalogueVersion()) ==
+               db::CatalogueIdentity::Valid;
     } catch (const VbError& e) {
         if (e.number() == err::ObjectNotFound) return false;
         throw;
@@ -274,15 +280,11 @@ bool bOpenTALVDatabase(const QString& defaultName) {
         if (path.isEmpty() && !bReadIniStr_FileName(kSectionFileLocations, kDatabaseKey,
                                                     defaultName, extension, title, path, false))
             return false;
-        const Constants& c = ctx().constants;
-        const QString code =
-            c.strCatalogueIDCode.isEmpty() ? db::kCatalogueIDCode : c.strCatalogueIDCode;
-        const double version =
-            c.dblCatalogueVersion > 0 ? c.dblCatalogueVersion : db::kCatalogueVersion;
         CatalogueState& s = catalogueState();
         for (;;) {
             if (openChosen(path)) {
-                if (bValidateTALVDatabase(code, version, catalogueTitle())) break;
+                if (bValidateTALVDatabase(catalogueCode(), catalogueVersion(), catalogueTitle()))
+                    break;
                 s.dbCatalogue.Close();
                 s.dbCatalogue = Database();
             }
