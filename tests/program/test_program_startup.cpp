@@ -5,6 +5,7 @@
 #include "catalogue/Catalogue.h"
 #include "db/CatalogueTemplate.h"
 #include "fakes/FakeMediaPlayer.h"
+#include "fakes/FifoRelease.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
 #include "platform/FormNames.h"
@@ -17,9 +18,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kv;
 using kv::test::ProcessEnded;
@@ -81,12 +84,27 @@ TEST_F(ProgramStartup, ComesUpOnTheShippedDataWithoutAsking) {
     ASSERT_NE(background, nullptr);
     EXPECT_TRUE(background->isVisible());
     EXPECT_TRUE(ctx().forms.find<QWidget>(form::SwitchBoard)->isVisible());
-    EXPECT_EQ(QDir::cleanPath(strDatabasePath()), QDir::cleanPath(appDir.filePath(QStringLiteral("KORDB.MDB"))));
+    // The user's database is a copy in the per-user folder; the application folder keeps the template.
+    EXPECT_EQ(QDir::cleanPath(strDatabasePath()), QDir::cleanPath(appDir.filePath(QStringLiteral("user/KORDB.MDB"))));
     // Every program option and each data file's location is in the store now.
     EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 14);
     EXPECT_TRUE(store.has(QStringLiteral("File Locations"), QStringLiteral("Database")));
     // "Play Intro" is on by default: both clips were played into their panes.
     EXPECT_EQ(player->of(kv::test::FakeMediaPlayer::Call::Play).size(), 2u);
+}
+
+TEST_F(ProgramStartup, ASettingsFileThatIsAFifoIsSetAsideAndStartUpGoesOn) {
+    QDir().mkpath(QFileInfo(store.file()).path());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(store.file()).constData(), 0600), 0);
+    {
+        kv::test::FifoRelease release(store.file());
+        ASSERT_TRUE(Main_Startup(plan()));
+        EXPECT_FALSE(release.released()) << "start-up blocked on the FIFO";
+    }
+    ASSERT_EQ(t.messages.boxes.size(), 1u) << t.messages.texts().join(" | ").toStdString();
+    EXPECT_TRUE(t.messages.last().text.contains(QStringLiteral("could not be read")));
+    EXPECT_TRUE(ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))->isVisible());
+    EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 14);
 }
 
 TEST_F(ProgramStartup, NoClipIsOpenedWithPlayIntroOff) {
