@@ -14,7 +14,10 @@ PACKAGES=(
   libsqlite3-dev libcurl4-openssl-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libbenchmark-dev clang
-  xvfb xauth poppler-utils fonts-dejavu-core
+  xvfb xauth poppler-utils fonts-dejavu-core python3
+  # printing: fonts with the widths of the faces the printouts name, and a print queue
+  # that writes PDF files for the queue test
+  fonts-liberation2 cups printer-driver-cups-pdf
 )
 
 SUDO=""

@@ -6,6 +6,7 @@
 #include "platform/FormRegistry.h"
 #include "platform/HelpViewer.h"
 #include "platform/MessageBox.h"
+#include "platform/Printer.h"
 #include "platform/ProcessControl.h"
 #include "platform/Resources.h"
 #include "platform/Shell.h"
@@ -34,6 +35,7 @@ struct Services {
     std::unique_ptr<IHelpViewer> help;
     std::unique_ptr<IProcessControl> process;
     std::unique_ptr<IShell> shell;
+    std::unique_ptr<IPrinter> printer;
 };
 
 // Values fixed during start-up that live for the whole run.
