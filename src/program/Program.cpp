@@ -1,5 +1,6 @@
 #include "program/Program.h"
 
+#include "about/frmAbout.h"
 #include "app/Navigation.h"
 #include "app/frmBackground.h"
 #include "app/frmSplash.h"
@@ -33,6 +34,7 @@ void registerProgramWindows(AppContext& context) {
     forms.registerFactory(QStringLiteral("frmSearch"), [] { return new frmSearch; });
     forms.registerFactory(QStringLiteral("frmCollection"), [] { return new frmCollection; });
     forms.registerFactory(QStringLiteral("frmShopping"), [] { return new frmShopping; });
+    forms.registerFactory(QStringLiteral("frmAbout"), [] { return new frmAbout; });
 }
 
 StartupPlan programStartupPlan(AppContext& context) {
