@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTest>
 
 using namespace kv;
 using namespace kv::test;
@@ -250,6 +251,22 @@ TEST_F(PrintTest, APrinterThatCannotPrintIsReported) {
     EXPECT_EQ(t.messages.last().text, QStringLiteral("Error: 482 Printer error\rList_Print_Data"));
     EXPECT_EQ(messages.shown, QStringList({QStringLiteral("Printing ...")}));
     EXPECT_EQ(t.busy.depth(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PrintTest, Screenshots) {
+    const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
+    frmPrint dialog;
+    dialog.setWindowTitle(QStringLiteral("Vinyl, mostly"));
+    dialog.chkPrintWhat[1]->setChecked(true);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/print-options.png")));
 }
 
 } // namespace
