@@ -7,6 +7,7 @@
 
 #include "fakes/Fakes.h"
 #include "platform/qt/QtPrinter.h"
+#include "print/CPrint.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -195,6 +196,30 @@ TEST_F(ListDbTest, PrintsACollectionOnARealQueue) {
     EXPECT_TRUE(lines.contains(QStringLiteral("Afterglow (Orla Venn)"))) << lines.join('|').toStdString();
     EXPECT_TRUE(lines.contains(QStringLiteral("This item may not be available as it is no longer in print")));
     EXPECT_EQ(lines.value(lines.size() - 1), QStringLiteral("second one scratched"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(QtPrinterTest, WithoutAPrinterDocumentsGoToAPdfFileAndTheNameSaysSo) {
+    if (!haveProgram(QStringLiteral("pdftotext"))) GTEST_SKIP() << "poppler-utils is not installed";
+    // A scheduler address where nothing answers: a machine without printers.
+    qputenv("CUPS_SERVER", "127.0.0.1:1");
+    TestContext t;
+    QtPrinter printer;
+    EXPECT_EQ(printer.deviceName(), QStringLiteral("PDF file: ") + QtPrinter::defaultPdfFile());
+    EXPECT_TRUE(QtPrinter::defaultPdfFile().endsWith(QStringLiteral("/Korvanda.pdf")));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("letter.pdf"));
+    printer.printer().setOutputFileName(file);
+    EXPECT_EQ(printer.deviceName(), QStringLiteral("PDF file: ") + file);
+    CPrint cp;
+    cp.Initialize_Printing(QFont(), printer.startDocument(QStringLiteral("Letter")));
+    cp.Paragraph_Text(QStringLiteral("Dear Sir or Madam,"));
+    cp.Done_Printing();
+    EXPECT_EQ(textLines(pdfText(file)), QStringList({QStringLiteral("Dear Sir or Madam,")}));
 }
 
 } // namespace
