@@ -151,6 +151,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     // Loading.
     PicIcon->hide();
+    Center_Form_When_Shown(this);
     lblVerText->setText(buildText());
     Fill_User_Info();
     Fill_Page_Publisher();
@@ -227,14 +228,6 @@ void frmAbout::cmdQuestionaire_Click() {
     IShell* shell = ctx().services.shell.get();
     if (!shell || !QFileInfo::exists(path)) return;
     shell->startProgram(path, ctx().appFolder);
-}
-
-void frmAbout::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        Center_Form(this);
-    }
 }
 
 } // namespace kv

@@ -51,9 +51,6 @@ public:
     void cmdQuestionaire_Click();
     bool Fill_Page_Credits();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Fill_User_Info();
     bool Fill_Page_Publisher();
@@ -62,7 +59,6 @@ private:
     // taller when the text needs it; returns the height the text used.
     int typesetInto(QLabel* picture, const QList<PagePiece>& page, int minHeight, double pointSize);
 
-    bool m_centred = false;
 };
 
 } // namespace kv

@@ -93,6 +93,7 @@ frmPrint::frmPrint(QWidget* parent) : QDialog(parent) {
     connect(this, &QDialog::rejected, this, [this] { Accepted = false; });
 
     refreshPrinter();
+    Center_Form_When_Shown(this);
 }
 
 void frmPrint::hideListOptions() {
@@ -111,14 +112,6 @@ void frmPrint::cmdSetup_Click() {
     // Cancelling the setup dialog keeps the printer as it was; it is no error.
     if (IPrinter* printer = ctx().services.printer.get()) printer->setup(this);
     refreshPrinter();
-}
-
-void frmPrint::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        Center_Form(this);
-    }
 }
 
 } // namespace kv

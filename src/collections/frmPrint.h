@@ -44,12 +44,6 @@ public:
     QLabel* lblPrinter;
 
     void cmdSetup_Click();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    bool m_centred = false;
 };
 
 } // namespace kv
