@@ -70,8 +70,8 @@ inline std::vector<PdfRun> pdfRuns(const QString& pdf) {
             .out);
     // Fonts are declared once; a run names its font by id.
     QHash<QString, bool> boldFont;
-    static const QRegularExpression spec(QStringLiteral("<fontspec id=\"(\\d+)\"[^>]*family=\"([^\"]*)\""));
-    for (auto it = spec.globalMatch(xml); it.hasNext();) {
+    static const QRegularExpression fontSpec(QStringLiteral("<fontspec id=\"(\\d+)\"[^>]*family=\"([^\"]*)\""));
+    for (auto it = fontSpec.globalMatch(xml); it.hasNext();) {
         const auto m = it.next();
         boldFont[m.captured(1)] = m.captured(2).contains(QStringLiteral("Bold"));
     }
