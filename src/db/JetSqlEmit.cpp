@@ -68,6 +68,10 @@ void inherit(Sql& s, const Sql& part) {
     s.aggregate = s.aggregate || part.aggregate;
 }
 
+QString notIf(bool negated, const QString& text) {
+    return negated ? QStringLiteral("(NOT %1)").arg(text) : text;
+}
+
 Sql condition(QString text) {
     Sql s;
     s.text = std::move(text);
@@ -302,9 +306,7 @@ Sql Parser::renderBinary(const Node& n) {
 Sql Parser::renderLike(const Node& n) {
     const Sql a = render(*n.kids[0]);
     const Sql b = render(*n.kids[1]);
-    QString text = QStringLiteral("kv_like(%1, %2)").arg(a.text, b.text);
-    if (n.negated) text = QStringLiteral("(NOT %1)").arg(text);
-    Sql s = condition(std::move(text));
+    Sql s = condition(notIf(n.negated, QStringLiteral("kv_like(%1, %2)").arg(a.text, b.text)));
     inherit(s, a);
     inherit(s, b);
     return s;
@@ -324,9 +326,7 @@ Sql Parser::renderBetween(const Node& n) {
     const Sql hi = render(*n.kids[2]);
     const Sql ge = compare(QStringLiteral(">="), a, lo);
     const Sql le = compare(QStringLiteral("<="), a, hi);
-    QString text = QStringLiteral("(%1 AND %2)").arg(ge.text, le.text);
-    if (n.negated) text = QStringLiteral("(NOT %1)").arg(text);
-    Sql s = condition(std::move(text));
+    Sql s = condition(notIf(n.negated, QStringLiteral("(%1 AND %2)").arg(ge.text, le.text)));
     inherit(s, ge);
     inherit(s, le);
     return s;

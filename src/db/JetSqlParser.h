@@ -161,6 +161,8 @@ private:
         QString alias;
         qsizetype start = 0;
     };
+    // The statement's first word read; errors from here on are those of clauseError.
+    Translation begin(Translation::Kind kind, int clauseError);
     Translation select();
     std::vector<SelectItem> selectList();
     void fromClause(Translation& tr, int clauseError);

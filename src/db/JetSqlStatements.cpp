@@ -44,11 +44,17 @@ Translation Parser::statement() {
 // ---------------------------------------------------------------------------------------
 // SELECT
 
-Translation Parser::select() {
+Translation Parser::begin(Translation::Kind kind, int clauseError) {
     Translation tr;
-    tr.kind = Translation::Select;
+    tr.kind = kind;
     next();
-    m_clauseError = err::SyntaxErrorInQuery;
+    m_clauseError = clauseError;
+    m_clauseStart = peek().pos;
+    return tr;
+}
+
+Translation Parser::select() {
+    Translation tr = begin(Translation::Select, err::SyntaxErrorInQuery);
     if (acceptWord("distinctrow") || acceptWord("all")) {
         // One table: every row is distinct already.
     } else if (acceptWord("distinct")) {
@@ -231,11 +237,7 @@ QStringList Parser::orderByClause(const Translation& tr) {
 // DELETE, UPDATE, INSERT
 
 Translation Parser::deleteStatement() {
-    Translation tr;
-    tr.kind = Translation::Delete;
-    next();
-    m_clauseError = err::SyntaxErrorInQuery;
-    m_clauseStart = peek().pos;
+    Translation tr = begin(Translation::Delete, err::SyntaxErrorInQuery);
     acceptWord("distinctrow");
     // The optional field list names what to delete: the table's rows, nothing else.
     std::vector<QString> qualifiers;
@@ -286,11 +288,7 @@ QString Parser::qualifiedField(bool badQualifierIsSyntax) {
 }
 
 Translation Parser::update() {
-    Translation tr;
-    tr.kind = Translation::Update;
-    next();
-    m_clauseError = err::SyntaxErrorInUpdate;
-    m_clauseStart = peek().pos;
+    Translation tr = begin(Translation::Update, err::SyntaxErrorInUpdate);
     acceptWord("distinctrow");
     QString tableName;
     if (!nameToken(tableName)) fail();
@@ -323,11 +321,7 @@ QString Parser::assignment() {
 }
 
 Translation Parser::insert() {
-    Translation tr;
-    tr.kind = Translation::Insert;
-    next();
-    m_clauseError = err::SyntaxErrorInInsert;
-    m_clauseStart = peek().pos;
+    Translation tr = begin(Translation::Insert, err::SyntaxErrorInInsert);
     if (!acceptWord("into")) fail();
     QString tableName;
     if (!nameToken(tableName)) fail();

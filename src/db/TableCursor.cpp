@@ -50,26 +50,8 @@ public:
         leaveEdit();
         if (!first(true)) raiseError(err::NoCurrentRecord);
     }
-    void moveNext() override {
-        checkOpen();
-        leaveEdit();
-        if (m_eof || m_state == None) raiseError(err::NoCurrentRecord);
-        if (m_bof) {
-            if (!first(false)) setEnd(false);
-            return;
-        }
-        if (!step(true)) setEnd(false);
-    }
-    void movePrevious() override {
-        checkOpen();
-        leaveEdit();
-        if (m_bof || m_state == None) raiseError(err::NoCurrentRecord);
-        if (m_eof) {
-            if (!first(true)) setEnd(true);
-            return;
-        }
-        if (!step(false)) setEnd(true);
-    }
+    void moveNext() override { moveOne(true); }
+    void movePrevious() override { moveOne(false); }
 
     int recordCount() override {
         checkOpen();
@@ -218,6 +200,16 @@ private:
     };
 
     void leaveEdit() { m_editMode = dbEditNone; }
+
+    // MoveNext (forward) or MovePrevious: from before the first row (after the last) to
+    // it, else to the neighbour of the current key; past the end, to EOF (BOF).
+    void moveOne(bool forward) {
+        checkOpen();
+        leaveEdit();
+        if ((forward ? m_eof : m_bof) || m_state == None) raiseError(err::NoCurrentRecord);
+        const bool found = (forward ? m_bof : m_eof) ? first(!forward) : step(forward);
+        if (!found) setEnd(!forward);
+    }
 
     // Seek "=": the first row whose leading key fields equal the values.
     bool seekEqual(const QVarLengthArray<QVariant, 8>& values) {
