@@ -288,6 +288,11 @@ void raiseSqlite(sqlite3* db, int rc) {
             const int number = message.mid(3, colon - 3).toInt();
             raiseError(number ? number : int(err::EngineReservedError), message.mid(colon + 1));
         }
+        // SQLite's own limits on a statement are the translator's "too complex".
+        if (message.startsWith(QLatin1String("Expression tree is too large")) ||
+            message.startsWith(QLatin1String("parser stack overflow")) ||
+            message.startsWith(QLatin1String("too many ")))
+            raiseError(err::QueryTooComplex);
         raiseError(err::EngineReservedError, message);
     case SQLITE_CONSTRAINT:
         if (extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY)

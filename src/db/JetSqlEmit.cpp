@@ -62,10 +62,12 @@ QString noCase() {
 
 namespace {
 
-// What an expression inherits from a part of it: whether it reads columns or aggregates.
+// What an expression inherits from a part of it: whether it reads columns or aggregates,
+// and one more level of nesting.
 void inherit(Sql& s, const Sql& part) {
     s.hasColumn = s.hasColumn || part.hasColumn;
     s.aggregate = s.aggregate || part.aggregate;
+    s.depth = std::max(s.depth, part.depth + 1);
 }
 
 QString notIf(bool negated, const QString& text) {
@@ -124,6 +126,7 @@ Sql Parser::renderColumn(const Node& n) {
             s.type = c.type;
             s.noCase = textType(c.type);
             s.hasColumn = true;
+            s.depth = c.depth + 1;
             return s;
         }
         return std::nullopt;
@@ -157,7 +160,12 @@ Sql Parser::compare(const QString& op, const Sql& a, const Sql& b) const {
 }
 
 Sql Parser::render(const Node& n) {
-    return renderKind(n);
+    // The tree is at most kMaxDepth high, which bounds this recursion; what is checked
+    // here is what the emitted text makes of it (aliases written out, Between writing
+    // its left side twice).
+    Sql s = renderKind(n);
+    if (s.depth > kMaxDepth || s.text.size() > m_textLimit) tooComplex();
+    return s;
 }
 
 Sql Parser::renderKind(const Node& n) {
@@ -176,6 +184,7 @@ Sql Parser::renderKind(const Node& n) {
         const Sql inner = render(*n.kids[0]);
         Sql s = inner;
         s.text = QLatin1Char('(') + inner.text + QLatin1Char(')');
+        s.depth = inner.depth + 1;
         return s;
     }
     case Node::Call:
@@ -214,6 +223,7 @@ Sql Parser::renderCall(const Node& n) {
     const Sql arg = render(*n.kids[0]);
     m_allowAggregates = true;
     // The columns inside an aggregate are not bare columns of the result.
+    s.depth = arg.depth + 1;
     if (n.op == u"count") {
         s.text = QStringLiteral("count(%1)").arg(arg.text);
         s.type = SqlType::Integer;
@@ -259,7 +269,13 @@ Sql Parser::renderBinary(const Node& n) {
     inherit(s, b);
     const QString& op = n.op;
     if (op == u"and" || op == u"or") {
-        s.text = QStringLiteral("(%1 %2 %3)").arg(a.text, op.toUpper(), b.text);
+        // A chain of Ands (or Ors) is written without parentheses around each link, which
+        // SQLite's parser would count as nesting.
+        const Node& left = *n.kids[0];
+        if (left.kind == Node::Binary && left.op == op)
+            s.text = a.text.chopped(1) + QStringLiteral(" %1 %2)").arg(op.toUpper(), b.text);
+        else
+            s.text = QStringLiteral("(%1 %2 %3)").arg(a.text, op.toUpper(), b.text);
         s.type = SqlType::Bool;
         s.predicate = true;
         return s;
@@ -337,11 +353,14 @@ Sql Parser::renderIn(const Node& n) {
     Sql s = condition(QString());
     inherit(s, a);
     QStringList items;
+    qsizetype length = a.text.size();
     bool allNumbers = numericType(a.type);
     for (size_t k = 1; k < n.kids.size(); ++k) {
         const Sql item = render(*n.kids[k]);
         allNumbers = allNumbers && numericType(item.type);
         inherit(s, item);
+        length += item.text.size() + 2;
+        if (length > m_textLimit) tooComplex();
         items << item.text;
     }
     const bool collate = !allNumbers && !(a.noCase) && !(a.plain && !textType(a.type));

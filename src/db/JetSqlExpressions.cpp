@@ -8,7 +8,10 @@
 namespace kv::db::dialect {
 
 Parser::Parser(const QString& src, const Schema* schema)
-    : m_src(src), m_schema(schema), m_tokens(tokenize(src)) {}
+    : m_src(src), m_schema(schema), m_tokens(tokenize(src)),
+      // Room for any literal the statement holds written out again, and more; what goes
+      // beyond comes from expressions written out over and over (Between, aliases).
+      m_textLimit(1024 * 1024 + 4 * src.size()) {}
 
 bool Parser::atWord(const char* word, int ahead) const {
     const Token& t = peek(ahead);
@@ -57,6 +60,9 @@ NodePtr Parser::make(Node::Kind kind, qsizetype start) const {
 }
 
 void Parser::adopt(Node& parent, NodePtr kid) const {
+    // Chains of operators are parsed in a loop but make the tree deeper with every link.
+    parent.height = std::max(parent.height, kid->height + 1);
+    if (parent.height > kMaxDepth) tooComplex();
     parent.kids.push_back(std::move(kid));
 }
 
@@ -91,6 +97,7 @@ NodePtr Parser::leftChain(Operand operand, std::initializer_list<const char*> op
 // signs, ^.
 
 NodePtr Parser::expr() {
+    Nesting nesting(*this);
     return orExpr();
 }
 
@@ -106,6 +113,7 @@ NodePtr Parser::andExpr() {
 
 NodePtr Parser::notExpr() {
     if (!atWord("not")) return compareExpr();
+    Nesting nesting(*this);
     const qsizetype start = next().pos;
     NodePtr inner = notExpr();
     auto n = make(Node::Unary, start);
@@ -196,6 +204,7 @@ NodePtr Parser::mulExpr() {
 
 NodePtr Parser::unaryExpr() {
     if (!atOp("-") && !atOp("+")) return powExpr();
+    Nesting nesting(*this);
     const Token& t = next();
     const QString op = t.text;
     const qsizetype start = t.pos;

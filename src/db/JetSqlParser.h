@@ -2,6 +2,11 @@
 
 // The translator's insides (internal to the database layer; JetSql.h is its interface):
 // the tokens, the expression tree, the parser and the SQLite text it emits.
+//
+// Every statement, from the program or a file, must end in an engine error rather than
+// exhaust the stack or memory: nesting while parsing, the height of the tree and the depth
+// of the emitted expression are all bounded by kMaxDepth, and the emitted text by the
+// parser's text limit; beyond either the statement is "too complex" (3360).
 
 #include "core/ErrorTable.h"
 #include "db/JetSql.h"
@@ -15,6 +20,12 @@
 #include <vector>
 
 namespace kv::db::dialect {
+
+// Deep enough for any statement a person writes (the classic engine allowed 99 Ands in
+// a condition) and shallow enough for the parser's recursion. SQLite's parser takes about
+// 90 nested parentheses, so the emitted text may be refused there first; its error is
+// the same 3360.
+inline constexpr int kMaxDepth = 128;
 
 // ---------------------------------------------------------------------------------------
 // Tokens
@@ -33,6 +44,7 @@ bool isKeyword(const QString& word);
 // A piece of the statement for a message: blanks simplified, at most 120 characters.
 QString shortText(QStringView s);
 [[noreturn]] void syntaxError(int number, QStringView context);
+[[noreturn]] void tooComplex();
 
 // ---------------------------------------------------------------------------------------
 // The expression tree
@@ -59,6 +71,7 @@ struct Node {
     QString litSql;
     bool negated = false;
     std::vector<std::unique_ptr<Node>> kids;
+    int height = 1; // 1 + the greatest height of the kids
     qsizetype start = 0, end = 0;
 };
 using NodePtr = std::unique_ptr<Node>;
@@ -73,6 +86,7 @@ struct Sql {
     bool aggregate = false;
     bool hasColumn = false; // reads a column outside an aggregate
     int field = -1;         // plain: the field
+    int depth = 1;          // nesting of the emitted expression, aliases spelled out
 };
 
 bool numericType(SqlType t);
@@ -136,6 +150,19 @@ private:
     NodePtr make(Node::Kind kind, qsizetype start) const;
     void adopt(Node& parent, NodePtr kid) const;
     NodePtr binary(Node::Kind kind, const QString& op, NodePtr a, NodePtr b) const;
+    // Counts the parser's own recursion (parentheses, Not, signs).
+    class Nesting {
+    public:
+        explicit Nesting(Parser& p) : m_p(p) {
+            if (++m_p.m_nesting > kMaxDepth) tooComplex();
+        }
+        ~Nesting() { --m_p.m_nesting; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& m_p;
+    };
 
     // Resolution and SQLite text (JetSqlEmit.cpp).
     Sql render(const Node& n);
@@ -187,6 +214,8 @@ private:
     size_t m_pos = 0;
     int m_clauseError = err::SyntaxErrorInQuery;
     qsizetype m_clauseStart = 0;
+    int m_nesting = 0;
+    qsizetype m_textLimit = 0; // longest SQLite text of one expression
 
     const TableInfo* m_table = nullptr;
     QString m_tableAlias;

@@ -180,6 +180,7 @@ SelectColumn Parser::resultColumn(const SelectItem& item, int& exprNumber, Trans
     m_allowAggregates = false;
     SelectColumn c;
     c.type = s.type;
+    c.depth = s.depth;
     if (s.plain && !s.aggregate) {
         const FieldInfo& f = m_table->fields[size_t(s.field)];
         c.name = f.name;

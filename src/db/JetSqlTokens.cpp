@@ -30,6 +30,10 @@ void syntaxError(int number, QStringView context) {
     }
 }
 
+void tooComplex() {
+    raiseError(err::QueryTooComplex);
+}
+
 namespace {
 
 bool isWordStart(QChar c) {
