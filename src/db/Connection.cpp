@@ -2,6 +2,7 @@
 
 #include "core/ErrorTable.h"
 #include "db/FieldValues.h"
+#include "db/Files.h"
 #include "db/TextRules.h"
 #include "core/VbError.h"
 
@@ -336,9 +337,12 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool readOnly,
     const QFileInfo info(path);
     if (!create && !info.exists())
         raiseError(err::CouldNotFindFile, QStringLiteral("Could not find file '%1'").arg(path));
-    if (info.exists() && !info.isFile())
+    // Only a regular file: opening a FIFO or a device may wait for ever or read anything.
+    if (const QString kind = notRegularFile(path); !kind.isEmpty() || (info.exists() && !info.isFile()))
         raiseError(err::CannotOpenFile,
-                   QStringLiteral("The database engine could not open the file '%1'").arg(path));
+                   QStringLiteral("The database engine could not open the file '%1': it is %2, "
+                                  "not a file")
+                       .arg(path, kind.isEmpty() ? QStringLiteral("no regular file") : kind));
 
     std::shared_ptr<Connection> c(new Connection);
     c->m_path = path;
