@@ -380,9 +380,11 @@ void Connection::configure() {
         // Reading the catalogue is what tells a database from any other file.
         exec("SELECT count(*) FROM sqlite_schema");
         exec("PRAGMA cell_size_check=ON");
-        // Every commit reaches the disk before the call that made it returns; the journal
-        // mode is the file's own (rollback journal for files this program creates).
-        exec("PRAGMA synchronous=FULL");
+        // Every commit reaches the disk before the call that made it returns. The journal
+        // mode is the file's own (a rollback journal for files this program creates), whose
+        // commit is the journal's deletion: EXTRA syncs the folder after it, which FULL
+        // does not, so a power cut cannot bring a committed change's journal back.
+        exec("PRAGMA synchronous=EXTRA");
         exec("PRAGMA foreign_keys=OFF");
         // Dynasets visit rows by key in query order: keep the pages of a large catalogue
         // in memory rather than reading them again (allocated only as used).
