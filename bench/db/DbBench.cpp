@@ -214,7 +214,8 @@ void commitOneChange(benchmark::State& state, const char* setting, const char* p
     for (auto _ : state) {
         rs.AddNew();
         rs.setValue(QStringLiteral("Collection ID"), 7);
-        rs.setValue(QStringLiteral("Catalogue Number"), QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(n++));
+        rs.setValue(QStringLiteral("Catalogue Number"),
+                    QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(n++));
         rs.Update();
     }
     d.connection()->exec("PRAGMA synchronous=EXTRA");

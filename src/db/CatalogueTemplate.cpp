@@ -1,11 +1,11 @@
 #include "db/CatalogueTemplate.h"
 
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 #include "db/Connection.h"
 #include "db/Files.h"
-#include "core/ErrorTable.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
-#include "core/VbError.h"
 #include "db/Workgroup.h"
 
 #include <QDir>
@@ -215,7 +215,8 @@ std::vector<ShopRow> readShopsCsv(const QString& path) {
         csvError(path, 1, QStringLiteral("the header must be %1").arg(header.join(u',')));
     std::vector<ShopRow> shops;
     for (size_t r = 1; r < records.size(); ++r) {
-        const auto& [at, f] = records[r];
+        const int at = records[r].first; // a plain variable: lambdas below capture it
+        const QStringList& f = records[r].second;
         if (f.size() != header.size())
             csvError(
                 path, at,
@@ -261,8 +262,7 @@ void fillTemplate(Database& db, const std::vector<ShopRow>& shops) {
     id.Update();
 
     Recordset collection = db.OpenRecordset(QStringLiteral("Collection"), dbOpenTable);
-    const QString builtin[] = {QStringLiteral("My Collection"),
-                               QStringLiteral("Shopping List")};
+    const QString builtin[] = {QStringLiteral("My Collection"), QStringLiteral("Shopping List")};
     for (int k = 0; k < 2; ++k) {
         collection.AddNew();
         collection.setValue(QStringLiteral("Collection ID"), k);
@@ -291,8 +291,7 @@ void fillTemplate(Database& db, const std::vector<ShopRow>& shops) {
     for (const Connection_& c : kConnections) {
         links.AddNew();
         links.setValue(QStringLiteral("Connection Name"), QString::fromUtf8(c.name));
-        links.setValue(QStringLiteral("Connection Description"),
-                       QString::fromUtf8(c.description));
+        links.setValue(QStringLiteral("Connection Description"), QString::fromUtf8(c.description));
         links.setValue(QStringLiteral("Connection URL"), QString::fromUtf8(c.url));
         links.Update();
     }

@@ -1,10 +1,10 @@
 #include "db/Connection.h"
 
 #include "core/ErrorTable.h"
+#include "core/VbError.h"
 #include "db/FieldValues.h"
 #include "db/Files.h"
 #include "db/TextRules.h"
-#include "core/VbError.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -338,7 +338,8 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool readOnly,
     if (!create && !info.exists())
         raiseError(err::CouldNotFindFile, QStringLiteral("Could not find file '%1'").arg(path));
     // Only a regular file: opening a FIFO or a device may wait for ever or read anything.
-    if (const QString kind = notRegularFile(path); !kind.isEmpty() || (info.exists() && !info.isFile()))
+    if (const QString kind = notRegularFile(path);
+        !kind.isEmpty() || (info.exists() && !info.isFile()))
         raiseError(err::CannotOpenFile,
                    QStringLiteral("The database engine could not open the file '%1': it is %2, "
                                   "not a file")

@@ -41,8 +41,7 @@ ReadProblem readRegularFile(const QString& path, qint64 maxBytes, QByteArray& da
     const QByteArray name = QFile::encodeName(path);
     struct stat st;
     if (::stat(name.constData(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? ReadProblem::Missing
-                                                   : ReadProblem::Unreadable;
+        return errno == ENOENT || errno == ENOTDIR ? ReadProblem::Missing : ReadProblem::Unreadable;
     if (!S_ISREG(st.st_mode)) return ReadProblem::NotRegular;
     // Opened without waiting, and checked again on the open file: the path may have been
     // replaced by a FIFO in the meantime.
@@ -76,7 +75,8 @@ ReadProblem readRegularFile(const QString& path, qint64 maxBytes, QByteArray& da
 }
 
 void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);

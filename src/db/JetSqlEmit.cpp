@@ -364,10 +364,10 @@ Sql Parser::renderIn(const Node& n) {
         items << item.text;
     }
     const bool collate = !allNumbers && !(a.noCase) && !(a.plain && !textType(a.type));
-    s.text = QStringLiteral("(%1%2 %3IN (%4))")
-                 .arg(a.text, collate ? noCase() : QString(),
-                      n.negated ? QStringLiteral("NOT ") : QString(),
-                      items.join(QStringLiteral(", ")));
+    s.text =
+        QStringLiteral("(%1%2 %3IN (%4))")
+            .arg(a.text, collate ? noCase() : QString(),
+                 n.negated ? QStringLiteral("NOT ") : QString(), items.join(QStringLiteral(", ")));
     return s;
 }
 

@@ -171,11 +171,11 @@ private:
                 t.text = QLatin1String(o);
         static const QString singles = QStringLiteral("=<>+-*/\\^&(),.;!");
         if (t.text.size() == 1 && !singles.contains(c))
-            raiseError(err::SyntaxErrorInQuery,
-                       QStringLiteral(
-                           "Syntax error (unexpected character '%1') in query expression '%2'")
-                           .arg(c)
-                           .arg(shortText(rest())));
+            raiseError(
+                err::SyntaxErrorInQuery,
+                QStringLiteral("Syntax error (unexpected character '%1') in query expression '%2'")
+                    .arg(c)
+                    .arg(shortText(rest())));
         m_i += t.text.size();
     }
 

@@ -221,8 +221,7 @@ private:
         quint32 nulls = 0;
         for (int k = 0; k < m; ++k)
             if (values[k].isNull()) nulls |= 1u << k;
-        CachedStatement& sql =
-            m_seekSql[(quint32(m) << 16) | nulls | (keyOnly ? 0x80000000u : 0)];
+        CachedStatement& sql = m_seekSql[(quint32(m) << 16) | nulls | (keyOnly ? 0x80000000u : 0)];
         if (sql.isEmpty()) {
             QStringList conditions;
             std::vector<QVariant> unused;
@@ -267,8 +266,8 @@ private:
                     l.conditions << col + QStringLiteral(" IS NULL");
                 } else {
                     l.conditions << QStringLiteral("(%1 %2 ? OR %1 IS NULL)")
-                                        .arg(col, orEqual ? QStringLiteral("<=")
-                                                          : QStringLiteral("<"));
+                                        .arg(col,
+                                             orEqual ? QStringLiteral("<=") : QStringLiteral("<"));
                     l.binds.push_back(v);
                 }
             }

@@ -1,8 +1,8 @@
 #include "db/Transaction.h"
 
-#include "db/Connection.h"
 #include "core/ErrorTable.h"
 #include "core/VbError.h"
+#include "db/Connection.h"
 
 #include <sqlite3.h>
 

@@ -78,10 +78,12 @@ protected:
 };
 
 TEST_F(StoreFaultTest, AddingToACollection) {
-    const int faults = underEveryFault([] {}, [] {
-        return bCollection_Item_Add(2, recording(103, "Voulez-Vous", "Abba"),
-                                    release("POLS 292", "Polar", "1979", "LP"));
-    });
+    const int faults =
+        underEveryFault([] {},
+                        [] {
+                            return bCollection_Item_Add(2, recording(103, "Voulez-Vous", "Abba"),
+                                                        release("POLS 292", "Polar", "1979", "LP"));
+                        });
     EXPECT_GT(faults, 3);
     RecordProperty("faults", faults);
 }
@@ -109,10 +111,11 @@ TEST_F(StoreFaultTest, DeletingACollectionWithItsItems) {
 }
 
 TEST_F(StoreFaultTest, AddingACollection) {
-    const int faults = underEveryFault([] {}, [] {
-        QString key;
-        return RCollections().Add_Item(key);
-    });
+    const int faults = underEveryFault([] {},
+                                       [] {
+                                           QString key;
+                                           return RCollections().Add_Item(key);
+                                       });
     EXPECT_GT(faults, 3);
     RecordProperty("faults", faults);
 }

@@ -328,8 +328,8 @@ TEST_F(DialectTest, StatementsTooComplexAreRefusedNotCrashed) {
         QStringLiteral("[Collection ID] = ") + repeat("-", 100000) + QStringLiteral("1"),
         QStringLiteral("[Collection ID] = 1") + repeat(" Or [Collection ID] = 1", 5000),
         // Each Between writes its left side twice: the text doubles with every level.
-        repeat("(", 60) + QStringLiteral("[Collection ID]") +
-            repeat(" Between 0 And 1)", 60) + QStringLiteral(" = 0"),
+        repeat("(", 60) + QStringLiteral("[Collection ID]") + repeat(" Between 0 And 1)", 60) +
+            QStringLiteral(" = 0"),
     };
     for (const QString& condition : conditions) {
         EXPECT_EQ(errorOf([&] { c.rows(where + condition); }), err::QueryTooComplex)

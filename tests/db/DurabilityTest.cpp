@@ -4,7 +4,11 @@
 //
 // The child is this test program run again with KV_DB_KILL_CHILD naming the database;
 // it reports each change on standard output ("KV ...") after the call that made it
-// returned.
+// returned: A item added, U its title edited, T three items in one transaction, N an
+// action statement, X/D an item about to be / removed, CA/C a collection about to be /
+// added with two items, XC/DC a collection about to be / deleted with its items in one
+// transaction, L a connection added and edited, V the user's details written. A
+// collection's icon (a value over several pages) is rewritten all along.
 
 #include "DbFixture.h"
 
@@ -51,12 +55,8 @@ TEST(DurabilityChild, Writer) {
     Recordset user = db.OpenRecordset(QStringLiteral("User Data"));
     report(QStringLiteral("READY"));
     auto id = [&](int n) { return QStringLiteral("S%1-%2").arg(seed).arg(n); };
-    // This child's collections are numbered past every collection there is.
-    int nextCollection = std::max(
-        100, queryColumn(db, QStringLiteral("SELECT Max([Collection ID]) FROM Collection"))
-                     .value(0)
-                     .toInt() +
-                 1);
+    // Collection numbers never used before (the parent counts those announced).
+    int nextCollection = qEnvironmentVariableIntValue("KV_DB_KILL_COLLECTION");
     for (int n = 0; n < 5000; ++n) {
         // An item added, its title edited.
         table.AddNew();
@@ -113,6 +113,7 @@ TEST(DurabilityChild, Writer) {
         // transaction, as the collection store does.
         if (n % 6 == 5 && nextCollection < 32000) {
             const int number = nextCollection++;
+            report(QStringLiteral("CA %1").arg(number));
             head.AddNew();
             head.setValue(QStringLiteral("Collection ID"), number);
             head.setValue(QStringLiteral("Collection Name"), id(n));
@@ -165,15 +166,15 @@ TEST(DurabilityChild, Writer) {
 }
 
 struct Expected {
-    QHash<QString, bool> items; // reported added; false once reported deleted
-    QSet<QString> deleting;     // about to be deleted: either way is right until reported
-    QHash<QString, int> titles; // lowest title version that must be there
-    QHash<QString, int> notes;  // lowest notes version that must be there
-    QStringList groups;         // transactions reported committed
+    QHash<QString, bool> items;   // reported added; false once reported deleted
+    QSet<QString> deleting;       // about to be deleted: either way is right until reported
+    QHash<QString, int> titles;   // lowest title version that must be there
+    QHash<QString, int> notes;    // lowest notes version that must be there
+    QStringList groups;           // transactions reported committed
     QHash<int, bool> collections; // reported added; false once reported deleted
     QSet<int> collectionsDeleting;
-    QStringList links;            // connections reported added (and edited)
-    int userVersion = -1;         // lowest version of the user's details that must be there
+    QStringList links;    // connections reported added (and edited)
+    int userVersion = -1; // lowest version of the user's details that must be there
 };
 
 int versionOf(const QVariant& v) {
@@ -198,8 +199,7 @@ void expect(Expected& e, const QStringList& w) {
     else if (w[0] == u"C") {
         e.collections.insert(w[1].toInt(), true);
         e.collectionsDeleting.remove(w[1].toInt());
-    }
-    else if (w[0] == u"XC")
+    } else if (w[0] == u"XC")
         e.collectionsDeleting.insert(w[1].toInt());
     else if (w[0] == u"DC") {
         e.collections.insert(w[1].toInt(), false);
@@ -290,14 +290,15 @@ void verifyCollections(Database& db, const Expected& expected, int round) {
 
 void verifyOthers(Database& db, const Expected& expected, int round) {
     QHash<QString, QString> urls;
-    for (const QVariantList& r :
-         queryRows(db, QStringLiteral("SELECT [Connection Name], [Connection URL] FROM Connections")))
+    for (const QVariantList& r : queryRows(
+             db, QStringLiteral("SELECT [Connection Name], [Connection URL] FROM Connections")))
         urls.insert(r[0].toString(), r[1].toString());
     for (const QString& l : expected.links) {
         ASSERT_EQ(urls.value(l), "u1") << l.toStdString() << " round " << round;
     }
     if (expected.userVersion >= 0) {
-        const QStringList user = queryColumn(db, QStringLiteral("SELECT [User Name] FROM [User Data]"));
+        const QStringList user =
+            queryColumn(db, QStringLiteral("SELECT [User Name] FROM [User Data]"));
         ASSERT_EQ(user.size(), 1);
         ASSERT_GE(versionOf(user.front()), expected.userVersion) << "round " << round;
     }
@@ -372,11 +373,13 @@ TEST(Durability, KilledWriterNeverLosesOrCorruptsACommittedChange) {
     auto* random = QRandomGenerator::global();
     QMap<QString, int> reported; // changes reported, by kind
     int journalsLeft = 0;        // kills that left a journal for the next open to roll back
+    int nextCollection = 100;    // past every collection number a child announced
     for (int round = 0; round < rounds; ++round) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KV_DB_KILL_CHILD"), c.path);
         env.insert(QStringLiteral("KV_DB_KILL_SEED"), QString::number(round));
+        env.insert(QStringLiteral("KV_DB_KILL_COLLECTION"), QString::number(nextCollection));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::SeparateChannels);
@@ -412,6 +415,7 @@ TEST(Durability, KilledWriterNeverLosesOrCorruptsACommittedChange) {
             if (!raw.startsWith("KV ") || raw == "KV READY") continue;
             const QStringList w = QString::fromUtf8(raw.mid(3)).split(u' ');
             reported[w[0]] += 1;
+            if (w[0] == u"CA") nextCollection = std::max(nextCollection, w[1].toInt() + 1);
             expect(expected, w);
         }
         if (QFileInfo::exists(c.path + QStringLiteral("-journal"))) ++journalsLeft;
@@ -427,8 +431,7 @@ TEST(Durability, KilledWriterNeverLosesOrCorruptsACommittedChange) {
     }
     std::printf("kill test: %d rounds, %d changes reported (%s), %d kills left a journal that "
                 "the next open rolled back, every check passed\n",
-                rounds, total, kinds.join(QStringLiteral(", ")).toUtf8().constData(),
-                journalsLeft);
+                rounds, total, kinds.join(QStringLiteral(", ")).toUtf8().constData(), journalsLeft);
     RecordProperty("reported_changes", total);
     RecordProperty("journals_rolled_back", journalsLeft);
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace kv::test;
@@ -134,6 +135,32 @@ TEST_F(ToolTest, CreateReplacesExistingFilesOnlyWhenAskedAndKeepsThem) {
     EXPECT_TRUE(QFileInfo(db).exists() && !QFileInfo(db).isFile());
 }
 
+TEST_F(ToolTest, ReplaceSettlesAChangeLeftUnfinishedFirst) {
+    // The files as a crash in the middle of a change leaves them: the database with its
+    // journal beside it (copied while a transaction is open).
+    QTemporaryDir crashed;
+    const QString old = crashed.filePath("KORDB.MDB");
+    {
+        sqlite3* w = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(db).constData(), &w), SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_exec(w, "BEGIN; DELETE FROM \"Shop Directory\";", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        ASSERT_TRUE(QFile::copy(db, old));
+        ASSERT_TRUE(QFile::copy(db + "-journal", old + "-journal"));
+        sqlite3_exec(w, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(w);
+    }
+    ASSERT_TRUE(QFile::copy(dir + "/KORDB.MDW", crashed.filePath("KORDB.MDW")));
+    const ToolRun replaced = run({"create", crashed.path(), "--replace"});
+    EXPECT_EQ(replaced.status, 0) << replaced.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(old + "-journal")); // nothing left to play into the new file
+    EXPECT_EQ(run({"check", old}).out, "ok\n");
+    EXPECT_EQ(run({"check", old + ".bak"}).out, "ok\n");
+    EXPECT_NE(run({"sql", old + ".bak", "SELECT Count(*) FROM [Shop Directory]"}).out,
+              "Expr1000\n0\n"); // the unfinished deletion was rolled back
+}
+
 TEST_F(ToolTest, OpensOnlyRegularFilesAndNeverWaitsOnOne) {
     const QString fifo = dir + "/fifo";
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -166,8 +193,9 @@ TEST_F(ToolTest, SqlOutputCannotSteerTheTerminal) {
                   .status,
               0);
     const ToolRun r = run({"sql", db,
-                           "SELECT [Notes] AS [x" + esc + "c] FROM Collection WHERE "
-                           "[Collection ID] = 0"});
+                           "SELECT [Notes] AS [x" + esc +
+                               "c] FROM Collection WHERE "
+                               "[Collection ID] = 0"});
     EXPECT_EQ(r.out, "x\\u001bc\n"
                      "\\u001b]0;owned\\u0007\\u001b[2J\\u007f\\u0085\\u009b\\u2028\\u2029"
                      "\\u202e\\u2066\\u200f\\u0008é\n");
@@ -180,17 +208,16 @@ TEST_F(ToolTest, SqlOutputCannotSteerTheTerminal) {
 
 TEST_F(ToolTest, SqlPrintsTheHeaderOnlyWithAResult) {
     // The division fails when the first row is read: no header without its rows.
-    const ToolRun failed =
-        run({"sql", db, "SELECT [Collection ID] / 0 AS Ratio FROM Collection"});
+    const ToolRun failed = run({"sql", db, "SELECT [Collection ID] / 0 AS Ratio FROM Collection"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_TRUE(failed.err.startsWith("Error 11: ")) << failed.err.toStdString();
     EXPECT_EQ(run({"sql", db, "SELECT [Collection ID] FROM Collection WHERE 1 = 0"}).out,
               "Collection ID\n");
     // A statement nested beyond any sense is refused, not a crash.
-    const ToolRun deep = run({"sql", db,
-                              "SELECT * FROM [Collection] WHERE " + QString(5000, u'(') + "1=1" +
-                                  QString(5000, u')')});
+    const ToolRun deep = run(
+        {"sql", db,
+         "SELECT * FROM [Collection] WHERE " + QString(5000, u'(') + "1=1" + QString(5000, u')')});
     EXPECT_EQ(deep.status, 1);
     EXPECT_EQ(deep.err, "Error 3360: Query is too complex\n");
 }

@@ -2,8 +2,8 @@
 
 #include "DbFixture.h"
 
-#include "db/DBEngine.h"
 #include "core/ErrorTable.h"
+#include "db/DBEngine.h"
 #include "db/Workgroup.h"
 
 #include <QFile>

@@ -49,24 +49,30 @@ protected:
         before = dumpDatabase(path);
     }
 
-    // Every fault of one call of the layer; returns the number of faults tried.
-    int underEveryFault(const std::function<void()>& call) {
+    // Every fault of one call of the layer, which must reach more than a few; the number
+    // tried is kept as the test's property `what`.
+    void underEveryFault(const char* what, const std::function<void()>& call) {
+        const int faults = faultsOf(call);
+        EXPECT_GT(faults, 3) << what;
+        RecordProperty(what, faults);
+    }
+    int faultsOf(const std::function<void()>& call) {
         int error = 0;
-        return forEveryFault(
-            [&] { openFresh(); },
-            [&] {
-                error = raised(call);
-                return error == 0;
-            },
-            [&](int n, bool) {
-                SCOPED_TRACE("fault " + std::to_string(n));
-                EXPECT_EQ(error, err::DiskOrNetworkError);
-                EXPECT_TRUE(dumpDatabase(path) == before) << "the tables changed";
-                EXPECT_EQ(integrityOf(path), "ok");
-                EXPECT_EQ(raised(call), 0); // the same connection carries on
-                EXPECT_FALSE(dumpDatabase(path) == before) << "the retry changed nothing";
-            },
-            [&] { database.Close(); });
+        return forEveryFault([&] { openFresh(); },
+                             [&] {
+                                 error = raised(call);
+                                 return error == 0;
+                             },
+                             [&](int n, bool) {
+                                 SCOPED_TRACE("fault " + std::to_string(n));
+                                 EXPECT_EQ(error, err::DiskOrNetworkError);
+                                 EXPECT_TRUE(dumpDatabase(path) == before) << "the tables changed";
+                                 EXPECT_EQ(integrityOf(path), "ok");
+                                 EXPECT_EQ(raised(call), 0); // the same connection carries on
+                                 EXPECT_FALSE(dumpDatabase(path) == before)
+                                     << "the retry changed nothing";
+                             },
+                             [&] { database.Close(); });
     }
 
     QTemporaryDir dir;
@@ -80,62 +86,55 @@ TEST_F(WriteFaultTest, RecordSetWrites) {
         rs.setIndex(QStringLiteral("PrimaryKey"));
         return rs;
     };
-    EXPECT_GT(underEveryFault([&] {
-                  Recordset rs = contents();
-                  rs.AddNew();
-                  rs.setValue(QStringLiteral("Collection ID"), 1);
-                  rs.setValue(QStringLiteral("Catalogue Number"), QStringLiteral("A-2"));
-                  rs.Update();
-              }),
-              3);
-    EXPECT_GT(underEveryFault([&] {
-                  Recordset rs = contents();
-                  rs.Seek(QStringLiteral("="), 1, QStringLiteral("A-1"));
-                  rs.Edit();
-                  rs.setValue(QStringLiteral("Notes"), QStringLiteral("changed"));
-                  rs.Update();
-              }),
-              3);
-    EXPECT_GT(underEveryFault([&] {
-                  Recordset rs = contents();
-                  rs.Seek(QStringLiteral("="), 1, QStringLiteral("A-1"));
-                  rs.Delete();
-              }),
-              3);
+    underEveryFault("add", [&] {
+        Recordset rs = contents();
+        rs.AddNew();
+        rs.setValue(QStringLiteral("Collection ID"), 1);
+        rs.setValue(QStringLiteral("Catalogue Number"), QStringLiteral("A-2"));
+        rs.Update();
+    });
+    underEveryFault("edit", [&] {
+        Recordset rs = contents();
+        rs.Seek(QStringLiteral("="), 1, QStringLiteral("A-1"));
+        rs.Edit();
+        rs.setValue(QStringLiteral("Notes"), QStringLiteral("changed"));
+        rs.Update();
+    });
+    underEveryFault("delete", [&] {
+        Recordset rs = contents();
+        rs.Seek(QStringLiteral("="), 1, QStringLiteral("A-1"));
+        rs.Delete();
+    });
     // A value over many pages, and a new counter in a table of its own sequence.
-    EXPECT_GT(underEveryFault([&] {
-                  Recordset rs = database.OpenRecordset(QStringLiteral("Collection"));
-                  rs.setIndex(QStringLiteral("PrimaryKey"));
-                  rs.Seek(QStringLiteral("="), 0);
-                  rs.Edit();
-                  rs.Fields(QStringLiteral("Collection Icon")).AppendChunk(QByteArray(60000, 'i'));
-                  rs.Update();
-              }),
-              3);
-    EXPECT_GT(underEveryFault([&] {
-                  Recordset rs = database.OpenRecordset(QStringLiteral("Connections"));
-                  rs.AddNew();
-                  rs.setValue(QStringLiteral("Connection Name"), QStringLiteral("New"));
-                  rs.Update();
-              }),
-              3);
+    underEveryFault("long_value", [&] {
+        Recordset rs = database.OpenRecordset(QStringLiteral("Collection"));
+        rs.setIndex(QStringLiteral("PrimaryKey"));
+        rs.Seek(QStringLiteral("="), 0);
+        rs.Edit();
+        rs.Fields(QStringLiteral("Collection Icon")).AppendChunk(QByteArray(60000, 'i'));
+        rs.Update();
+    });
+    underEveryFault("counter", [&] {
+        Recordset rs = database.OpenRecordset(QStringLiteral("Connections"));
+        rs.AddNew();
+        rs.setValue(QStringLiteral("Connection Name"), QStringLiteral("New"));
+        rs.Update();
+    });
 }
 
 TEST_F(WriteFaultTest, StatementsAndTransactions) {
-    EXPECT_GT(underEveryFault([&] {
-                  database.Execute(QStringLiteral(
-                      "UPDATE [Collection - Contents] SET [Order] = True WHERE [Collection ID]=1"));
-              }),
-              3);
-    EXPECT_GT(underEveryFault([&] {
-                  Transaction t(database);
-                  database.Execute(QStringLiteral(
-                      "DELETE FROM [Collection - Contents] WHERE [Collection ID] = 1"));
-                  database.Execute(QStringLiteral("DELETE FROM [Collection] WHERE "
-                                                  "[Collection ID] = 1"));
-                  t.commit();
-              }),
-              3);
+    underEveryFault("statement", [&] {
+        database.Execute(QStringLiteral(
+            "UPDATE [Collection - Contents] SET [Order] = True WHERE [Collection ID]=1"));
+    });
+    underEveryFault("transaction", [&] {
+        Transaction t(database);
+        database.Execute(
+            QStringLiteral("DELETE FROM [Collection - Contents] WHERE [Collection ID] = 1"));
+        database.Execute(QStringLiteral("DELETE FROM [Collection] WHERE "
+                                        "[Collection ID] = 1"));
+        t.commit();
+    });
 }
 
 TEST_F(WriteFaultTest, TheUsersCopyOfTheTemplateAppearsWholeOrNotAtAll) {
@@ -164,7 +163,10 @@ TEST_F(WriteFaultTest, TheUsersCopyOfTheTemplateAppearsWholeOrNotAtAll) {
 TEST_F(WriteFaultTest, ANewTemplateReplacesTheOldOneWholeOrNotAtAll) {
     int error = 0;
     const int faults = forEveryFault(
-        [&] { openFresh(); database.Close(); },
+        [&] {
+            openFresh();
+            database.Close();
+        },
         [&] {
             error = raised([&] { db::createTemplateDatabase(path, {}); });
             return error == 0;

@@ -15,18 +15,18 @@
 // reaching its fault (the operation has fewer I/O calls than n), which must succeed.
 // Connections opened by setUp use the faulty VFS and must be closed by tearDown.
 
-#include "db/Connection.h"
 #include "core/VbError.h"
+#include "db/Connection.h"
 #include "db/Database.h"
 
 #include <QFile>
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <string>
-#include <vector>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <string>
+#include <vector>
 
 namespace kv::test {
 
@@ -176,8 +176,8 @@ inline QString dumpDatabase(const QString& path) {
     QString out;
     // Read-write, so that a journal left behind is rolled back first, as the program's
     // next open would.
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
         sqlite3_close(db);
         return QStringLiteral("<cannot open>");
     }
@@ -192,23 +192,24 @@ inline QString dumpDatabase(const QString& path) {
         sqlite3_finalize(s);
     };
     QStringList tables;
-    rowsOf("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name",
-           [&](sqlite3_stmt* s) {
-               tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-           });
+    rowsOf(
+        "SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name", [&](sqlite3_stmt* s) {
+            tables << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        });
     for (const QString& t : tables) {
         out += QStringLiteral("[%1]\n").arg(t);
-        rowsOf(QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(db::quoteName(t)).toUtf8(),
-               [&](sqlite3_stmt* s) {
-                   for (int c = 0; c < sqlite3_column_count(s); ++c) {
-                       const int type = sqlite3_column_type(s, c);
-                       const QByteArray bytes(
-                           static_cast<const char*>(sqlite3_column_blob(s, c)),
-                           sqlite3_column_bytes(s, c));
-                       out += QStringLiteral("%1:%2|").arg(type).arg(QString::fromLatin1(bytes.toHex()));
-                   }
-                   out += u'\n';
-               });
+        rowsOf(
+            QStringLiteral("SELECT rowid, * FROM %1 ORDER BY rowid").arg(db::quoteName(t)).toUtf8(),
+            [&](sqlite3_stmt* s) {
+                for (int c = 0; c < sqlite3_column_count(s); ++c) {
+                    const int type = sqlite3_column_type(s, c);
+                    const QByteArray bytes(static_cast<const char*>(sqlite3_column_blob(s, c)),
+                                           sqlite3_column_bytes(s, c));
+                    out +=
+                        QStringLiteral("%1:%2|").arg(type).arg(QString::fromLatin1(bytes.toHex()));
+                }
+                out += u'\n';
+            });
     }
     sqlite3_close(db);
     return out;

@@ -15,18 +15,19 @@
 // action statement prints the number of rows it changed. Engine errors print
 // "Error N: description" on standard error (status 1). Only regular files are opened.
 
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 #include "db/CatalogueTemplate.h"
 #include "db/Connection.h"
 #include "db/Database.h"
-#include "core/ErrorTable.h"
 #include "db/FieldValues.h"
 #include "db/Files.h"
 #include "db/JetSql.h"
-#include "core/VbError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -129,8 +130,11 @@ void settle(const QString& database) {
     if (!existsAtAll(journal) && !existsAtAll(wal)) return;
     try {
         Database::open(database).Close();
+        // A hot journal was rolled back by that read-write open; one still there was never
+        // more than begun (SQLite reads it as empty) and goes.
+        QFile::remove(journal);
     } catch (const VbError&) {
-        // Told below if it left its journal.
+        // Told below.
     }
     if (existsAtAll(journal) || existsAtAll(wal))
         raiseError(err::PathFileAccessError,
