@@ -52,9 +52,18 @@ void useUserCopyWhenReadOnly(const QString& defaultName) {
     if (!QFileInfo::exists(userCopy)) {
         if (!QFileInfo::exists(templatePath)) return;
         QDir().mkpath(userFolder);
-        // Through the database layer: synced before it takes the copy's name, so a power
-        // cut never leaves a half-written copy that would never be made again.
-        db::copyDatabase(templatePath, userCopy);
+        const QString partial = userCopy + QStringLiteral(".partial");
+        QFile::remove(partial);
+        if (!QFile::copy(templatePath, partial))
+            raiseError(err::PathFileAccessError,
+                       QStringLiteral("Cannot copy '%1' to '%2'").arg(templatePath, userCopy));
+        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ReadUser | QFileDevice::WriteUser);
+        if (!QFile::rename(partial, userCopy)) {
+            QFile::remove(partial);
+            raiseError(err::PathFileAccessError,
+                       QStringLiteral("Cannot copy '%1' to '%2'").arg(templatePath, userCopy));
+        }
     }
     const QString app = settings::settingsApp();
     const QString stored = HasSetting(app, kSectionFileLocations, kDatabaseKey)

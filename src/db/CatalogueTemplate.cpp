@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <sqlite3.h>
 
 namespace kv::db {
 
@@ -328,28 +327,6 @@ void createTemplateDatabase(const QString& path, const std::vector<ShopRow>& sho
     if (!replaceFile(partial, path)) {
         removeDatabaseFiles(partial);
         raiseError(err::PathFileAccessError, QStringLiteral("Cannot write '%1'").arg(path));
-    }
-}
-
-void copyDatabase(const QString& from, const QString& to) {
-    const QString partial = to + QStringLiteral(".partial");
-    removeDatabaseFiles(partial);
-    try {
-        const auto source = Connection::open(from, true);
-        const auto copy = Connection::open(partial, false, true);
-        sqlite3_backup* backup = sqlite3_backup_init(copy->raw(), "main", source->raw(), "main");
-        if (!backup) copy->fail(sqlite3_errcode(copy->raw()));
-        sqlite3_backup_step(backup, -1);
-        const int rc = sqlite3_backup_finish(backup);
-        if (rc != SQLITE_OK) copy->fail(rc);
-    } catch (...) {
-        removeDatabaseFiles(partial);
-        throw;
-    }
-    if (!replaceFile(partial, to)) {
-        removeDatabaseFiles(partial);
-        raiseError(err::PathFileAccessError,
-                   QStringLiteral("Cannot copy '%1' to '%2'").arg(from, to));
     }
 }
 

@@ -40,10 +40,6 @@ std::vector<ShopRow> readShopsCsv(const QString& path);
 // not at all.
 void createTemplateDatabase(const QString& path, const std::vector<ShopRow>& shops);
 
-// Copies a database page by page through SQLite (a consistent, synced copy) to a new
-// file at to, which appears whole or not at all. Raises the engine's errors.
-void copyDatabase(const QString& from, const QString& to);
-
 // Writes the workgroup file with the program's built-in account.
 void createWorkgroupFile(const QString& path, int iterations = 0);
 

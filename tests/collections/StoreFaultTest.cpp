@@ -18,9 +18,6 @@ using namespace kv::test;
 
 namespace {
 
-const TopicRecord kArrival = recording(101, "Arrival", "Abba");
-const ReleaseRecord kPols = release("POLS 272", "Polar", "1976", "LP");
-
 class StoreFaultTest : public StoreTest {
 protected:
     // A fresh copy of the template with a collection of two items, opened (through the

@@ -1,7 +1,7 @@
 // Every write path of the database layer on a failing disk: with the n-th write, sync or
 // lock failing, for every n, the call raises the engine's error, the file is exactly as it
 // was (every table, and SQLite's integrity check), and the same call works when tried
-// again. New files (a template, the user's copy of it) appear whole or not at all.
+// again. A new template file appears whole or not at all.
 
 #include "DbFixture.h"
 
@@ -135,29 +135,6 @@ TEST_F(WriteFaultTest, StatementsAndTransactions) {
                                         "[Collection ID] = 1"));
         t.commit();
     });
-}
-
-TEST_F(WriteFaultTest, TheUsersCopyOfTheTemplateAppearsWholeOrNotAtAll) {
-    const QString copy = dir.filePath(QStringLiteral("user/KORDB.MDB"));
-    QDir().mkpath(QFileInfo(copy).path());
-    int error = 0;
-    const int faults = forEveryFault(
-        [&] { QFile::remove(copy); },
-        [&] {
-            error = raised([&] { db::copyDatabase(original, copy); });
-            return error == 0;
-        },
-        [&](int n, bool) {
-            SCOPED_TRACE("fault " + std::to_string(n));
-            EXPECT_EQ(error, err::DiskOrNetworkError);
-            EXPECT_FALSE(QFileInfo::exists(copy));
-            EXPECT_EQ(QDir(QFileInfo(copy).path()).entryList(QDir::Files), QStringList());
-        },
-        [] {});
-    EXPECT_GT(faults, 3);
-    RecordProperty("faults", faults);
-    EXPECT_TRUE(dumpDatabase(copy) == dumpDatabase(original));
-    EXPECT_EQ(integrityOf(copy), "ok");
 }
 
 TEST_F(WriteFaultTest, ANewTemplateReplacesTheOldOneWholeOrNotAtAll) {
