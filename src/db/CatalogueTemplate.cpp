@@ -118,7 +118,7 @@ const Connection_ kConnections[] = {
 
 [[noreturn]] void csvError(const QString& path, int line, const QString& what) {
     raiseError(err::InvalidProcedureCall,
-               QStringLiteral("%1, line %2: %3").arg(path).arg(line).arg(what));
+               QStringLiteral("%1, line %2: %3").arg(path, QString::number(line), what));
 }
 
 QVariant textOrNull(const QString& s) {

@@ -26,11 +26,11 @@ void Parser::finish() {
 }
 
 QString Parser::storeExpr(const Sql& value, const FieldInfo& f) const {
+    // One arg() for all: a chain would read a "%2" inside the value's text as a place for
+    // the next argument and break its literal open.
     return QStringLiteral("kv_store(%1, %2, %3, %4)")
-        .arg(value.text)
-        .arg(f.type)
-        .arg(f.type == dbText ? f.size : 0)
-        .arg(quoteText(f.name));
+        .arg(value.text, QString::number(f.type), QString::number(f.type == dbText ? f.size : 0),
+             quoteText(f.name));
 }
 
 Translation Parser::statement() {

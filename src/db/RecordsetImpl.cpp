@@ -394,11 +394,12 @@ void RecordsetImpl::updateBuffer(qint64 rowid) {
         for (qsizetype p = 0; p < which.size(); ++p)
             sets << QStringLiteral("%1 = ?%2")
                         .arg(quoteName(
-                            table->fields[size_t(fields[size_t(which[p])].baseField)].name))
-                        .arg(p + 1);
+                                 table->fields[size_t(fields[size_t(which[p])].baseField)].name),
+                             QString::number(p + 1));
+        // Names are the file's own and may hold "%": every argument in one arg().
         sql.setSql(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                       .arg(quoteName(table->name), sets.join(QStringLiteral(", ")))
-                       .arg(which.size() + 1)
+                       .arg(quoteName(table->name), sets.join(QStringLiteral(", ")),
+                            QString::number(which.size() + 1))
                        .toUtf8());
     }
     Query q(*conn, sql);

@@ -232,6 +232,30 @@ TEST_F(DialectTest, QuotedValuesNeverEndTheirLiteral) {
     EXPECT_EQ(c.column(QStringLiteral("SELECT [Collection ID] FROM Collection")).size(), 2);
 }
 
+// Values and names holding "%1", "%2" ... are text like any other, in what is stored,
+// found and written back.
+TEST_F(DialectTest, PercentSignsAreJustText) {
+    const QString odd = QStringLiteral("50%1 off %2, '%4' \"%3\"");
+    const QString literal = QLatin1Char('"') + QString(odd).replace("\"", "\"\"") + "\"";
+    c.database.Execute("UPDATE Collection SET [Notes] = " + literal + " WHERE [Collection ID]=0");
+    c.database.Execute("INSERT INTO Connections ([Connection Name]) VALUES (" + literal + ")");
+    EXPECT_EQ(c.column("SELECT [Notes] FROM Collection WHERE [Collection ID] = 0"),
+              QStringList{odd});
+    EXPECT_EQ(
+        c.column("SELECT [Connection Name] FROM Connections WHERE [Connection Name] = " + literal),
+        QStringList{odd});
+    // A field whose own name holds them is written to by name.
+    c.database.connection()->exec(R"(ALTER TABLE "Collection" ADD "Sale %2 %3" TEXT(50))");
+    Recordset rs = c.database.OpenRecordset(QStringLiteral("Collection"));
+    rs.setIndex(QStringLiteral("PrimaryKey"));
+    rs.Seek(QStringLiteral("="), 1);
+    rs.Edit();
+    rs.setValue(QStringLiteral("Sale %2 %3"), QStringLiteral("%1"));
+    rs.Update();
+    EXPECT_EQ(c.column("SELECT [Sale %2 %3] FROM Collection WHERE [Collection ID] = 1"),
+              QStringList{"%1"});
+}
+
 TEST_F(DialectTest, EverythingOutsideTheDialectIsRefused) {
     struct Case {
         const char* sql;

@@ -125,6 +125,12 @@ TEST_F(ToolTest, CreateReplacesExistingFilesOnlyWhenAskedAndKeepsThem) {
     EXPECT_EQ(run({"check", db}).out, "ok\n");
     EXPECT_NE(fileBytes(mdw), accountBefore); // a fresh salt
     EXPECT_EQ(QDir(dir).entryList(QDir::Files).filter(".partial"), QStringList());
+    EXPECT_EQ(replaced.out, QString("kept '%1' as '%1.bak'\nkept '%2' as '%2.bak'\n").arg(db, mdw));
+    // An older backup is never replaced.
+    const ToolRun again = run({"create", dir, "--replace"});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_TRUE(again.out.startsWith(QString("kept '%1' as '%1.bak2'").arg(db)));
+    EXPECT_EQ(fileBytes(db + ".bak"), before);
 
     // Something that is no file is never replaced.
     QFile::remove(db);

@@ -3,7 +3,8 @@
 //   korvanda-db create DIR [--shops FILE] [--replace]
 //                                           a fresh template KORDB.MDB and KORDB.MDW in DIR;
 //                                           existing files are replaced only with --replace
-//                                           (the old ones kept as KORDB.MDB.bak, KORDB.MDW.bak)
+//                                           (the old ones kept as KORDB.MDB.bak, KORDB.MDW.bak,
+//                                           or .bak2 ... when those are taken)
 //   korvanda-db check DB                    "ok" (status 0) or the program's message (1)
 //   korvanda-db sql DB "STATEMENT"          runs one statement of the program's dialect
 //
@@ -143,26 +144,27 @@ void settle(const QString& database) {
                        .arg(database));
 }
 
-// Keeps the old file as NAME.bak: a second name for the same file where the file system has
+// Keeps the old file under the first free name of NAME.bak, NAME.bak2, ... (an older
+// backup is never replaced): a second name for the same file where the file system has
 // them (nothing is copied, nothing can be lost), a synced copy elsewhere.
-void keepBackup(const QString& path) {
-    const QString backup = path + QStringLiteral(".bak");
+QString keepBackup(const QString& path) {
+    QString backup = path + QStringLiteral(".bak");
+    for (int n = 2; existsAtAll(backup); ++n)
+        backup = path + QStringLiteral(".bak") + QString::number(n);
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(backup).constData()) == 0) {
+        db::syncFolder(QFileInfo(backup).absolutePath());
+        return backup;
+    }
     const QString partial = backup + QStringLiteral(".partial");
     QFile::remove(partial);
-    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(partial).constData()) != 0) {
-        QFile copy(partial);
-        if (!QFile::copy(path, partial) || !copy.open(QIODevice::ReadWrite) ||
-            ::fsync(copy.handle()) != 0) {
-            QFile::remove(partial);
-            raiseError(err::PathFileAccessError,
-                       QStringLiteral("Cannot keep a backup of '%1' as '%2'").arg(path, backup));
-        }
-    }
-    if (!db::replaceFile(partial, backup)) {
+    QFile copy(partial);
+    if (!QFile::copy(path, partial) || !copy.open(QIODevice::ReadWrite) ||
+        ::fsync(copy.handle()) != 0 || !db::replaceFile(partial, backup)) {
         QFile::remove(partial);
         raiseError(err::PathFileAccessError,
                    QStringLiteral("Cannot keep a backup of '%1' as '%2'").arg(path, backup));
     }
+    return backup;
 }
 
 int create(const QStringList& args) {
@@ -188,18 +190,20 @@ int create(const QStringList& args) {
         if (!replace)
             raiseError(err::FileAlreadyExists,
                        QStringLiteral("'%1' already exists (--replace replaces it and keeps the "
-                                      "old one as '%1.bak')")
+                                      "old one as a backup)")
                            .arg(path));
         requireRegularFile(path);
         existing << path;
     }
     if (existing.contains(database)) settle(database);
+    QString kept;
     for (const QString& path : existing)
-        keepBackup(path);
+        kept += QStringLiteral("kept '%1' as '%2'\n").arg(escaped(path), escaped(keepBackup(path)));
     // Each file is renamed over the old one in one step.
     db::createTemplateDatabase(database, rows);
     db::createWorkgroupFile(workgroup);
     db::syncFolder(dir);
+    out(kept);
     return 0;
 }
 
