@@ -15,7 +15,10 @@ runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT INT TERM
 export XDG_RUNTIME_DIR=$runtime
 # Halt on the first report of either sanitizer, with its stack; leaks are reported too.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1:abort_on_error=0}
+# Stacks of allocations are unwound the slow way: the system libraries have no frame
+# pointers, and a cut-short stack would slip past the media stack's suppressions.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:halt_on_error=1:abort_on_error=0:fast_unwind_on_malloc=0}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/scripts/lsan.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 cd "$build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 1800 "$@"

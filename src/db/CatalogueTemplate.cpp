@@ -135,6 +135,9 @@ std::vector<ShopRow> readShopsCsv(const QString& path) {
     // The same reader as the shop directory title's, so that both take the same files.
     if (!path.startsWith(u':') && !QFileInfo::exists(path))
         raiseError(err::FileNotFound, QStringLiteral("File not found: '%1'").arg(path));
+    if (const QString kind = notRegularFile(path); !kind.isEmpty())
+        raiseError(err::PathFileAccessError,
+                   QStringLiteral("'%1' is %2, not a file").arg(path, kind));
     std::vector<formats::ShopEntry> entries;
     QString error;
     if (!formats::readShopList(path, entries, &error)) raiseError(err::InvalidProcedureCall, error);

@@ -1,5 +1,7 @@
 #include "db/Files.h"
 
+#include "formats/Files.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -43,15 +45,14 @@ ReadProblem readRegularFile(const QString& path, qint64 maxBytes, QByteArray& da
     if (::stat(name.constData(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? ReadProblem::Missing : ReadProblem::Unreadable;
     if (!S_ISREG(st.st_mode)) return ReadProblem::NotRegular;
-    // Opened without waiting, and checked again on the open file: the path may have been
-    // replaced by a FIFO in the meantime.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT ? ReadProblem::Missing : ReadProblem::Unreadable;
+    const int fd = formats::openRegularFile(path, nullptr);
+    if (fd < 0) { // gone, unreadable, or replaced by something else since the check
+        if (!QFileInfo::exists(path)) return ReadProblem::Missing;
+        return notRegularFile(path).isEmpty() ? ReadProblem::Unreadable : ReadProblem::NotRegular;
+    }
     ReadProblem problem = ReadProblem::None;
     if (::fstat(fd, &st) != 0)
         problem = ReadProblem::Unreadable;
-    else if (!S_ISREG(st.st_mode))
-        problem = ReadProblem::NotRegular;
     else if (st.st_size > maxBytes)
         problem = ReadProblem::TooLarge;
     while (problem == ReadProblem::None) {
