@@ -202,6 +202,33 @@ void AddUpdateDurable_Direct(benchmark::State& state) {
     sqlite3_finalize(update);
 }
 
+// --- the cost of durability: one change per user action, committed under each setting ---
+
+// synchronous=EXTRA (the layer's) against FULL, on the same file: EXTRA adds a sync of the
+// folder after the journal's deletion, the commit point of the rollback journal.
+void commitOneChange(benchmark::State& state, const char* setting, const char* prefix) {
+    Database& d = fixture().database;
+    d.connection()->exec(QByteArray("PRAGMA synchronous=") + setting);
+    Recordset rs = d.OpenRecordset(QStringLiteral("Collection - Contents"));
+    static int n = 0;
+    for (auto _ : state) {
+        rs.AddNew();
+        rs.setValue(QStringLiteral("Collection ID"), 7);
+        rs.setValue(QStringLiteral("Catalogue Number"),
+                    QStringLiteral("%1-%2").arg(QLatin1String(prefix)).arg(n++));
+        rs.Update();
+    }
+    d.connection()->exec("PRAGMA synchronous=EXTRA");
+}
+
+void CommitOne_Extra(benchmark::State& state) {
+    commitOneChange(state, "EXTRA", "SYNC-E");
+}
+
+void CommitOne_Full(benchmark::State& state) {
+    commitOneChange(state, "FULL", "SYNC-F");
+}
+
 // --- a dynaset over the whole collection (the collection screen's statement) -----------
 
 void Dynaset_Layer(benchmark::State& state) {
@@ -258,6 +285,8 @@ BENCHMARK(AddUpdate_Layer);
 BENCHMARK(AddUpdate_Direct);
 BENCHMARK(AddUpdateDurable_Layer)->Iterations(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(AddUpdateDurable_Direct)->Iterations(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(CommitOne_Extra)->Iterations(100)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(CommitOne_Full)->Iterations(100)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(Dynaset_Layer)->Unit(benchmark::kMillisecond);
 BENCHMARK(Dynaset_Direct)->Unit(benchmark::kMillisecond);
 

@@ -1,10 +1,11 @@
 #include "db/CatalogueTemplate.h"
 
-#include "db/Connection.h"
 #include "core/ErrorTable.h"
+#include "core/VbError.h"
+#include "db/Connection.h"
+#include "db/Files.h"
 #include "db/Recordset.h"
 #include "db/Transaction.h"
-#include "core/VbError.h"
 #include "db/Workgroup.h"
 #include "formats/ShopList.h"
 
@@ -134,6 +135,9 @@ std::vector<ShopRow> readShopsCsv(const QString& path) {
     // The same reader as the shop directory title's, so that both take the same files.
     if (!path.startsWith(u':') && !QFileInfo::exists(path))
         raiseError(err::FileNotFound, QStringLiteral("File not found: '%1'").arg(path));
+    if (const QString kind = notRegularFile(path); !kind.isEmpty())
+        raiseError(err::PathFileAccessError,
+                   QStringLiteral("'%1' is %2, not a file").arg(path, kind));
     std::vector<formats::ShopEntry> entries;
     QString error;
     if (!formats::readShopList(path, entries, &error)) raiseError(err::InvalidProcedureCall, error);
@@ -157,64 +161,87 @@ std::vector<ShopRow> readShopsCsv(const QString& path) {
     return shops;
 }
 
+namespace {
+
+// The rows of a fresh template: the identification row, the built-in collections, the
+// shops and the connections, in one transaction.
+void fillTemplate(Database& db, const std::vector<ShopRow>& shops) {
+    Transaction t(db);
+
+    Recordset id = db.OpenRecordset(QStringLiteral("Internal - TALV ID"), dbOpenTable);
+    id.AddNew();
+    id.setValue(QStringLiteral("TALV ID Code"), kCatalogueIDCode);
+    id.setValue(QStringLiteral("Version"), kCatalogueVersion);
+    id.Update();
+
+    Recordset collection = db.OpenRecordset(QStringLiteral("Collection"), dbOpenTable);
+    const QString builtin[] = {QStringLiteral("My Collection"), QStringLiteral("Shopping List")};
+    for (int k = 0; k < 2; ++k) {
+        collection.AddNew();
+        collection.setValue(QStringLiteral("Collection ID"), k);
+        collection.setValue(QStringLiteral("Collection Name"), builtin[k]);
+        collection.setValue(QStringLiteral("Builtin"), true);
+        collection.Update();
+    }
+
+    Recordset shop = db.OpenRecordset(QStringLiteral("Shop Directory"), dbOpenTable);
+    for (const ShopRow& s : shops) {
+        shop.AddNew();
+        shop.setValue(QStringLiteral("Number"), s.number);
+        shop.setValue(QStringLiteral("Town"), s.town);
+        shop.setValue(QStringLiteral("Name"), s.name);
+        shop.setValue(QStringLiteral("Address"), s.address);
+        shop.setValue(QStringLiteral("Phone"), s.phone);
+        shop.setValue(QStringLiteral("Fax"), s.fax);
+        shop.setValue(QStringLiteral("EMail"), s.email);
+        shop.setValue(QStringLiteral("Featured"), s.featured);
+        shop.setValue(QStringLiteral("Orders Direct"), s.ordersDirect);
+        shop.setValue(QStringLiteral("Description"), s.description);
+        shop.Update();
+    }
+
+    Recordset links = db.OpenRecordset(QStringLiteral("Connections"), dbOpenTable);
+    for (const Connection_& c : kConnections) {
+        links.AddNew();
+        links.setValue(QStringLiteral("Connection Name"), QString::fromUtf8(c.name));
+        links.setValue(QStringLiteral("Connection Description"), QString::fromUtf8(c.description));
+        links.setValue(QStringLiteral("Connection URL"), QString::fromUtf8(c.url));
+        links.Update();
+    }
+    t.commit();
+}
+
+void removeDatabaseFiles(const QString& path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+} // namespace
+
 void createTemplateDatabase(const QString& path, const std::vector<ShopRow>& shops) {
+    // A journal beside the file to be replaced would be played back into the new file.
+    if (QFileInfo::exists(path + QStringLiteral("-journal")))
+        raiseError(err::PathFileAccessError,
+                   QStringLiteral("'%1' has an unfinished change (its journal is there): open it "
+                                  "once before replacing it")
+                       .arg(path));
     const QString partial = path + QStringLiteral(".partial");
-    QFile::remove(partial);
-    QFile::remove(partial + QStringLiteral("-journal"));
-    {
+    removeDatabaseFiles(partial);
+    try {
         Database db = Database::create(partial);
         createCatalogueSchema(db);
-        Transaction t(db);
-
-        Recordset id = db.OpenRecordset(QStringLiteral("Internal - TALV ID"), dbOpenTable);
-        id.AddNew();
-        id.setValue(QStringLiteral("TALV ID Code"), kCatalogueIDCode);
-        id.setValue(QStringLiteral("Version"), kCatalogueVersion);
-        id.Update();
-
-        Recordset collection = db.OpenRecordset(QStringLiteral("Collection"), dbOpenTable);
-        const QString builtin[] = {QStringLiteral("My Collection"),
-                                   QStringLiteral("Shopping List")};
-        for (int k = 0; k < 2; ++k) {
-            collection.AddNew();
-            collection.setValue(QStringLiteral("Collection ID"), k);
-            collection.setValue(QStringLiteral("Collection Name"), builtin[k]);
-            collection.setValue(QStringLiteral("Builtin"), true);
-            collection.Update();
-        }
-
-        Recordset shop = db.OpenRecordset(QStringLiteral("Shop Directory"), dbOpenTable);
-        for (const ShopRow& s : shops) {
-            shop.AddNew();
-            shop.setValue(QStringLiteral("Number"), s.number);
-            shop.setValue(QStringLiteral("Town"), s.town);
-            shop.setValue(QStringLiteral("Name"), s.name);
-            shop.setValue(QStringLiteral("Address"), s.address);
-            shop.setValue(QStringLiteral("Phone"), s.phone);
-            shop.setValue(QStringLiteral("Fax"), s.fax);
-            shop.setValue(QStringLiteral("EMail"), s.email);
-            shop.setValue(QStringLiteral("Featured"), s.featured);
-            shop.setValue(QStringLiteral("Orders Direct"), s.ordersDirect);
-            shop.setValue(QStringLiteral("Description"), s.description);
-            shop.Update();
-        }
-
-        Recordset links = db.OpenRecordset(QStringLiteral("Connections"), dbOpenTable);
-        for (const Connection_& c : kConnections) {
-            links.AddNew();
-            links.setValue(QStringLiteral("Connection Name"), QString::fromUtf8(c.name));
-            links.setValue(QStringLiteral("Connection Description"),
-                           QString::fromUtf8(c.description));
-            links.setValue(QStringLiteral("Connection URL"), QString::fromUtf8(c.url));
-            links.Update();
-        }
-        t.commit();
+        fillTemplate(db, shops);
         db.connection()->exec("VACUUM");
         db.Close();
+    } catch (...) {
+        removeDatabaseFiles(partial);
+        throw;
     }
-    QFile::remove(path);
-    if (!QFile::rename(partial, path))
+    // Renamed over an older file in one step: there is never a moment without one.
+    if (!replaceFile(partial, path)) {
+        removeDatabaseFiles(partial);
         raiseError(err::PathFileAccessError, QStringLiteral("Cannot write '%1'").arg(path));
+    }
 }
 
 void createWorkgroupFile(const QString& path, int iterations) {

@@ -1,9 +1,10 @@
 #include "db/Connection.h"
 
 #include "core/ErrorTable.h"
-#include "db/FieldValues.h"
-#include "db/TextRules.h"
 #include "core/VbError.h"
+#include "db/FieldValues.h"
+#include "db/Files.h"
+#include "db/TextRules.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -288,6 +289,11 @@ void raiseSqlite(sqlite3* db, int rc) {
             const int number = message.mid(3, colon - 3).toInt();
             raiseError(number ? number : int(err::EngineReservedError), message.mid(colon + 1));
         }
+        // SQLite's own limits on a statement are the translator's "too complex".
+        if (message.startsWith(QLatin1String("Expression tree is too large")) ||
+            message.startsWith(QLatin1String("parser stack overflow")) ||
+            message.startsWith(QLatin1String("too many ")))
+            raiseError(err::QueryTooComplex);
         raiseError(err::EngineReservedError, message);
     case SQLITE_CONSTRAINT:
         if (extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY)
@@ -331,9 +337,13 @@ std::shared_ptr<Connection> Connection::open(const QString& path, bool readOnly,
     const QFileInfo info(path);
     if (!create && !info.exists())
         raiseError(err::CouldNotFindFile, QStringLiteral("Could not find file '%1'").arg(path));
-    if (info.exists() && !info.isFile())
+    // Only a regular file: opening a FIFO or a device may wait for ever or read anything.
+    if (const QString kind = notRegularFile(path);
+        !kind.isEmpty() || (info.exists() && !info.isFile()))
         raiseError(err::CannotOpenFile,
-                   QStringLiteral("The database engine could not open the file '%1'").arg(path));
+                   QStringLiteral("The database engine could not open the file '%1': it is %2, "
+                                  "not a file")
+                       .arg(path, kind.isEmpty() ? QStringLiteral("no regular file") : kind));
 
     std::shared_ptr<Connection> c(new Connection);
     c->m_path = path;
@@ -371,9 +381,11 @@ void Connection::configure() {
         // Reading the catalogue is what tells a database from any other file.
         exec("SELECT count(*) FROM sqlite_schema");
         exec("PRAGMA cell_size_check=ON");
-        // Every commit reaches the disk before the call that made it returns; the journal
-        // mode is the file's own (rollback journal for files this program creates).
-        exec("PRAGMA synchronous=FULL");
+        // Every commit reaches the disk before the call that made it returns. The journal
+        // mode is the file's own (a rollback journal for files this program creates), whose
+        // commit is the journal's deletion: EXTRA syncs the folder after it, which FULL
+        // does not, so a power cut cannot bring a committed change's journal back.
+        exec("PRAGMA synchronous=EXTRA");
         exec("PRAGMA foreign_keys=OFF");
         // Dynasets visit rows by key in query order: keep the pages of a large catalogue
         // in memory rather than reading them again (allocated only as used).

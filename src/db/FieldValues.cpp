@@ -270,9 +270,7 @@ QVariant toStored(const QVariant& value, const FieldInfo& f) {
             raiseError(err::FieldTooSmall,
                        QStringLiteral("The field '%1' is too small to accept the amount of data "
                                       "you attempted to add (%2 characters, at most %3).")
-                           .arg(f.name)
-                           .arg(text.size())
-                           .arg(f.size));
+                           .arg(f.name, QString::number(text.size()), QString::number(f.size)));
         return text;
     }
     case dbLongBinary:

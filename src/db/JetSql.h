@@ -35,6 +35,7 @@ struct SelectColumn {
     int fieldType = dbText; // the engine's type for Field::Type()
     int size = 255;
     int baseField = -1; // field of the table it reads unchanged, or -1 for a computed one
+    int depth = 1;      // nesting of sql, which a criterion naming the field inherits
 };
 
 struct Translation {

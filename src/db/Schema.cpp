@@ -1,5 +1,6 @@
 #include "db/Schema.h"
 
+#include "db/Connection.h"
 #include "db/TextRules.h"
 
 #include <QRegularExpression>
@@ -26,12 +27,6 @@ template <typename RowFn> void eachRow(sqlite3* db, const QString& sql, RowFn&& 
     while (sqlite3_step(s) == SQLITE_ROW)
         fn(s);
     sqlite3_finalize(s);
-}
-
-QString quoted(const QString& name) {
-    QString out = name;
-    out.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
 QVariant defaultFromSql(const QString& text) {
@@ -134,7 +129,7 @@ void Schema::load(sqlite3* db) {
         const QByteArray tableUtf8 = name.toUtf8();
         int pkColumns = 0;
         int pkColumn = -1;
-        eachRow(db, QStringLiteral("PRAGMA table_xinfo(%1)").arg(quoted(name)),
+        eachRow(db, QStringLiteral("PRAGMA table_xinfo(%1)").arg(quoteName(name)),
                 [&](sqlite3_stmt* s) {
                     if (sqlite3_column_int(s, 6) != 0) // hidden / generated
                         return;
@@ -173,7 +168,7 @@ void Schema::load(sqlite3* db) {
                 [&](sqlite3_stmt*) { t->hasRowid = false; });
 
         std::vector<std::pair<QString, bool>> indexList;
-        eachRow(db, QStringLiteral("PRAGMA index_list(%1)").arg(quoted(name)),
+        eachRow(db, QStringLiteral("PRAGMA index_list(%1)").arg(quoteName(name)),
                 [&](sqlite3_stmt* s) {
                     if (sqlite3_column_int(s, 4) != 0) // partial indexes are not the engine's kind
                         return;
@@ -186,7 +181,7 @@ void Schema::load(sqlite3* db) {
             ix.name = sqlName.startsWith(prefix) ? sqlName.mid(prefix.size()) : sqlName;
             ix.unique = unique;
             bool usable = true;
-            eachRow(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(quoted(sqlName)),
+            eachRow(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(quoteName(sqlName)),
                     [&](sqlite3_stmt* s) {
                         if (sqlite3_column_int(s, 5) == 0) // not a key column
                             return;

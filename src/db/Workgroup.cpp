@@ -2,6 +2,7 @@
 
 #include "core/ErrorTable.h"
 #include "core/VbError.h"
+#include "db/Files.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -48,14 +49,27 @@ QByteArray WorkgroupFile::pbkdf2(const QByteArray& password, const QByteArray& s
 }
 
 WorkgroupFile WorkgroupFile::read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray data;
+    switch (readRegularFile(path, kMaxFileSize, data)) {
+    case ReadProblem::None:
+        break;
+    case ReadProblem::Missing:
+    case ReadProblem::Unreadable:
         raiseError(
             err::WorkgroupFileMissing,
             QStringLiteral("The workgroup information file '%1' is missing or cannot be read")
                 .arg(path));
-    if (file.size() > kMaxFileSize) notWorkgroup(path);
-    const QByteArray data = file.read(kMaxFileSize + 1);
+    case ReadProblem::NotRegular:
+        raiseError(err::NotAWorkgroupFile,
+                   QStringLiteral("The file '%1' is not a workgroup information file: it is %2")
+                       .arg(path, notRegularFile(path)));
+    case ReadProblem::TooLarge:
+        notWorkgroup(path);
+    }
+    return parse(data, path);
+}
+
+WorkgroupFile WorkgroupFile::parse(const QByteArray& data, const QString& path) {
     if (data.size() > kMaxFileSize || !data.endsWith('\n')) notWorkgroup(path);
     QList<QByteArray> lines = data.left(data.size() - 1).split('\n');
     if (lines.size() < 3 || lines.front() != kMagic) notWorkgroup(path);

@@ -24,6 +24,8 @@ public:
     // Reads and checks a workgroup file: 3028 when it cannot be read, 3173 when it is not
     // a workgroup file.
     static WorkgroupFile read(const QString& path);
+    // The same check of a file's bytes (path only names it in messages).
+    static WorkgroupFile parse(const QByteArray& data, const QString& path);
     // Writes the file whole (through a temporary file renamed over the old one).
     void write(const QString& path) const;
 

@@ -232,6 +232,30 @@ TEST_F(DialectTest, QuotedValuesNeverEndTheirLiteral) {
     EXPECT_EQ(c.column(QStringLiteral("SELECT [Collection ID] FROM Collection")).size(), 2);
 }
 
+// Values and names holding "%1", "%2" ... are text like any other, in what is stored,
+// found and written back.
+TEST_F(DialectTest, PercentSignsAreJustText) {
+    const QString odd = QStringLiteral("50%1 off %2, '%4' \"%3\"");
+    const QString literal = QLatin1Char('"') + QString(odd).replace("\"", "\"\"") + "\"";
+    c.database.Execute("UPDATE Collection SET [Notes] = " + literal + " WHERE [Collection ID]=0");
+    c.database.Execute("INSERT INTO Connections ([Connection Name]) VALUES (" + literal + ")");
+    EXPECT_EQ(c.column("SELECT [Notes] FROM Collection WHERE [Collection ID] = 0"),
+              QStringList{odd});
+    EXPECT_EQ(
+        c.column("SELECT [Connection Name] FROM Connections WHERE [Connection Name] = " + literal),
+        QStringList{odd});
+    // A field whose own name holds them is written to by name.
+    c.database.connection()->exec(R"(ALTER TABLE "Collection" ADD "Sale %2 %3" TEXT(50))");
+    Recordset rs = c.database.OpenRecordset(QStringLiteral("Collection"));
+    rs.setIndex(QStringLiteral("PrimaryKey"));
+    rs.Seek(QStringLiteral("="), 1);
+    rs.Edit();
+    rs.setValue(QStringLiteral("Sale %2 %3"), QStringLiteral("%1"));
+    rs.Update();
+    EXPECT_EQ(c.column("SELECT [Sale %2 %3] FROM Collection WHERE [Collection ID] = 1"),
+              QStringList{"%1"});
+}
+
 TEST_F(DialectTest, EverythingOutsideTheDialectIsRefused) {
     struct Case {
         const char* sql;
@@ -308,6 +332,76 @@ TEST_F(DialectTest, ActionStatementsCheckWhatTheyStore) {
         c.column(QStringLiteral(
             "SELECT [Collection ID] & \"/\" & [Builtin] FROM Collection WHERE [Builtin] = False")),
         QStringList{"2/0"}); // rounded half to even; Yes/No stored as 0 / -1
+}
+
+// Statements of any size or nesting, from the program or from a file, end in an engine
+// error: never in a crash of the parser, the emitter or SQLite.
+TEST_F(DialectTest, StatementsTooComplexAreRefusedNotCrashed) {
+    auto repeat = [](const char* piece, int times) {
+        QString out;
+        for (int k = 0; k < times; ++k)
+            out += QLatin1String(piece);
+        return out;
+    };
+    const QString where = QStringLiteral("SELECT * FROM [Collection] WHERE ");
+    const QStringList conditions = {
+        repeat("(", 5000) + QStringLiteral("1=1") + repeat(")", 5000),
+        QStringLiteral("[Collection ID] = 1") + repeat(" + 1", 10000),
+        QStringLiteral("[Collection ID] = 1") + repeat(" ^ 1", 30000),
+        repeat("Not ", 30000) + QStringLiteral("[Builtin]"),
+        QStringLiteral("[Collection ID] = ") + repeat("-", 100000) + QStringLiteral("1"),
+        QStringLiteral("[Collection ID] = 1") + repeat(" Or [Collection ID] = 1", 5000),
+        // Each Between writes its left side twice: the text doubles with every level.
+        repeat("(", 60) + QStringLiteral("[Collection ID]") + repeat(" Between 0 And 1)", 60) +
+            QStringLiteral(" = 0"),
+    };
+    for (const QString& condition : conditions) {
+        EXPECT_EQ(errorOf([&] { c.rows(where + condition); }), err::QueryTooComplex)
+            << condition.left(40).toStdString();
+        EXPECT_EQ(errorOf([&] {
+                      c.database.Execute(QStringLiteral("DELETE FROM [Collection] WHERE ") +
+                                         condition);
+                  }),
+                  err::QueryTooComplex);
+    }
+    // SQLite's own limits give the same error.
+    EXPECT_EQ(errorOf([&] {
+                  c.rows(QStringLiteral("SELECT [Notes]") + repeat(", [Notes]", 2500) +
+                         QStringLiteral(" FROM [Collection]"));
+              }),
+              err::QueryTooComplex);
+
+    // Find criteria walk the same way; a refused one leaves the record set where it was.
+    Recordset rs = c.database.OpenRecordset(
+        QStringLiteral("SELECT [Catalogue Number], [Album ID] + 1 AS Next FROM "
+                       "[Collection - Contents] ORDER BY [Catalogue Number]"));
+    rs.MoveLast();
+    for (const QString& condition : conditions)
+        EXPECT_EQ(errorOf([&] { rs.FindFirst(condition); }), err::QueryTooComplex);
+    // An alias stands for its whole expression wherever a criterion names it.
+    Recordset deep = c.database.OpenRecordset(
+        QStringLiteral("SELECT ") + repeat("(", 60) + QStringLiteral("[Album ID] + 0") +
+        repeat(")", 60) + QStringLiteral(" AS Deep FROM [Collection - Contents]"));
+    EXPECT_EQ(errorOf([&] {
+                  deep.FindFirst(repeat("(", 70) + QStringLiteral("Deep = 11") + repeat(")", 70));
+              }),
+              err::QueryTooComplex);
+    deep.FindFirst(QStringLiteral("Deep = 11"));
+    EXPECT_FALSE(deep.NoMatch());
+    EXPECT_EQ(rs.value("Catalogue Number").toString(), "X#9");
+
+    // Deep but sensible statements still run.
+    EXPECT_EQ(c.column(QStringLiteral("SELECT [Catalogue Number] FROM [Collection - Contents] "
+                                      "WHERE ") +
+                       repeat("(", 40) + QStringLiteral("[Album ID] = 13") + repeat(")", 40)),
+              QStringList{"X#9"});
+    EXPECT_EQ(c.column(QStringLiteral("SELECT [Catalogue Number] FROM [Collection - Contents] "
+                                      "WHERE [Album ID] = 99") +
+                       repeat(" Or [Album ID] = 99", 98) + QStringLiteral(" Or [Album ID] = 13")),
+              QStringList{"X#9"});
+    rs.FindFirst(QStringLiteral("Next = ") + repeat("-", 20) + QStringLiteral("14"));
+    EXPECT_FALSE(rs.NoMatch()); // an even number of signs
+    EXPECT_EQ(rs.value("Catalogue Number").toString(), "X#9");
 }
 
 } // namespace

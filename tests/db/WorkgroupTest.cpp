@@ -2,11 +2,12 @@
 
 #include "DbFixture.h"
 
-#include "db/DBEngine.h"
 #include "core/ErrorTable.h"
+#include "db/DBEngine.h"
 #include "db/Workgroup.h"
 
 #include <QFile>
+#include <sys/stat.h>
 
 using namespace kv;
 using namespace kv::test;
@@ -85,6 +86,15 @@ TEST_F(WorkgroupTest, AnythingElseIsNotAWorkgroupFile) {
     engine.setSystemDB(dir.filePath("missing.mdw"));
     EXPECT_EQ(errorOf([&] { engine.CreateWorkspace("w", "Korvanda", "Tq4mZr8LwPe"); }),
               err::WorkgroupFileMissing);
+    // A FIFO (whose open would wait for a writer), a folder or a device is no file at all.
+    const QString fifo = dir.filePath("fifo.mdw");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, dir.path(), QStringLiteral("/dev/zero")}) {
+        engine.setSystemDB(path);
+        EXPECT_EQ(errorOf([&] { engine.CreateWorkspace("w", "Korvanda", "Tq4mZr8LwPe"); }),
+                  err::NotAWorkgroupFile)
+            << path.toStdString();
+    }
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 // korvanda-db: the catalogue database tool.
 //
-//   korvanda-db create DIR [--shops FILE]   a fresh template KORDB.MDB and KORDB.MDW in DIR
+//   korvanda-db create DIR [--shops FILE] [--replace]
+//                                           a fresh template KORDB.MDB and KORDB.MDW in DIR;
+//                                           existing files are replaced only with --replace
+//                                           (the old ones kept as KORDB.MDB.bak, KORDB.MDW.bak,
+//                                           or .bak2 ... when those are taken)
 //   korvanda-db check DB                    "ok" (status 0) or the program's message (1)
 //   korvanda-db sql DB "STATEMENT"          runs one statement of the program's dialect
 //   korvanda-db export DB N OUT [--details recording|custom|recording,custom]
@@ -8,26 +12,31 @@
 //
 // Query output: a header line of field names, then one line per row; fields separated by
 // a tab; Null is \N; Yes/No fields are True or False; numbers are plain decimals; a
-// backslash, tab, line feed or carriage return inside text is written \\, \t, \n, \r;
-// binary values are \x and hex digits. An action statement prints the number of rows it
-// changed. Engine errors print "Error N: description" on standard error (status 1).
+// backslash, tab, line feed or carriage return inside text is written \\, \t, \n, \r,
+// any other control character (C0, DEL, C1, line and paragraph separators, direction
+// marks and overrides) \u and four hex digits; binary values are \x and hex digits. An
+// action statement prints the number of rows it changed. Engine errors print
+// "Error N: description" on standard error (status 1). Only regular files are opened.
 
+#include "core/ErrorTable.h"
+#include "core/VbError.h"
 #include "Export.h"
 #include "db/CatalogueTemplate.h"
 #include "db/Connection.h"
 #include "db/Database.h"
-#include "core/ErrorTable.h"
 #include "db/FieldValues.h"
+#include "db/Files.h"
 #include "db/JetSql.h"
-#include "core/VbError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 using namespace kv;
 
@@ -44,11 +53,18 @@ void errOut(const QString& text) {
 }
 
 int usage() {
-    errOut(QStringLiteral("usage: korvanda-db create DIR [--shops FILE]\n"
+    errOut(QStringLiteral("usage: korvanda-db create DIR [--shops FILE] [--replace]\n"
                           "       korvanda-db check DB\n"
                           "       korvanda-db sql DB \"STATEMENT\"\n"
                           "       korvanda-db export DB N OUT [--details recording|custom|recording,custom]\n"));
     return 2;
+}
+
+// Characters that would steer a terminal or reorder what it shows.
+bool isControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x2028 || c == 0x2029 ||
+           (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) || c == 0x200e ||
+           c == 0x200f || c == 0x061c;
 }
 
 QString escaped(const QString& text) {
@@ -69,7 +85,10 @@ QString escaped(const QString& text) {
             o += QLatin1String("\\r");
             break;
         default:
-            o += c;
+            if (isControl(c.unicode()))
+                o += QStringLiteral("\\u%1").arg(int(c.unicode()), 4, 16, QLatin1Char('0'));
+            else
+                o += c;
         }
     }
     return o;
@@ -97,20 +116,99 @@ QString formatValue(const QVariant& v, int type) {
     }
 }
 
+void requireRegularFile(const QString& path) {
+    if (const QString kind = db::notRegularFile(path); !kind.isEmpty())
+        raiseError(err::PathFileAccessError,
+                   QStringLiteral("'%1' is %2, not a file").arg(path, kind));
+}
+
+bool existsAtAll(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// An unfinished change of the old database (a journal left by a crash) is rolled back by
+// opening it, so that its backup is whole and no journal is left to be played back into
+// the new file.
+void settle(const QString& database) {
+    const QString journal = database + QStringLiteral("-journal");
+    const QString wal = database + QStringLiteral("-wal");
+    if (!existsAtAll(journal) && !existsAtAll(wal)) return;
+    try {
+        Database::open(database).Close();
+        // A hot journal was rolled back by that read-write open; one still there was never
+        // more than begun (SQLite reads it as empty) and goes.
+        QFile::remove(journal);
+    } catch (const VbError&) {
+        // Told below.
+    }
+    if (existsAtAll(journal) || existsAtAll(wal))
+        raiseError(err::PathFileAccessError,
+                   QStringLiteral("'%1' has an unfinished change that cannot be rolled back; "
+                                  "it is left as it is")
+                       .arg(database));
+}
+
+// Keeps the old file under the first free name of NAME.bak, NAME.bak2, ... (an older
+// backup is never replaced): a second name for the same file where the file system has
+// them (nothing is copied, nothing can be lost), a synced copy elsewhere.
+QString keepBackup(const QString& path) {
+    QString backup = path + QStringLiteral(".bak");
+    for (int n = 2; existsAtAll(backup); ++n)
+        backup = path + QStringLiteral(".bak") + QString::number(n);
+    if (::link(QFile::encodeName(path).constData(), QFile::encodeName(backup).constData()) == 0) {
+        db::syncFolder(QFileInfo(backup).absolutePath());
+        return backup;
+    }
+    const QString partial = backup + QStringLiteral(".partial");
+    QFile::remove(partial);
+    QFile copy(partial);
+    if (!QFile::copy(path, partial) || !copy.open(QIODevice::ReadWrite) ||
+        ::fsync(copy.handle()) != 0 || !db::replaceFile(partial, backup)) {
+        QFile::remove(partial);
+        raiseError(err::PathFileAccessError,
+                   QStringLiteral("Cannot keep a backup of '%1' as '%2'").arg(path, backup));
+    }
+    return backup;
+}
+
 int create(const QStringList& args) {
-    if (args.size() != 1 && !(args.size() == 3 && args[1] == QLatin1String("--shops")))
+    QStringList rest = args;
+    const bool replace = rest.removeAll(QStringLiteral("--replace")) > 0;
+    if (rest.size() != 1 && !(rest.size() == 3 && rest[1] == QLatin1String("--shops")))
         return usage();
-    const QString dir = args[0];
+    const QString dir = rest[0];
     if (!QDir().mkpath(dir))
         raiseError(err::PathNotFound, QStringLiteral("Cannot create the folder '%1'").arg(dir));
-    QString shops = args.size() == 3 ? args[2] : QString();
+    QString shops = rest.size() == 3 ? rest[2] : QString();
 #ifdef KV_HAVE_SHOPS
     if (shops.isEmpty()) shops = QStringLiteral(":/db/shops.csv");
 #endif
+    // Everything that can be refused is refused before anything is written.
     const std::vector<db::ShopRow> rows =
         shops.isEmpty() ? std::vector<db::ShopRow>() : db::readShopsCsv(shops);
-    db::createTemplateDatabase(QDir(dir).filePath(db::kCatalogueDatabaseName), rows);
-    db::createWorkgroupFile(QDir(dir).filePath(db::kWorkgroupFileName));
+    const QString database = QDir(dir).filePath(db::kCatalogueDatabaseName);
+    const QString workgroup = QDir(dir).filePath(db::kWorkgroupFileName);
+    QStringList existing;
+    for (const QString& path : {database, workgroup}) {
+        if (!existsAtAll(path)) continue;
+        if (!replace)
+            raiseError(err::FileAlreadyExists,
+                       QStringLiteral("'%1' already exists (--replace replaces it and keeps the "
+                                      "old one as a backup)")
+                           .arg(path));
+        requireRegularFile(path);
+        existing << path;
+    }
+    if (existing.contains(database)) settle(database);
+    QString kept;
+    for (const QString& path : existing)
+        kept += QStringLiteral("kept '%1' as '%2'\n").arg(escaped(path), escaped(keepBackup(path)));
+    // Each file is renamed over the old one in one step.
+    db::createTemplateDatabase(database, rows);
+    db::createWorkgroupFile(workgroup);
+    db::syncFolder(dir);
+    out(kept);
     return 0;
 }
 
@@ -151,16 +249,19 @@ int sql(const QStringList& args) {
     }
     Recordset rs = database.OpenRecordset(args[1], dbOpenDynaset, dbReadOnly);
     const int n = rs.FieldCount();
-    QStringList header;
+    QStringList names;
     std::vector<int> types;
     for (int k = 0; k < n; ++k) {
-        header << escaped(rs.Fields(k).Name());
+        names << escaped(rs.Fields(k).Name());
         types.push_back(rs.Fields(k).Type());
     }
-    out(header.join(QLatin1Char('\t')) + QLatin1Char('\n'));
+    // The header goes out with the first row (or once the result is known to be empty),
+    // so that an error reading the first row does not leave it standing alone.
+    QString header = names.join(QLatin1Char('\t')) + QLatin1Char('\n');
     QString line;
     while (!rs.Eof()) {
-        line.clear();
+        line = header;
+        header.clear();
         for (int k = 0; k < n; ++k) {
             if (k) line += QLatin1Char('\t');
             line += formatValue(rs.Fields(k).Value(), types[size_t(k)]);
@@ -169,6 +270,7 @@ int sql(const QStringList& args) {
         out(line);
         rs.MoveNext();
     }
+    out(header);
     return 0;
 }
 
@@ -187,7 +289,8 @@ int main(int argc, char** argv) {
         if (command == QLatin1String("sql")) return sql(args);
         return usage();
     } catch (const VbError& e) {
-        errOut(QStringLiteral("Error %1: %2\n").arg(e.number()).arg(e.description()));
+        // Descriptions may quote the database (names, values): escaped like the output.
+        errOut(QStringLiteral("Error %1: %2\n").arg(e.number()).arg(escaped(e.description())));
         return 1;
     }
 }
