@@ -45,34 +45,12 @@ ReadProblem readRegularFile(const QString& path, qint64 maxBytes, QByteArray& da
     if (::stat(name.constData(), &st) != 0)
         return errno == ENOENT || errno == ENOTDIR ? ReadProblem::Missing : ReadProblem::Unreadable;
     if (!S_ISREG(st.st_mode)) return ReadProblem::NotRegular;
-    const int fd = formats::openRegularFile(path, nullptr);
-    if (fd < 0) { // gone, unreadable, or replaced by something else since the check
-        if (!QFileInfo::exists(path)) return ReadProblem::Missing;
-        return notRegularFile(path).isEmpty() ? ReadProblem::Unreadable : ReadProblem::NotRegular;
-    }
-    ReadProblem problem = ReadProblem::None;
-    if (::fstat(fd, &st) != 0)
-        problem = ReadProblem::Unreadable;
-    else if (st.st_size > maxBytes)
-        problem = ReadProblem::TooLarge;
-    while (problem == ReadProblem::None) {
-        char buffer[65536];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            problem = ReadProblem::Unreadable;
-            break;
-        }
-        if (n == 0) break;
-        if (data.size() + n > maxBytes) {
-            problem = ReadProblem::TooLarge; // it grew while being read
-            break;
-        }
-        data.append(buffer, qsizetype(n));
-    }
-    ::close(fd);
-    if (problem != ReadProblem::None) data.clear();
-    return problem;
+    QString why;
+    if (formats::readRegularFile(path, maxBytes, &data, &why)) return ReadProblem::None;
+    // Gone, unreadable, grown past the limit, or replaced by something else since the check.
+    if (formats::isTooLarge(why)) return ReadProblem::TooLarge;
+    if (!QFileInfo::exists(path)) return ReadProblem::Missing;
+    return notRegularFile(path).isEmpty() ? ReadProblem::Unreadable : ReadProblem::NotRegular;
 }
 
 void syncFolder(const QString& folder) {

@@ -21,6 +21,10 @@ QString errnoText(int e) {
     return QString::fromLocal8Bit(std::strerror(e));
 }
 
+QString largerThan(qint64 limit) {
+    return largerThan(limit);
+}
+
 QString notRegular() {
     return QStringLiteral("not a regular file");
 }
@@ -77,7 +81,7 @@ bool readRegularFile(const QString& path, qint64 limit, QByteArray* out, QString
     const bool sized = ::fstat(fd, &st) == 0;
     if (!sized || st.st_size > limit) {
         ::close(fd);
-        if (why) *why = sized ? QStringLiteral("larger than %1 bytes").arg(limit) : errnoText(errno);
+        if (why) *why = sized ? largerThan(limit) : errnoText(errno);
         return false;
     }
     // The size is only a hint: the file may grow or shrink while it is read.
@@ -102,12 +106,16 @@ bool readRegularFile(const QString& path, qint64 limit, QByteArray* out, QString
     }
     ::close(fd);
     if (used > limit) {
-        if (why) *why = QStringLiteral("larger than %1 bytes").arg(limit);
+        if (why) *why = largerThan(limit);
         return false;
     }
     bytes.truncate(used);
     *out = std::move(bytes);
     return true;
+}
+
+bool isTooLarge(const QString& why) {
+    return why.startsWith(QLatin1String("larger than "));
 }
 
 // ---- MappedFile ----

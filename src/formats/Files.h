@@ -20,6 +20,8 @@ int openRegularFile(const QString& path, QString* why);
 // Reads a whole regular file of at most `limit` bytes into `out`; false with the reason in
 // `why` otherwise ("not a regular file", "larger than N bytes", the system's reason).
 bool readRegularFile(const QString& path, qint64 limit, QByteArray* out, QString* why);
+// Whether a reason from readRegularFile says the file was over its limit.
+bool isTooLarge(const QString& why);
 
 // A read-only memory map of a regular file, guarded against the file being cut short while
 // it is mapped (the lost pages read as zeros; see MappingGuard.h).

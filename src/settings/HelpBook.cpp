@@ -120,7 +120,7 @@ bool HelpBook::open(const QString& path, QString* error) {
     QString why;
     // A regular file only: a FIFO in the book's place would block the program for ever.
     if (!formats::readRegularFile(path, kMaxFileSize, &bytes, &why)) {
-        if (why.startsWith(QLatin1String("larger than")))
+        if (formats::isTooLarge(why))
             return fail(error, QStringLiteral("the file is too large to be a help book"));
         return fail(error, QStringLiteral("the file cannot be read (%1)").arg(why));
     }
