@@ -79,7 +79,8 @@ TEST_F(OptionsDialogTest, ShowsTheSystemsCaptions) {
             sizes << d.cboWindowSize->itemText(i);
         EXPECT_EQ(sizes, QStringList({"Automatic", "100%", "125%", "150%", "200%"}));
         EXPECT_EQ(d.cboWindowSize->currentText(), "Automatic");
-        EXPECT_TRUE(d.lblWindowSizeNote->text().contains("next time Korvanda starts"));
+        EXPECT_EQ(d.lblWindowSizeNote->text(),
+                  "Now 100%. A new size is used the next time Korvanda starts.");
         EXPECT_EQ(d.SSTab1->count(), 3);
         d.cmdHelp->click();
         d.cmdCancel->click();

@@ -120,15 +120,18 @@ QWidget* frmPropApp::createGeneralPage() {
         cboWindowSize->addItem(strWindowSizeText(choice), choice);
     lblWindowSize->setBuddy(cboWindowSize);
     // Qt takes its scale when the program starts; a running program cannot change it.
-    lblWindowSizeNote =
-        named(new QLabel(QStringLiteral("A new size is used the next time Korvanda starts."),
-                         generalPage),
-              "lblWindowSizeNote");
+    lblWindowSizeNote = named(new QLabel(QStringLiteral("Now %1. A new size is used the next "
+                                                        "time Korvanda starts.")
+                                             .arg(strWindowSizeText(ctx().constants.intWindowScale)),
+                                         generalPage),
+                              "lblWindowSizeNote");
+    lblWindowSizeNote->setWordWrap(true);
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(lblWindowSize);
     sizeRow->addWidget(cboWindowSize);
-    sizeRow->addWidget(lblWindowSizeNote, 1);
+    sizeRow->addStretch(1);
     generalLayout->addLayout(sizeRow);
+    generalLayout->addWidget(lblWindowSizeNote);
     generalLayout->addStretch(1);
     return generalPage;
 }
