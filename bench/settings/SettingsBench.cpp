@@ -43,7 +43,7 @@ struct StoreFiles {
                           "Browser%20Name=\nBrowser%20Path=\nCollection%20Tips=False\n"
                           "Confirm%20Delete=True\nInclude%20Compilations=False\nPlay%20Intro=True\n"
                           "Quick%20Add=True\nTool%20Tips=True\nTrack%20Auto%20Search=False\n"
-                          "Track%20Quick%20Search=False\n";
+                          "Track%20Quick%20Search=False\nWindow%20Size=Automatic\n";
         for (int section = 0; text.size() < fillTo; ++section) {
             text += "\n[Recent%20" + QByteArray::number(section) + "]\n";
             for (int k = 0; k < 100 && text.size() < fillTo; ++k)

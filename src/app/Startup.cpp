@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <algorithm>
 
 namespace kv {
 
@@ -59,7 +60,10 @@ void placeBackground(QWidget* background) {
         return;
     }
     const QSize size = background->frameGeometry().size();
-    background->move((c.intScreenWidth - size.width()) / 2, (c.intScreenHeight - size.height()) / 2);
+    // A window drawn larger than the screen (a fixed window size on a small screen) keeps
+    // its title bar and close button on the screen.
+    background->move(std::max(0, (c.intScreenWidth - size.width()) / 2),
+                     std::max(0, (c.intScreenHeight - size.height()) / 2));
 }
 
 bool Main_Startup(const StartupPlan& plan) {

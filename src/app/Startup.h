@@ -38,7 +38,8 @@ void Init_Constants(const QString& applicationFolder = QString());
 void Set_Settings_App(const QString& name = QString());
 
 // Places the background window: a screen exactly 640 pixels wide puts it in the corner,
-// any other centres it.
+// any other centres it (never above or left of the screen's edge). Logical pixels: the
+// screen as measured at the program's own window size.
 void placeBackground(QWidget* background);
 
 // The start-up procedure. Returns true when the program is up with its first screen; on

@@ -48,8 +48,17 @@ bool loadIconField(const Field& field, QPixmap& picture) {
     return ok;
 }
 
-QPixmap collectionBadge(const QString& name, int side) {
-    const qreal ratio = 2.0;
+QPixmap fitIcon(const QPixmap& picture, int side, qreal devicePixelRatio) {
+    if (picture.isNull()) return picture;
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    QPixmap fitted = picture.scaled(QSize(side, side) * ratio, Qt::KeepAspectRatio,
+                                    Qt::SmoothTransformation);
+    fitted.setDevicePixelRatio(ratio);
+    return fitted;
+}
+
+QPixmap collectionBadge(const QString& name, int side, qreal devicePixelRatio) {
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     QPixmap badge(int(side * ratio), int(side * ratio));
     badge.setDevicePixelRatio(ratio);
     badge.fill(Qt::transparent);

@@ -21,7 +21,13 @@ int loadIconFile(const QString& path, QPixmap& picture);
 bool loadIconField(const Field& field, QPixmap& picture);
 
 // The picture that stands for a collection without an icon of its own: a disc in the
-// program's colours with the first letter of the name.
-QPixmap collectionBadge(const QString& name, int side);
+// program's colours with the first letter of the name, `side` logical pixels square,
+// drawn at the given pixel density.
+QPixmap collectionBadge(const QString& name, int side, qreal devicePixelRatio);
+
+// A collection's icon scaled to fit a square of `side` logical pixels, with as many device
+// pixels as the density gives it (a picture scaled to logical pixels alone would be
+// enlarged once more on a scaled screen and blur).
+QPixmap fitIcon(const QPixmap& picture, int side, qreal devicePixelRatio);
 
 } // namespace kv

@@ -130,10 +130,9 @@ bool SearchCollections::bCollections_Show() {
         icon->setFixedSize(kIconSide, kIconSide);
         icon->setAlignment(Qt::AlignCenter);
         icon->setProperty(kCollectionProperty, int(id));
-        icon->setPixmap(c->Collection_icon.isNull()
-                            ? collectionBadge(c->strTitle, kIconSide)
-                            : c->Collection_icon.scaled(kIconSide, kIconSide, Qt::KeepAspectRatio,
-                                                        Qt::SmoothTransformation));
+        const qreal ratio = icon->devicePixelRatioF();
+        icon->setPixmap(c->Collection_icon.isNull() ? collectionBadge(c->strTitle, kIconSide, ratio)
+                                                    : fitIcon(c->Collection_icon, kIconSide, ratio));
         icon->setAccessibleName(c->strTitle);
         icon->setAccessibleDescription(QStringLiteral("Holds this release; the menu key removes it or shows it"));
         // Tab reaches the icon, and the menu key opens its menu as a right click does.

@@ -2,6 +2,7 @@
 
 #include "app/Navigation.h"
 #include "catalogue/Catalogue.h"
+#include "collections/CollectionIcon.h"
 #include "collections/CollectionPrint.h"
 #include "collections/CollectionStore.h"
 #include "collections/DataControl.h"
@@ -559,14 +560,10 @@ void frmCollection::selectCollectionRow(int row) {
 void frmCollection::showCollectionHeading() {
     const CCollection* c = currentCollection();
     LblCollection->setText(c ? c->strTitle : QString());
-    QPixmap icon = c ? c->Collection_icon : QPixmap();
-    if (icon.isNull())
-        icon = resourcePicture(ctx().constants.lngResourceBase + collectionArt::NoIcon, this);
-    else
-        icon = icon.scaled(QSize(24, 24) * devicePixelRatioF(), Qt::KeepAspectRatio,
-                           Qt::SmoothTransformation);
-    icon.setDevicePixelRatio(devicePixelRatioF());
-    imgIcon->setPixmap(icon);
+    const QPixmap own = c ? c->Collection_icon : QPixmap();
+    imgIcon->setPixmap(
+        own.isNull() ? resourcePicture(ctx().constants.lngResourceBase + collectionArt::NoIcon, this)
+                     : fitIcon(own, 24, devicePixelRatioF()));
 }
 
 void frmCollection::buildFindLists() {

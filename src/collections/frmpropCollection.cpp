@@ -120,10 +120,9 @@ void frmpropCollection::setIconPicture(const QPixmap& picture) {
     }
     const int side = kIconBox - 4;
     const QSize logical = picture.deviceIndependentSize().toSize();
-    imgIcon->setPixmap(
-        logical.width() > side || logical.height() > side
-            ? picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-            : picture);
+    imgIcon->setPixmap(logical.width() > side || logical.height() > side
+                           ? fitIcon(picture, side, imgIcon->devicePixelRatioF())
+                           : picture);
 }
 
 void frmpropCollection::cmdIcon_Click() {

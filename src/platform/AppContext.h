@@ -56,6 +56,9 @@ struct Constants {
     QString strTitleMarkerFile;
     QString strSettingsApp;
     QRect rectScreenArea;
+    // The window size this run is drawn at, in per cent of the layout (a new choice in the
+    // options takes effect at the next start).
+    int intWindowScale = 100;
 };
 
 // The program options as read from the settings store at start-up. Index 0 artists,
@@ -71,6 +74,8 @@ struct ProgramOptions {
     bool bCollectionTips = false;
     QString strBrowserPath;
     QString strBrowserName;
+    // The "Window size" choice: 0 for automatic, or a percentage.
+    int intWindowSize = 0;
 };
 
 // The process-wide context: services, constants, options, the loaded windows and the

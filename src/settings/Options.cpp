@@ -3,6 +3,7 @@
 #include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "settings/SettingsStore.h"
+#include "settings/WindowSize.h"
 
 namespace kv {
 
@@ -27,6 +28,7 @@ bool bInit_Options() {
         o.bCollectionTips = GetSetting_Bool(s, optkey::CollectionTips, defaults.bCollectionTips);
         o.strBrowserPath = GetSetting_Str(s, optkey::BrowserPath, defaults.strBrowserPath);
         o.strBrowserName = GetSetting_Str(s, optkey::BrowserName, defaults.strBrowserName);
+        o.intWindowSize = GetSetting_WindowSize();
         ctx().options = o;
     });
 }
@@ -36,7 +38,7 @@ bool bSave_Options() {
         const ProgramOptions& o = ctx().options;
         const QString app = settings::settingsApp();
         const QString& s = kSectionProgramOptions;
-        // Every key is attempted; one unwritable store gives one error box, not fourteen.
+        // Every key is attempted; one unwritable store gives one error box, not one per key.
         bool ok = true;
         auto put = [&](const QString& key, const QString& value) {
             ok = SaveSetting(app, s, key, value) && ok;
@@ -53,6 +55,7 @@ bool bSave_Options() {
         put(optkey::PlayIntro, strBoolText(o.bPlayIntro));
         put(optkey::BrowserPath, o.strBrowserPath);
         put(optkey::BrowserName, o.strBrowserName);
+        put(optkey::WindowSize, strWindowSizeText(o.intWindowSize));
         if (!ok) raiseError(err::PathFileAccessError);
     });
 }

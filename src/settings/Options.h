@@ -21,16 +21,17 @@ inline const QString PlayIntro = QStringLiteral("Play Intro");
 inline const QString CollectionTips = QStringLiteral("Collection Tips");
 inline const QString BrowserPath = QStringLiteral("Browser Path");
 inline const QString BrowserName = QStringLiteral("Browser Name");
+inline const QString WindowSize = QStringLiteral("Window Size");
 } // namespace optkey
 
 // Reads every "Program Options" key (with its default) into ctx().options; the first step
 // of start-up. False, after the error box, when the store cannot be read.
 bool bInit_Options();
 
-// Writes the fourteen option keys from ctx().options: the three quick-search keys, the three
+// Writes the option keys from ctx().options: the three quick-search keys, the three
 // auto-search keys, "Include Compilations", "Quick Add", "Confirm Delete", "Tool Tips",
-// "Collection Tips", "Play Intro", "Browser Path", "Browser Name". False when the store
-// could not be written (reported).
+// "Collection Tips", "Play Intro", "Browser Path", "Browser Name"; then "Window Size".
+// False when the store could not be written (reported).
 bool bSave_Options();
 
 } // namespace kv

@@ -308,6 +308,18 @@ bool HasSetting(const QString& appName, const QString& section, const QString& k
     return storedText(openStore(appName), storeKey(section, key)).has_value();
 }
 
+std::optional<QString> PeekSetting(const QString& appName, const QString& section,
+                                   const QString& key) {
+    const QString path = settings::storeFile(appName);
+    const FileStamp stamp = stampOf(path);
+    if (!stamp.exists || !readable(stamp)) return std::nullopt;
+    const QSettings store(path, QSettings::IniFormat);
+    if (store.status() != QSettings::NoError) return std::nullopt;
+    const QVariant value = store.value(storeKey(section, key));
+    if (!value.isValid()) return std::nullopt;
+    return textOf(value);
+}
+
 QString GetSetting_Str(const QString& section, const QString& key, const QString& def) {
     return guardedValue<QString>("GetSetting_Str", def, [&] {
         const QString app = settings::settingsApp();
@@ -317,19 +329,36 @@ QString GetSetting_Str(const QString& section, const QString& key, const QString
     });
 }
 
+namespace {
+// The stored text of a key whose values form a fixed set, the default written back when it
+// is found or when the stored text is not one `converts` accepts.
+template <typename Converts>
+QString readChecked(const QString& section, const QString& key, const QString& defText,
+                    Converts converts) {
+    const QString app = settings::settingsApp();
+    const QString value = GetSetting(app, section, key, defText);
+    if (value.trimmed().toUpper() == defText.toUpper()) writeBack(app, section, key, defText);
+    if (!converts(value)) {
+        writeBack(app, section, key, defText);
+        return defText;
+    }
+    return value;
+}
+} // namespace
+
 bool GetSetting_Bool(const QString& section, const QString& key, bool def) {
     return guardedValue<bool>("GetSetting_Bool", def, [&] {
-        const QString app = settings::settingsApp();
-        const QString defText = strBoolText(def);
-        const QString value = GetSetting(app, section, key, defText);
-        if (value.trimmed().toUpper() == defText.toUpper()) writeBack(app, section, key, defText);
         bool result = def;
-        if (!bTextToBool(value, result)) {
-            writeBack(app, section, key, defText);
-            return def;
-        }
+        readChecked(section, key, strBoolText(def),
+                    [&](const QString& text) { return bTextToBool(text, result); });
         return result;
     });
+}
+
+QString GetSetting_Checked(const QString& section, const QString& key, const QString& def,
+                           const std::function<bool(const QString&)>& converts) {
+    return guardedValue<QString>("GetSetting_Checked", def,
+                                 [&] { return readChecked(section, key, def, converts); });
 }
 
 bool SaveSetting_Str(const QString& section, const QString& key, const QString& value) {

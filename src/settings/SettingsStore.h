@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace kv {
 
@@ -30,12 +32,21 @@ bool SaveSetting(const QString& appName, const QString& section, const QString& 
                  const QString& value);
 // Whether the key exists in the store.
 bool HasSetting(const QString& appName, const QString& section, const QString& key);
+// The stored text of a key, read with no side effect at all: nothing is written, cached or
+// set aside, and nobody is told. For the moments before the program can speak to the user
+// (an unreadable store then reads as empty and is dealt with by the first real read).
+std::optional<QString> PeekSetting(const QString& appName, const QString& section,
+                                   const QString& key);
 
 // The program's reads and writes under strSettingsApp. A read that finds the default (or
 // no value at all) writes the default back, so every key read once exists afterwards. A
 // stored Boolean that does not convert ("yes", "", garbage) is replaced by the default.
 QString GetSetting_Str(const QString& section, const QString& key, const QString& def);
 bool GetSetting_Bool(const QString& section, const QString& key, bool def);
+// A key whose values form a fixed set: read as GetSetting_Str, and a stored text that
+// `converts` refuses is replaced by the default, as a Boolean that does not convert is.
+QString GetSetting_Checked(const QString& section, const QString& key, const QString& def,
+                           const std::function<bool(const QString&)>& converts);
 // Store a value; true unless the store could not be written (reported as an error).
 bool SaveSetting_Str(const QString& section, const QString& key, const QString& value);
 bool SaveSetting_Bool(const QString& section, const QString& key, bool value);

@@ -155,6 +155,16 @@ TEST(Placement, CornerOnAScreenExactly640WideCentredOnAnyOther) {
     t.ctx().constants.intScreenWidth = 641;
     placeBackground(&window);
     EXPECT_NE(window.pos(), QPoint(0, 0));
+
+    // A window size too large for the screen (200% on 1024 x 768 leaves 512 x 384 logical
+    // pixels): the title bar stays on the screen, not centred off its top and left.
+    t.ctx().constants.intScreenWidth = 512;
+    t.ctx().constants.intScreenHeight = 384;
+    placeBackground(&window);
+    EXPECT_EQ(window.pos(), QPoint(0, 0));
+    t.ctx().constants.intScreenWidth = 1280;
+    placeBackground(&window);
+    EXPECT_EQ(window.pos(), QPoint((1280 - frame.width()) / 2, 0));
 }
 
 TEST_F(StartupFixture, ExitQuestionNoKeepsEverythingAndRestoresTheClosePicture) {

@@ -87,7 +87,7 @@ TEST_F(ProgramStartup, ComesUpOnTheShippedDataWithoutAsking) {
     // The user's database is a copy in the per-user folder; the application folder keeps the template.
     EXPECT_EQ(QDir::cleanPath(strDatabasePath()), QDir::cleanPath(appDir.filePath(QStringLiteral("user/KORDB.MDB"))));
     // Every program option and each data file's location is in the store now.
-    EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 14);
+    EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 15);
     EXPECT_TRUE(store.has(QStringLiteral("File Locations"), QStringLiteral("Database")));
     // "Play Intro" is on by default: both clips were played into their panes.
     EXPECT_EQ(player->of(kv::test::FakeMediaPlayer::Call::Play).size(), 2u);
@@ -104,7 +104,7 @@ TEST_F(ProgramStartup, ASettingsFileThatIsAFifoIsSetAsideAndStartUpGoesOn) {
     ASSERT_EQ(t.messages.boxes.size(), 1u) << t.messages.texts().join(" | ").toStdString();
     EXPECT_TRUE(t.messages.last().text.contains(QStringLiteral("could not be read")));
     EXPECT_TRUE(ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))->isVisible());
-    EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 14);
+    EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 15);
 }
 
 TEST_F(ProgramStartup, NoClipIsOpenedWithPlayIntroOff) {

@@ -8,6 +8,7 @@
 #include "settings/ui/frmPropApp.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,7 @@ protected:
             c->setChecked(!c->isChecked());
         d.txtBrowser->setText("/usr/bin/firefox-esr");
         d.txtName->setText("Fire \"Fox\"");
+        d.cboWindowSize->setCurrentText("150%");
     }
     test::TestContext tc;
     test::TempSettings store;
@@ -71,6 +73,14 @@ TEST_F(OptionsDialogTest, ShowsTheSystemsCaptions) {
         EXPECT_EQ(d.chkColTip->text(), "Show collection name");
         EXPECT_EQ(d.chkQuickAdd->text(), "Quick Add");
         EXPECT_EQ(d.chkDelConfirm->text(), "Confirm Delete");
+        EXPECT_EQ(d.lblWindowSize->text(), "Window size");
+        QStringList sizes;
+        for (int i = 0; i < d.cboWindowSize->count(); ++i)
+            sizes << d.cboWindowSize->itemText(i);
+        EXPECT_EQ(sizes, QStringList({"Automatic", "100%", "125%", "150%", "200%"}));
+        EXPECT_EQ(d.cboWindowSize->currentText(), "Automatic");
+        EXPECT_EQ(d.lblWindowSizeNote->text(),
+                  "Now 100%. A new size is used the next time Korvanda starts.");
         EXPECT_EQ(d.SSTab1->count(), 3);
         d.cmdHelp->click();
         d.cmdCancel->click();
@@ -88,6 +98,7 @@ TEST_F(OptionsDialogTest, ControlsStartFromTheRunningValues) {
     o.bToolTips = false;
     o.strBrowserPath = "/opt/web/browser";
     o.strBrowserName = "browser";
+    o.intWindowSize = 125;
     withDialog([](frmPropApp& d) {
         EXPECT_FALSE(d.chkQuick[0]->isChecked());
         EXPECT_TRUE(d.chkQuick[1]->isChecked());
@@ -100,6 +111,7 @@ TEST_F(OptionsDialogTest, ControlsStartFromTheRunningValues) {
         EXPECT_TRUE(d.chkDelConfirm->isChecked());
         EXPECT_EQ(d.txtBrowser->text(), "/opt/web/browser");
         EXPECT_EQ(d.txtName->text(), "browser");
+        EXPECT_EQ(d.cboWindowSize->currentText(), "125%");
         // Tips only when "Show Tips" is on.
         EXPECT_TRUE(d.chkComps->toolTip().isEmpty());
         d.chkToolTips->setChecked(true);
@@ -121,12 +133,13 @@ TEST_F(OptionsDialogTest, CancelChangesNeitherValuesNorStore) {
     EXPECT_EQ(ctx().options.AutoSearch, before.AutoSearch);
     EXPECT_EQ(ctx().options.bPlayIntro, before.bPlayIntro);
     EXPECT_EQ(ctx().options.strBrowserPath, before.strBrowserPath);
+    EXPECT_EQ(ctx().options.intWindowSize, before.intWindowSize);
     EXPECT_EQ(store.keys(po), keysBefore);
     EXPECT_EQ(store.value(po, "Quick Add"), "True ");
     EXPECT_EQ(store.value(po, "Artist Quick Search"), "True");
 }
 
-TEST_F(OptionsDialogTest, OkStoresExactlyTheFourteenKeys) {
+TEST_F(OptionsDialogTest, OkStoresEveryOptionKey) {
     EXPECT_TRUE(withDialog([](frmPropApp& d) {
         flipEverything(d);
         d.cmdOK->click();
@@ -147,13 +160,14 @@ TEST_F(OptionsDialogTest, OkStoresExactlyTheFourteenKeys) {
         "Artist Quick Search", "Album Quick Search", "Track Quick Search",   "Artist Auto Search",
         "Album Auto Search",   "Track Auto Search",  "Include Compilations", "Quick Add",
         "Confirm Delete",      "Tool Tips",          "Collection Tips",      "Play Intro",
-        "Browser Path",        "Browser Name"};
+        "Browser Path",        "Browser Name",       "Window Size"};
     expected.sort();
     EXPECT_EQ(keys, expected);
     EXPECT_EQ(store.value(po, "Artist Quick Search"), "False");
     EXPECT_EQ(store.value(po, "Track Auto Search"), "True");
     EXPECT_EQ(store.value(po, "Play Intro"), "False");
     EXPECT_EQ(store.value(po, "Browser Name"), "Fire \"Fox\"");
+    EXPECT_EQ(store.value(po, "Window Size"), "150%");
     EXPECT_TRUE(store.keys("File Locations").isEmpty());
 
     // What was stored is what the next start reads.
@@ -161,6 +175,9 @@ TEST_F(OptionsDialogTest, OkStoresExactlyTheFourteenKeys) {
     ASSERT_TRUE(bInit_Options());
     EXPECT_EQ(ctx().options.AutoSearch, (std::array<bool, 3>{false, false, true}));
     EXPECT_EQ(ctx().options.strBrowserName, "Fire \"Fox\"");
+    EXPECT_EQ(ctx().options.intWindowSize, 150);
+    // The size in use stays until the next start.
+    EXPECT_EQ(ctx().constants.intWindowScale, 100);
 }
 
 TEST_F(OptionsDialogTest, TheSearchIsRefreshedOnlyWhenItsOwnSettingsChanged) {

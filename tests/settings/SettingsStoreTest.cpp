@@ -28,7 +28,7 @@ TEST_F(SettingsStoreTest, FirstRunCreatesEveryProgramOptionWithItsDefault) {
     const ProgramOptions defaults;
     EXPECT_EQ(ctx().options.QuickSearch, defaults.QuickSearch);
     EXPECT_EQ(ctx().options.AutoSearch, defaults.AutoSearch);
-    EXPECT_EQ(store.keys(po).size(), 14);
+    EXPECT_EQ(store.keys(po).size(), 15);
     EXPECT_EQ(store.value(po, "Artist Quick Search"), "True");
     EXPECT_EQ(store.value(po, "Album Quick Search"), "False");
     EXPECT_EQ(store.value(po, "Album Auto Search"), "True");
@@ -38,6 +38,7 @@ TEST_F(SettingsStoreTest, FirstRunCreatesEveryProgramOptionWithItsDefault) {
     EXPECT_EQ(store.value(po, "Play Intro"), "True");
     EXPECT_TRUE(store.has(po, "Browser Path"));
     EXPECT_EQ(store.value(po, "Browser Name"), "");
+    EXPECT_EQ(store.value(po, "Window Size"), "Automatic");
     EXPECT_TRUE(tc.messages.boxes.empty());
     EXPECT_TRUE(store.file().startsWith(store.folder() + "/TALV_Ltd/"));
 }
@@ -150,7 +151,7 @@ TEST_F(SettingsStoreTest, UnwritableStoreReadsDefaultsAndReportsFailedSaves) {
     EXPECT_TRUE(tc.messages.last().text.endsWith("SaveSetting_Bool"));
 
     EXPECT_FALSE(bSave_Options());
-    EXPECT_EQ(tc.messages.boxes.size(), 2u); // one box for the fourteen keys
+    EXPECT_EQ(tc.messages.boxes.size(), 2u); // one box for all the keys
     settings::setStoreFolder(previous);
 }
 

@@ -71,7 +71,8 @@ const QByteArray kUsualStore = "[File%20Locations]\n"
                                "Browser%20Name=\nBrowser%20Path=\nCollection%20Tips=False\n"
                                "Confirm%20Delete=True\nInclude%20Compilations=False\n"
                                "Play%20Intro=True\nQuick%20Add=True\nTool%20Tips=True\n"
-                               "Track%20Auto%20Search=False\nTrack%20Quick%20Search=False\n";
+                               "Track%20Auto%20Search=False\nTrack%20Quick%20Search=False\n"
+                               "Window%20Size=Automatic\n";
 
 // Other sections, up to the given size in all.
 QByteArray filledTo(QByteArray text, qint64 size) {
@@ -133,7 +134,7 @@ TEST_F(StoreFileTest, AStartParsesTheFileOnceAndWritesOnlyWhatChanged) {
     c = events.take();
     EXPECT_LE(c.opens, 1);
     EXPECT_EQ(c.writes, 1);
-    EXPECT_EQ(store.keys(kSectionProgramOptions).size(), 14);
+    EXPECT_EQ(store.keys(kSectionProgramOptions).size(), 15);
     EXPECT_EQ(store.value(kSectionProgramOptions, "Quick Add"), "True");
 
     // The next start finds nothing to write.

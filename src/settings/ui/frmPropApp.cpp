@@ -8,9 +8,11 @@
 #include "settings/HelpContexts.h"
 #include "settings/Options.h"
 #include "settings/SearchScreenHook.h"
+#include "settings/WindowSize.h"
 #include "settings/ui/frmMailSettings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +23,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace kv {
 
@@ -110,6 +113,25 @@ QWidget* frmPropApp::createGeneralPage() {
     generalLayout->addWidget(fraCollection);
     cmdMail = named(new QPushButton(QStringLiteral("Mail Settings..."), generalPage), "cmdMail");
     generalLayout->addWidget(cmdMail, 0, Qt::AlignLeft);
+
+    lblWindowSize = named(new QLabel(QStringLiteral("Window size"), generalPage), "lblWindowSize");
+    cboWindowSize = named(new QComboBox(generalPage), "cboWindowSize");
+    for (int choice : kWindowSizeChoices)
+        cboWindowSize->addItem(strWindowSizeText(choice), choice);
+    lblWindowSize->setBuddy(cboWindowSize);
+    // Qt takes its scale when the program starts; a running program cannot change it.
+    lblWindowSizeNote = named(new QLabel(QStringLiteral("Now %1. A new size is used the next "
+                                                        "time Korvanda starts.")
+                                             .arg(strWindowSizeText(ctx().constants.intWindowScale)),
+                                         generalPage),
+                              "lblWindowSizeNote");
+    lblWindowSizeNote->setWordWrap(true);
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(lblWindowSize);
+    sizeRow->addWidget(cboWindowSize);
+    sizeRow->addStretch(1);
+    generalLayout->addLayout(sizeRow);
+    generalLayout->addWidget(lblWindowSizeNote);
     generalLayout->addStretch(1);
     return generalPage;
 }
@@ -163,6 +185,7 @@ void frmPropApp::Form_Load() {
     chkColTip->setChecked(o.bCollectionTips);
     txtBrowser->setText(o.strBrowserPath);
     txtName->setText(o.strBrowserName);
+    cboWindowSize->setCurrentIndex(std::max(0, cboWindowSize->findData(o.intWindowSize)));
     setToolTips();
 }
 
@@ -186,6 +209,7 @@ void frmPropApp::setToolTips() {
     tip(txtBrowser, "The program file of your web browser");
     tip(btnBrowse, "Choose the browser's program file");
     tip(cmdMail, "Choose how your e-mailed orders are sent");
+    tip(cboWindowSize, "How large Korvanda is drawn; Automatic suits it to your screen");
 }
 
 void frmPropApp::showEvent(QShowEvent* event) {
@@ -221,6 +245,7 @@ void frmPropApp::cmdOK_Click() {
         o.bCollectionTips = chkColTip->isChecked();
         o.strBrowserPath = txtBrowser->text();
         o.strBrowserName = txtName->text();
+        o.intWindowSize = cboWindowSize->currentData().toInt();
 
         // Only a search whose own settings changed needs running again; before the first
         // choice of search type there is none.

@@ -6,6 +6,7 @@
 #include <array>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -51,6 +52,11 @@ public:
     QCheckBox* chkQuickAdd;
     QCheckBox* chkDelConfirm;
     QPushButton* cmdMail; // opens the mail settings
+    // The window size: "Automatic" or a percentage (item data: the choice), and the note
+    // that a new size waits for the next start.
+    QLabel* lblWindowSize;
+    QComboBox* cboWindowSize;
+    QLabel* lblWindowSizeNote;
 
     // Browser tab.
     QGroupBox* fraBrowser;
