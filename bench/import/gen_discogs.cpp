@@ -166,7 +166,7 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
              (r.chance(5) ? std::string("none") : std::string(kWords[r.below(26)]).substr(0, 3) + " " + std::to_string(r.below(100000))) +
              "\" id=\"" + std::to_string(1 + r.below(2000000)) + "\"/>";
     o += "</labels><extraartists>";
-    for (int e = 0, n = int(r.below(9)); e < n; ++e)
+    for (int e = 0, n = int(r.below(13)); e < n; ++e)
         artistCredit(o, z, r, 1 + r.below(z.artists - 1), kRoles[r.below(10)], false);
     o += "</extraartists><formats>";
     const int kind = int(r.below(10));
@@ -192,7 +192,7 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
     default: break;
     }
     o += "</released><notes>";
-    if (r.chance(40)) {
+    if (r.chance(50)) {
         for (int n = 0, lines = 1 + int(r.below(5)); n < lines; ++n) {
             words(o, r, 8 + int(r.below(20)));
             o += ". &#13;\n";
@@ -238,7 +238,7 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
         }
     }
     o += "</tracklist><identifiers>";
-    for (int n = 0, k = int(r.below(4)); n < k; ++n)
+    for (int n = 0, k = int(r.below(6)); n < k; ++n)
         o += "<identifier type=\"Barcode\" value=\"" + std::to_string(r.next() % 1000000000000ull) + "\" description=\"\"/>";
     o += "</identifiers><videos>";
     for (int n = 0, k = r.chance(30) ? int(1 + r.below(3)) : 0; n < k; ++n) {
@@ -250,7 +250,7 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
         o += "</description></video>";
     }
     o += "</videos><companies>";
-    for (int n = 0, k = int(r.below(4)); n < k; ++n) {
+    for (int n = 0, k = int(r.below(6)); n < k; ++n) {
         o += "<company><id>" + std::to_string(1 + r.below(2000000)) + "</id><name>";
         words(o, r, 2);
         o += "</name><catno></catno><entity_type>" + std::to_string(1 + r.below(30)) +
