@@ -185,6 +185,10 @@ TEST(XmlRecords, CutFilesEndWithTheByteOffset) {
     EXPECT_EQ(got, std::vector<std::string>{"release 1: One"});
     EXPECT_EQ(failure, "d.xml: the XML ends early, at byte 70, inside the record that starts at byte 54 (id 2)");
 
+    // A record that outgrows the buffer before the file ends keeps its id for the message.
+    records("<releases><release id=\"9\"><title>" + std::string(500, 'x'), &failure);
+    EXPECT_EQ(failure, "d.xml: the XML ends early, at byte 533, inside the record that starts at byte 10 (id 9)");
+
     got = records(whole.substr(0, 54), &failure);
     EXPECT_EQ(failure, "d.xml: the XML ends early, at byte 54, before </releases>");
     records(whole.substr(0, 5), &failure);

@@ -1,6 +1,7 @@
 #include "titles/import/DumpInput.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -68,9 +69,9 @@ void DumpInput::openBytes(const QString& name, std::string bytes) {
     m_memory = std::move(bytes);
     m_fromMemory = true;
     m_fileSize = m_memory.size();
-    m_in.resize(kInputBuffer);
     m_gzip = m_memory.size() >= 2 && isGzipMagic(reinterpret_cast<const unsigned char*>(m_memory.data()));
     if (m_gzip) {
+        m_in.resize(std::min(kInputBuffer, m_memory.size()));
         m_z = std::make_unique<z_stream_s>();
         std::memset(m_z.get(), 0, sizeof(z_stream_s));
         if (inflateInit2(m_z.get(), 16 + MAX_WBITS) != Z_OK) m_error = QStringLiteral("%1: cannot start the decompressor").arg(name);

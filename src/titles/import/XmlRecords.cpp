@@ -627,26 +627,26 @@ XmlRecordReader::Next XmlRecordReader::next() {
             if (m_recordName.empty()) m_recordName.assign(m_record.root().name);
             return Next::Record;
         }
+        // What identifies the record, copied now: refilling moves the bytes under its views.
+        std::string id, name;
+        if (!m_record.m_nodes.empty()) {
+            id = m_record.attr(m_record.root(), "id");
+            if (id.empty()) id = m_record.childText(m_record.root(), "id");
+            name = m_record.root().name;
+        }
         if (p == Parse::NeedMore) {
             if (refill()) continue;
             if (m_failed) return Next::Failed;
-            if (m_eof) {
-                const std::string id(m_record.m_nodes.empty() ? std::string_view() : m_record.attr(m_record.root(), "id"));
+            if (m_eof)
                 return failEarlyEnd(("inside the record that starts at byte " + std::to_string(m_recordOffset) +
                                      (id.empty() ? std::string() : " (id " + id + ")"))
                                         .c_str());
-            }
-            noteMalformed("a record longer than the largest allowed", m_begin);
-            m_badAt = m_end;
+            noteMalformed("a record longer than the largest allowed", m_end);
+            pos = m_begin; // where the record starts now
         }
-        // Malformed: remember what identifies it, then skip to its end.
-        m_malformedId.clear();
-        if (!m_record.m_nodes.empty()) {
-            m_malformedId = std::string(m_record.attr(m_record.root(), "id"));
-            if (m_malformedId.empty()) m_malformedId = std::string(m_record.childText(m_record.root(), "id"));
-        }
+        // Malformed: skip to its end.
+        m_malformedId = id;
         m_error = QString::fromUtf8(m_badReason ? m_badReason : "malformed XML");
-        std::string name = m_record.m_nodes.empty() ? m_recordName : std::string(m_record.root().name);
         if (name.empty()) name = m_recordName;
         if (name.empty() && m_rootName.size() > 1 && m_rootName.back() == 's')
             name = m_rootName.substr(0, m_rootName.size() - 1);
