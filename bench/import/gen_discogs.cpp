@@ -150,6 +150,19 @@ void images(std::string& o, Random& r) {
     o += "</images>";
 }
 
+void videos(std::string& o, Random& r, int count) {
+    o += "<videos>";
+    for (int n = 0; n < count; ++n) {
+        o += "<video src=\"https://www.youtube.com/watch?v=" + std::to_string(r.next() % 100000000000ull) +
+             "\" duration=\"" + std::to_string(100 + r.below(400)) + "\" embed=\"true\"><title>";
+        words(o, r, 4 + int(r.below(3)));
+        o += "</title><description>";
+        words(o, r, 6 + int(r.below(3)));
+        o += "</description></video>";
+    }
+    o += "</videos>";
+}
+
 void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32_t master, bool isMain) {
     const uint32_t id = z.releaseId(i);
     const bool various = r.chance(8);
@@ -240,16 +253,9 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
     o += "</tracklist><identifiers>";
     for (int n = 0, k = int(r.below(6)); n < k; ++n)
         o += "<identifier type=\"Barcode\" value=\"" + std::to_string(r.next() % 1000000000000ull) + "\" description=\"\"/>";
-    o += "</identifiers><videos>";
-    for (int n = 0, k = r.chance(30) ? int(1 + r.below(3)) : 0; n < k; ++n) {
-        o += "<video src=\"https://www.youtube.com/watch?v=" + std::to_string(r.next() % 100000000000ull) +
-             "\" duration=\"" + std::to_string(100 + r.below(400)) + "\" embed=\"true\"><title>";
-        words(o, r, 4);
-        o += "</title><description>";
-        words(o, r, 6);
-        o += "</description></video>";
-    }
-    o += "</videos><companies>";
+    o += "</identifiers>";
+    videos(o, r, r.chance(30) ? int(1 + r.below(3)) : 0);
+    o += "<companies>";
     for (int n = 0, k = int(r.below(6)); n < k; ++n) {
         o += "<company><id>" + std::to_string(1 + r.below(2000000)) + "</id><name>";
         words(o, r, 2);
@@ -258,6 +264,45 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
              "https://api.discogs.com/labels/" + std::to_string(1 + r.below(2000000)) + "</resource_url></company>";
     }
     o += "</companies></release>\n";
+}
+
+void masterRecord(std::string& b, const Sizes& z, Random& rr, uint32_t j, uint32_t mainRelease) {
+    b += "<master id=\"" + std::to_string(z.masterId(j)) + "\"><main_release>" + std::to_string(mainRelease) +
+         "</main_release>";
+    images(b, rr);
+    b += "<artists>";
+    artistCredit(b, z, rr, rr.chance(8) ? 0 : 1 + rr.skewed(z.artists - 1), "", false);
+    b += std::string("</artists><genres><genre>") + kGenres[rr.skewed(12)] + "</genre></genres><styles><style>" +
+         kStyles[rr.below(13)] + "</style></styles><year>" + std::to_string(rr.chance(5) ? 0 : 1950 + rr.below(75)) +
+         "</year><title>";
+    words(b, rr, 1 + int(rr.below(4)));
+    b += "</title><data_quality>Correct</data_quality>";
+    videos(b, rr, int(rr.below(4)));
+    b += "</master>\n";
+}
+
+void artistRecord(std::string& b, Random& rr, uint32_t id) {
+    b += "<artist>";
+    images(b, rr);
+    b += "<id>" + std::to_string(id) + "</id><name>" + artistName(id) + "</name><realname></realname><profile>";
+    if (rr.chance(40)) words(b, rr, 10 + int(rr.below(30)));
+    b += "</profile><data_quality>Needs Vote</data_quality><urls>";
+    if (rr.chance(30)) b += "<url>https://example.com/" + std::to_string(id) + "</url>";
+    b += "</urls><namevariations><name>" + artistName(id).substr(0, 4) + "</name></namevariations></artist>\n";
+}
+
+// One dump file: the root element around `count` records, each from its own generator so
+// a record does not depend on the ones before it.
+template <class F>
+void writeDump(const std::string& path, int level, const char* root, uint32_t count, uint64_t seed, F record) {
+    Out o(path, level);
+    o.buf() = std::string("<") + root + ">\n";
+    for (uint32_t i = 0; i < count; ++i) {
+        Random r(seed + i);
+        record(o.buf(), r, i);
+        o.maybeFlush();
+    }
+    o.buf() += std::string("</") + root + ">\n";
 }
 
 } // namespace
@@ -296,64 +341,15 @@ int main(int argc, char** argv) {
     for (uint32_t i = 0; i < z.releases; ++i)
         if (!masterOf[i] && r.chance(48)) masterOf[i] = 1 + r.skewed(z.masters);
 
-    {
-        Out o(dir + "/releases" + ext, level);
-        o.buf() = "<releases>\n";
-        for (uint32_t i = 0; i < z.releases; ++i) {
-            Random rr(seed * 1000003 + i);
-            const uint32_t m = masterOf[i];
-            releaseRecord(o.buf(), z, rr, i, m, m && mainOf[m - 1] == i);
-            o.maybeFlush();
-        }
-        o.buf() += "</releases>\n";
-    }
-    {
-        Out o(dir + "/masters" + ext, level);
-        o.buf() = "<masters>\n";
-        for (uint32_t j = 0; j < z.masters; ++j) {
-            Random rr(seed * 2000003 + j);
-            std::string& b = o.buf();
-            b += "<master id=\"" + std::to_string(z.masterId(j)) + "\"><main_release>" +
-                 std::to_string(z.releaseId(mainOf[j])) + "</main_release>";
-            images(b, rr);
-            b += "<artists>";
-            artistCredit(b, z, rr, rr.chance(8) ? 0 : 1 + rr.skewed(z.artists - 1), "", false);
-            b += std::string("</artists><genres><genre>") + kGenres[rr.skewed(12)] + "</genre></genres><styles><style>" +
-                 kStyles[rr.below(13)] + "</style></styles><year>" + std::to_string(rr.chance(5) ? 0 : 1950 + rr.below(75)) +
-                 "</year><title>";
-            words(b, rr, 1 + int(rr.below(4)));
-            b += "</title><data_quality>Correct</data_quality><videos>";
-            for (int n = 0, k = int(rr.below(4)); n < k; ++n) {
-                b += "<video src=\"https://www.youtube.com/watch?v=" + std::to_string(rr.next() % 100000000000ull) +
-                     "\" duration=\"300\" embed=\"true\"><title>";
-                words(b, rr, 5);
-                b += "</title><description>";
-                words(b, rr, 7);
-                b += "</description></video>";
-            }
-            b += "</videos></master>\n";
-            o.maybeFlush();
-        }
-        o.buf() += "</masters>\n";
-    }
-    {
-        Out o(dir + "/artists" + ext, level);
-        o.buf() = "<artists>\n";
-        for (uint32_t k = 0; k < z.artists; ++k) {
-            Random rr(seed * 3000003 + k);
-            const uint32_t id = z.artistId(k);
-            std::string& b = o.buf();
-            b += "<artist>";
-            images(b, rr);
-            b += "<id>" + std::to_string(id) + "</id><name>" + artistName(id) + "</name><realname></realname><profile>";
-            if (rr.chance(40)) words(b, rr, 10 + int(rr.below(30)));
-            b += "</profile><data_quality>Needs Vote</data_quality><urls>";
-            if (rr.chance(30)) b += "<url>https://example.com/" + std::to_string(id) + "</url>";
-            b += "</urls><namevariations><name>" + artistName(id).substr(0, 4) + "</name></namevariations></artist>\n";
-            o.maybeFlush();
-        }
-        o.buf() += "</artists>\n";
-    }
+    writeDump(dir + "/releases" + ext, level, "releases", z.releases, seed * 1000003,
+              [&](std::string& o, Random& r, uint32_t i) {
+                  const uint32_t m = masterOf[i];
+                  releaseRecord(o, z, r, i, m, m && mainOf[m - 1] == i);
+              });
+    writeDump(dir + "/masters" + ext, level, "masters", z.masters, seed * 2000003,
+              [&](std::string& o, Random& r, uint32_t j) { masterRecord(o, z, r, j, z.releaseId(mainOf[j])); });
+    writeDump(dir + "/artists" + ext, level, "artists", z.artists, seed * 3000003,
+              [&](std::string& o, Random& r, uint32_t k) { artistRecord(o, r, z.artistId(k)); });
     std::fprintf(stderr, "kv-discogs-gen: %u releases, %u masters, %u artists in %s\n", z.releases, z.masters,
                  z.artists, dir.c_str());
     return 0;

@@ -134,18 +134,42 @@ void appendNumber(std::string& out, uint64_t v) {
     out.append(buf, size_t(r.ptr - buf));
 }
 
-void appendField(std::string& out, std::string_view s) {
-    if (s.find_first_of(",\"") == std::string_view::npos) {
-        out += s;
-        return;
+// Appends one CSV row field by field; text is quoted when it needs it (it never holds a line
+// break: cleanText saw to that).
+class Row {
+public:
+    explicit Row(std::string& out) : m_out(out) {}
+    Row& text(std::string_view s) {
+        separate();
+        if (s.find_first_of(",\"") == std::string_view::npos) {
+            m_out += s;
+            return *this;
+        }
+        m_out += '"';
+        for (char c : s) {
+            if (c == '"') m_out += '"';
+            m_out += c;
+        }
+        m_out += '"';
+        return *this;
     }
-    out += '"';
-    for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
+    Row& number(uint64_t v) {
+        separate();
+        appendNumber(m_out, v);
+        return *this;
     }
-    out += '"';
-}
+    // A number, or an empty field when there is none.
+    Row& number(uint64_t v, bool present) { return present ? number(v) : text({}); }
+    void end() { m_out += '\n'; }
+
+private:
+    void separate() {
+        if (!m_first) m_out += ',';
+        m_first = false;
+    }
+    std::string& m_out;
+    bool m_first = true;
+};
 
 std::vector<std::string> utf8List(const QStringList& l) {
     std::vector<std::string> out;
@@ -396,12 +420,7 @@ void Importer::artistLine(std::string& out, uint32_t id, std::string_view name) 
     std::string_view display = withoutNumberSuffix(name);
     if (display.empty()) display = name;
     out.clear();
-    appendNumber(out, id);
-    out += ',';
-    appendField(out, display);
-    out += ',';
-    appendField(out, sortName(display));
-    out += id == kVariousArtistId ? ",1\n" : ",0\n";
+    Row(out).number(id).text(display).text(sortName(display)).number(id == kVariousArtistId).end();
 }
 
 QString Importer::handleMaster(const XmlRecord& x) {
@@ -420,16 +439,8 @@ QString Importer::handleMaster(const XmlRecord& x) {
         m_mainRelease[id] = mainRelease;
     }
     m_line.clear();
-    appendNumber(m_line, id);
-    m_line += ',';
-    appendField(m_line, m_title);
-    m_line += ',';
-    appendNumber(m_line, m_credit.id);
-    m_line += ',';
-    if (number(x.childText(m, "year"), 9999, year)) appendNumber(m_line, year);
-    m_line += ',';
-    appendField(m_line, m_genreText);
-    m_line += '\n';
+    const bool hasYear = number(x.childText(m, "year"), 9999, year);
+    Row(m_line).number(id).text(m_title).number(m_credit.id).number(year, hasYear).text(m_genreText).end();
     m_mastersSpill.putU32(id);
     m_mastersSpill.putU32(m_credit.id);
     m_mastersSpill.putU32(uint32_t(m_line.size()));
@@ -475,22 +486,20 @@ QString Importer::emitTrack(const XmlRecord& x, const XmlNode& t, uint32_t album
     if (!heading) {
         place = isSub ? numbering.sub(position, parent) : numbering.next(position);
         if (!cleanText(x.childText(t, "title"), m_trackTitle)) return kNotUtf8;
-        appendNumber(m_trackLines, album);
-        m_trackLines += ',';
-        appendNumber(m_trackLines, place.disc);
-        m_trackLines += ',';
-        appendNumber(m_trackLines, place.number);
-        m_trackLines += ',';
-        appendField(m_trackLines, m_trackTitle.empty() ? std::string_view("Untitled") : std::string_view(m_trackTitle));
-        m_trackLines += ',';
-        if (seconds >= 0) appendNumber(m_trackLines, uint64_t(seconds));
-        m_trackLines += ',';
-        if (firstCredit(x, x.child(t, "artists"), m_trackCredit) && m_trackCredit.id != releaseArtist) {
-            appendNumber(m_trackLines, m_trackCredit.id);
+        const bool ownArtist =
+            firstCredit(x, x.child(t, "artists"), m_trackCredit) && m_trackCredit.id != releaseArtist;
+        Row(m_trackLines)
+            .number(album)
+            .number(place.disc)
+            .number(place.number)
+            .text(m_trackTitle.empty() ? std::string_view("Untitled") : std::string_view(m_trackTitle))
+            .number(uint64_t(seconds), seconds >= 0)
+            .number(m_trackCredit.id, ownArtist)
+            .end();
+        if (ownArtist) {
             m_trackArtists.push_back(m_trackCredit.id);
             if (!m_named.test(m_trackCredit.id)) m_newNames.push_back(m_trackCredit);
         }
-        m_trackLines += '\n';
         ++m_trackCount;
     }
     if (const XmlNode* subs = x.child(t, "sub_tracks")) {
@@ -582,16 +591,14 @@ QString Importer::handleRelease(const XmlRecord& x) {
             m_catalogue += ']';
         }
         m_line.clear();
-        appendNumber(m_line, album);
-        m_line += ',';
-        appendField(m_line, m_catalogue);
-        m_line += ',';
-        appendField(m_line, m_labels);
-        m_line += ',';
-        appendField(m_line, releaseDate(released));
-        m_line += ",,";
-        appendField(m_line, medium(x, x.child(r, "formats")));
-        m_line += '\n';
+        Row(m_line)
+            .number(album)
+            .text(m_catalogue)
+            .text(m_labels)
+            .text(releaseDate(released))
+            .text({})
+            .text(medium(x, x.child(r, "formats")))
+            .end();
     }
 
     const bool recording = !master || candidate;
@@ -601,16 +608,8 @@ QString Importer::handleRelease(const XmlRecord& x) {
         const QString why = buildTracks(x, r, album, m_credit.id);
         if (!why.isEmpty()) return why;
         m_recordingLine.clear();
-        appendNumber(m_recordingLine, album);
-        m_recordingLine += ',';
-        appendField(m_recordingLine, m_title);
-        m_recordingLine += ',';
-        appendNumber(m_recordingLine, m_credit.id);
-        m_recordingLine += ',';
-        if (const int year = yearOf(released)) appendNumber(m_recordingLine, uint32_t(year));
-        m_recordingLine += ',';
-        appendField(m_recordingLine, m_genreText);
-        m_recordingLine += '\n';
+        const int year = yearOf(released);
+        Row(m_recordingLine).number(album).text(m_title).number(m_credit.id).number(uint64_t(year), year > 0).text(m_genreText).end();
     }
 
     // Everything checked: write.

@@ -78,6 +78,18 @@ void DumpInput::openBytes(const QString& name, std::string bytes) {
     }
 }
 
+// read(2) on the file, again when a signal interrupts it; an error names the byte offset.
+int64_t DumpInput::readFile(void* out, size_t capacity, uint64_t offset) {
+    for (;;) {
+        const ssize_t n = ::read(m_fd, out, capacity);
+        if (n >= 0) return n;
+        if (errno != EINTR)
+            return fail(QStringLiteral("cannot read at byte %1: %2")
+                            .arg(offset)
+                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+}
+
 int64_t DumpInput::fail(const QString& message) {
     m_error = m_name + QStringLiteral(": ") + message;
     return -1;
@@ -101,18 +113,13 @@ int64_t DumpInput::fill() {
         if (n == 0) m_fileEnded = true;
         return int64_t(n);
     }
-    for (;;) {
-        const ssize_t n = ::read(m_fd, m_in.data() + m_inEnd, room);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0)
-            return fail(QStringLiteral("cannot read at byte %1: %2")
-                            .arg(m_fileRead)
-                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
-        if (n == 0) m_fileEnded = true;
+    const int64_t n = readFile(m_in.data() + m_inEnd, room, m_fileRead);
+    if (n == 0) m_fileEnded = true;
+    if (n > 0) {
         m_inEnd += size_t(n);
         m_fileRead += uint64_t(n);
-        return n;
     }
+    return n;
 }
 
 int64_t DumpInput::read(char* out, size_t capacity) {
@@ -141,17 +148,10 @@ int64_t DumpInput::readPlain(char* out, size_t capacity) {
         if (n == 0) m_fileEnded = true;
         return int64_t(n);
     }
-    for (;;) {
-        const ssize_t n = ::read(m_fd, out, capacity);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0)
-            return fail(QStringLiteral("cannot read at byte %1: %2")
-                            .arg(m_fileConsumed)
-                            .arg(QString::fromLocal8Bit(std::strerror(errno))));
-        if (n == 0) m_fileEnded = true;
-        m_fileConsumed += uint64_t(n);
-        return n;
-    }
+    const int64_t n = readFile(out, capacity, m_fileConsumed);
+    if (n == 0) m_fileEnded = true;
+    if (n > 0) m_fileConsumed += uint64_t(n);
+    return n;
 }
 
 int64_t DumpInput::readGzip(char* out, size_t capacity) {

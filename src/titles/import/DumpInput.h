@@ -42,6 +42,7 @@ public:
 
 private:
     int64_t fill();
+    int64_t readFile(void* out, size_t capacity, uint64_t offset);
     int64_t readPlain(char* out, size_t capacity);
     int64_t readGzip(char* out, size_t capacity);
     int64_t fail(const QString& message);
