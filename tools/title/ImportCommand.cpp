@@ -5,6 +5,7 @@
 #include "titles/import/DiscogsImport.h"
 
 #include <QFileInfo>
+#include <QLocale>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -51,11 +52,12 @@ public:
         }
         m_shown = now;
         const double elapsed = std::chrono::duration<double>(now - m_start).count();
-        QString line = QStringLiteral("%1: %2 records").arg(QFileInfo(p.file).fileName()).arg(p.records);
+        const QLocale english(QLocale::English);
+        QString line = QStringLiteral("%1: %2 records").arg(QFileInfo(p.file).fileName(), english.toString(qulonglong(p.records)));
         if (elapsed > 0.5) {
             line += QStringLiteral(", %1 MB/s, %2 records/s")
                         .arg(double(p.bytes) / 1e6 / elapsed, 0, 'f', 1)
-                        .arg(qint64(double(p.records) / elapsed));
+                        .arg(english.toString(qint64(double(p.records) / elapsed)));
             if (p.fileSize > 0 && p.filePosition > 0 && p.filePosition <= p.fileSize)
                 line += QStringLiteral(", %1 left")
                             .arg(clock(elapsed * double(p.fileSize - p.filePosition) / double(p.filePosition)));

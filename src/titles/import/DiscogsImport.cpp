@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <charconv>
@@ -751,11 +752,9 @@ bool Importer::run(QString* error) {
     return ok;
 }
 
+// "1,234,567": figures as the report prints them, whatever the user's locale.
 QString thousands(uint64_t n) {
-    QString s = QString::number(n);
-    for (qsizetype i = s.size() - 3; i > 0; i -= 3)
-        s.insert(i, u',');
-    return s;
+    return QLocale(QLocale::English).toString(qulonglong(n));
 }
 
 } // namespace
