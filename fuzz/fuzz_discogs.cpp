@@ -14,7 +14,8 @@ using namespace kv::titleimport;
 
 namespace {
 
-void walk(const XmlRecord& x, const XmlNode& n, discogs::TrackNumbering& numbering, std::string& scratch) {
+void walk(const XmlRecord& x, const XmlNode& n, discogs::TrackNumbering& numbering,
+          std::string& scratch) {
     discogs::cleanText(n.text, scratch);
     discogs::withoutNumberSuffix(scratch);
     discogs::sortName(scratch);

@@ -88,26 +88,40 @@ private:
     std::string m_buf;
 };
 
-const char* const kSyllables[] = {"ka", "lo", "mi", "ven", "dor", "sa", "ri", "tho", "bel", "ux", "an",
-                                  "ter", "is", "mon", "ga", "fre", "el", "ost", "qui", "zan", "pe", "ro",
-                                  "ny", "ch", "ard", "lin", "sk", "wa", "hel", "mu"};
-const char* const kWords[] = {"Night", "Blue", "Sound", "Love", "Dance", "Dream", "Fire", "Heart", "Time",
-                              "Light", "Dark", "Rain", "City", "Soul", "Deep", "House", "Acid", "Trip",
-                              "Star", "Road", "Moon", "Wave", "Electric", "Golden", "Silent", "Wild"};
-const char* const kGenres[] = {"Electronic", "Rock", "Pop", "Jazz", "Funk / Soul", "Hip Hop", "Classical",
-                               "Folk, World, &amp; Country", "Reggae", "Latin", "Stage &amp; Screen", "Blues"};
-const char* const kStyles[] = {"Techno", "House", "Ambient", "Punk", "Indie Rock", "Synth-pop", "Disco",
-                               "Hard Rock", "Soul", "Deep House", "Experimental", "Trance", "Downtempo"};
-const char* const kCountries[] = {"US", "UK", "Germany", "France", "Japan", "Netherlands", "Italy",
-                                  "Canada", "Sweden", "Europe", "Spain", "Belgium"};
+const char* const kSyllables[] = {"ka", "lo",  "mi", "ven", "dor", "sa",  "ri", "tho", "bel", "ux",
+                                  "an", "ter", "is", "mon", "ga",  "fre", "el", "ost", "qui", "zan",
+                                  "pe", "ro",  "ny", "ch",  "ard", "lin", "sk", "wa",  "hel", "mu"};
+const char* const kWords[] = {"Night", "Blue",     "Sound",  "Love",   "Dance", "Dream", "Fire",
+                              "Heart", "Time",     "Light",  "Dark",   "Rain",  "City",  "Soul",
+                              "Deep",  "House",    "Acid",   "Trip",   "Star",  "Road",  "Moon",
+                              "Wave",  "Electric", "Golden", "Silent", "Wild"};
+const char* const kGenres[] = {"Electronic",
+                               "Rock",
+                               "Pop",
+                               "Jazz",
+                               "Funk / Soul",
+                               "Hip Hop",
+                               "Classical",
+                               "Folk, World, &amp; Country",
+                               "Reggae",
+                               "Latin",
+                               "Stage &amp; Screen",
+                               "Blues"};
+const char* const kStyles[] = {"Techno",       "House",  "Ambient",   "Punk", "Indie Rock",
+                               "Synth-pop",    "Disco",  "Hard Rock", "Soul", "Deep House",
+                               "Experimental", "Trance", "Downtempo"};
+const char* const kCountries[] = {"US",    "UK",     "Germany", "France", "Japan", "Netherlands",
+                                  "Italy", "Canada", "Sweden",  "Europe", "Spain", "Belgium"};
 const char* const kRoles[] = {"Producer", "Mastered By", "Written-By", "Design", "Photography By",
-                              "Mixed By", "Remix", "Vocals", "Bass", "Drums"};
+                              "Mixed By", "Remix",       "Vocals",     "Bass",   "Drums"};
 
 struct Sizes {
     uint32_t releases, masters, artists;
     uint32_t releaseId(uint32_t i) const { return 1 + uint32_t(uint64_t(i) * 33 / 18); }
     uint32_t masterId(uint32_t j) const { return 1 + uint32_t(uint64_t(j) * 3 / 2); }
-    uint32_t artistId(uint32_t k) const { return k == 0 ? 194 : 200 + uint32_t(uint64_t(k) * 16 / 9); }
+    uint32_t artistId(uint32_t k) const {
+        return k == 0 ? 194 : 200 + uint32_t(uint64_t(k) * 16 / 9);
+    }
 };
 
 std::string artistName(uint32_t id) {
@@ -133,7 +147,8 @@ void words(std::string& o, Random& r, int n) {
     }
 }
 
-void artistCredit(std::string& o, const Sizes& z, Random& r, uint32_t artist, const char* role, bool anv) {
+void artistCredit(std::string& o, const Sizes& z, Random& r, uint32_t artist, const char* role,
+                  bool anv) {
     const uint32_t id = z.artistId(artist);
     o += "<artist><id>" + std::to_string(id) + "</id><name>" + artistName(id) + "</name><anv>";
     if (anv) o += artistName(id).substr(0, 3) + ".";
@@ -145,7 +160,8 @@ void artistCredit(std::string& o, const Sizes& z, Random& r, uint32_t artist, co
 void images(std::string& o, Random& r) {
     o += "<images>";
     for (int i = 0, n = 1 + int(r.below(5)); i < n; ++i)
-        o += std::string("<image type=\"") + (i ? "secondary" : "primary") + "\" uri=\"\" uri150=\"\" width=\"600\" height=\"" +
+        o += std::string("<image type=\"") + (i ? "secondary" : "primary") +
+             "\" uri=\"\" uri150=\"\" width=\"600\" height=\"" +
              std::to_string(400 + r.below(200)) + "\"/>";
     o += "</images>";
 }
@@ -153,8 +169,9 @@ void images(std::string& o, Random& r) {
 void videos(std::string& o, Random& r, int count) {
     o += "<videos>";
     for (int n = 0; n < count; ++n) {
-        o += "<video src=\"https://www.youtube.com/watch?v=" + std::to_string(r.next() % 100000000000ull) +
-             "\" duration=\"" + std::to_string(100 + r.below(400)) + "\" embed=\"true\"><title>";
+        o += "<video src=\"https://www.youtube.com/watch?v=" +
+             std::to_string(r.next() % 100000000000ull) + "\" duration=\"" +
+             std::to_string(100 + r.below(400)) + "\" embed=\"true\"><title>";
         words(o, r, 4 + int(r.below(3)));
         o += "</title><description>";
         words(o, r, 6 + int(r.below(3)));
@@ -163,7 +180,8 @@ void videos(std::string& o, Random& r, int count) {
     o += "</videos>";
 }
 
-void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32_t master, bool isMain) {
+void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32_t master,
+                   bool isMain) {
     const uint32_t id = z.releaseId(i);
     const bool various = r.chance(8);
     const uint32_t artist = various ? 0 : 1 + r.skewed(z.artists - 1);
@@ -176,7 +194,9 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
     o += "</title><labels>";
     for (int l = 0, n = r.chance(20) ? 2 : 1; l < n; ++l)
         o += "<label name=\"" + std::string(kWords[r.below(26)]) + " Records\" catno=\"" +
-             (r.chance(5) ? std::string("none") : std::string(kWords[r.below(26)]).substr(0, 3) + " " + std::to_string(r.below(100000))) +
+             (r.chance(5) ? std::string("none")
+                          : std::string(kWords[r.below(26)]).substr(0, 3) + " " +
+                                std::to_string(r.below(100000))) +
              "\" id=\"" + std::to_string(1 + r.below(2000000)) + "\"/>";
     o += "</labels><extraartists>";
     for (int e = 0, n = int(r.below(13)); e < n; ++e)
@@ -185,9 +205,13 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
     const int kind = int(r.below(10));
     const bool vinyl = kind < 4, multi = r.chance(12);
     const uint32_t qty = multi ? 2 + r.below(2) : 1;
-    o += std::string("<format name=\"") + (vinyl ? "Vinyl" : kind < 8 ? "CD" : "Cassette") + "\" qty=\"" +
-         std::to_string(qty) + "\" text=\"\"><descriptions>";
-    if (vinyl) o += r.chance(50) ? "<description>LP</description>" : "<description>12&quot;</description>";
+    o += std::string("<format name=\"") +
+         (vinyl      ? "Vinyl"
+          : kind < 8 ? "CD"
+                     : "Cassette") +
+         "\" qty=\"" + std::to_string(qty) + "\" text=\"\"><descriptions>";
+    if (vinyl)
+        o += r.chance(50) ? "<description>LP</description>" : "<description>12&quot;</description>";
     o += "<description>Album</description>";
     if (r.chance(30)) o += "<description>Reissue</description>";
     o += "</descriptions></format></formats><genres>";
@@ -199,10 +223,18 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
     o += std::string("</styles><country>") + kCountries[r.skewed(12)] + "</country><released>";
     const uint32_t year = 1950 + r.below(75);
     switch (r.below(4)) {
-    case 0: o += std::to_string(year); break;
-    case 1: o += std::to_string(year) + "-0" + std::to_string(1 + r.below(9)) + "-00"; break;
-    case 2: o += std::to_string(year) + "-1" + std::to_string(r.below(3)) + "-" + std::to_string(10 + r.below(18)); break;
-    default: break;
+    case 0:
+        o += std::to_string(year);
+        break;
+    case 1:
+        o += std::to_string(year) + "-0" + std::to_string(1 + r.below(9)) + "-00";
+        break;
+    case 2:
+        o += std::to_string(year) + "-1" + std::to_string(r.below(3)) + "-" +
+             std::to_string(10 + r.below(18));
+        break;
+    default:
+        break;
     }
     o += "</released><notes>";
     if (r.chance(50)) {
@@ -219,16 +251,23 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
     const int discs = vinyl ? 1 : int(qty);
     const int tracks = 2 + int(r.below(vinyl ? 10 : 16));
     for (int d = 1; d <= discs; ++d) {
-        if (discs > 1 && r.chance(50)) o += "<track><position></position><title>Disc " + std::to_string(d) + "</title><duration></duration></track>";
+        if (discs > 1 && r.chance(50))
+            o += "<track><position></position><title>Disc " + std::to_string(d) +
+                 "</title><duration></duration></track>";
         for (int t = 1; t <= tracks / discs + 1; ++t) {
             std::string pos;
-            if (vinyl) pos = std::string(1, char('A' + (t - 1) * 2 * int(qty) / (tracks / discs + 1))) + std::to_string(1 + (t - 1) % 4);
-            else if (discs > 1) pos = (r.chance(50) ? "CD" : "") + std::to_string(d) + "-" + std::to_string(t);
-            else pos = std::to_string(t);
+            if (vinyl)
+                pos = std::string(1, char('A' + (t - 1) * 2 * int(qty) / (tracks / discs + 1))) +
+                      std::to_string(1 + (t - 1) % 4);
+            else if (discs > 1)
+                pos = (r.chance(50) ? "CD" : "") + std::to_string(d) + "-" + std::to_string(t);
+            else
+                pos = std::to_string(t);
             o += "<track><position>" + pos + "</position><title>";
             words(o, r, 1 + int(r.below(4)));
             o += "</title><duration>";
-            if (r.chance(80)) o += std::to_string(2 + r.below(7)) + ":" + std::to_string(10 + r.below(50));
+            if (r.chance(80))
+                o += std::to_string(2 + r.below(7)) + ":" + std::to_string(10 + r.below(50));
             o += "</duration>";
             if (various || r.chance(10)) {
                 o += "<artists>";
@@ -243,8 +282,9 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
             if (r.chance(2)) {
                 o += "<sub_tracks>";
                 for (int s = 0; s < 3; ++s)
-                    o += "<track><position>" + pos + char('a' + s) + "</position><title>Part " + std::to_string(s + 1) +
-                         "</title><duration>1:0" + std::to_string(s) + "</duration></track>";
+                    o += "<track><position>" + pos + char('a' + s) + "</position><title>Part " +
+                         std::to_string(s + 1) + "</title><duration>1:0" + std::to_string(s) +
+                         "</duration></track>";
                 o += "</sub_tracks>";
             }
             o += "</track>";
@@ -252,7 +292,8 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
     }
     o += "</tracklist><identifiers>";
     for (int n = 0, k = int(r.below(6)); n < k; ++n)
-        o += "<identifier type=\"Barcode\" value=\"" + std::to_string(r.next() % 1000000000000ull) + "\" description=\"\"/>";
+        o += "<identifier type=\"Barcode\" value=\"" + std::to_string(r.next() % 1000000000000ull) +
+             "\" description=\"\"/>";
     o += "</identifiers>";
     videos(o, r, r.chance(30) ? int(1 + r.below(3)) : 0);
     o += "<companies>";
@@ -261,20 +302,21 @@ void releaseRecord(std::string& o, const Sizes& z, Random& r, uint32_t i, uint32
         words(o, r, 2);
         o += "</name><catno></catno><entity_type>" + std::to_string(1 + r.below(30)) +
              "</entity_type><entity_type_name>Pressed By</entity_type_name><resource_url>"
-             "https://api.discogs.com/labels/" + std::to_string(1 + r.below(2000000)) + "</resource_url></company>";
+             "https://api.discogs.com/labels/" +
+             std::to_string(1 + r.below(2000000)) + "</resource_url></company>";
     }
     o += "</companies></release>\n";
 }
 
 void masterRecord(std::string& b, const Sizes& z, Random& rr, uint32_t j, uint32_t mainRelease) {
-    b += "<master id=\"" + std::to_string(z.masterId(j)) + "\"><main_release>" + std::to_string(mainRelease) +
-         "</main_release>";
+    b += "<master id=\"" + std::to_string(z.masterId(j)) + "\"><main_release>" +
+         std::to_string(mainRelease) + "</main_release>";
     images(b, rr);
     b += "<artists>";
     artistCredit(b, z, rr, rr.chance(8) ? 0 : 1 + rr.skewed(z.artists - 1), "", false);
-    b += std::string("</artists><genres><genre>") + kGenres[rr.skewed(12)] + "</genre></genres><styles><style>" +
-         kStyles[rr.below(13)] + "</style></styles><year>" + std::to_string(rr.chance(5) ? 0 : 1950 + rr.below(75)) +
-         "</year><title>";
+    b += std::string("</artists><genres><genre>") + kGenres[rr.skewed(12)] +
+         "</genre></genres><styles><style>" + kStyles[rr.below(13)] + "</style></styles><year>" +
+         std::to_string(rr.chance(5) ? 0 : 1950 + rr.below(75)) + "</year><title>";
     words(b, rr, 1 + int(rr.below(4)));
     b += "</title><data_quality>Correct</data_quality>";
     videos(b, rr, int(rr.below(4)));
@@ -284,17 +326,20 @@ void masterRecord(std::string& b, const Sizes& z, Random& rr, uint32_t j, uint32
 void artistRecord(std::string& b, Random& rr, uint32_t id) {
     b += "<artist>";
     images(b, rr);
-    b += "<id>" + std::to_string(id) + "</id><name>" + artistName(id) + "</name><realname></realname><profile>";
+    b += "<id>" + std::to_string(id) + "</id><name>" + artistName(id) +
+         "</name><realname></realname><profile>";
     if (rr.chance(40)) words(b, rr, 10 + int(rr.below(30)));
     b += "</profile><data_quality>Needs Vote</data_quality><urls>";
     if (rr.chance(30)) b += "<url>https://example.com/" + std::to_string(id) + "</url>";
-    b += "</urls><namevariations><name>" + artistName(id).substr(0, 4) + "</name></namevariations></artist>\n";
+    b += "</urls><namevariations><name>" + artistName(id).substr(0, 4) +
+         "</name></namevariations></artist>\n";
 }
 
 // One dump file: the root element around `count` records, each from its own generator so
 // a record does not depend on the ones before it.
 template <class F>
-void writeDump(const std::string& path, int level, const char* root, uint32_t count, uint64_t seed, F record) {
+void writeDump(const std::string& path, int level, const char* root, uint32_t count, uint64_t seed,
+               F record) {
     Out o(path, level);
     o.buf() = std::string("<") + root + ">\n";
     for (uint32_t i = 0; i < count; ++i) {
@@ -318,8 +363,10 @@ int main(int argc, char** argv) {
     uint64_t seed = 1;
     int level = 0;
     for (int i = 4; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--seed")) seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (!std::strcmp(argv[i], "--gzip")) level = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--seed"))
+            seed = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (!std::strcmp(argv[i], "--gzip"))
+            level = std::atoi(argv[i + 1]);
     }
     z.masters = std::max<uint32_t>(1, uint32_t(uint64_t(z.releases) * 24 / 180));
     z.artists = std::max<uint32_t>(2, z.releases / 2);
@@ -347,10 +394,12 @@ int main(int argc, char** argv) {
                   releaseRecord(o, z, r, i, m, m && mainOf[m - 1] == i);
               });
     writeDump(dir + "/masters" + ext, level, "masters", z.masters, seed * 2000003,
-              [&](std::string& o, Random& r, uint32_t j) { masterRecord(o, z, r, j, z.releaseId(mainOf[j])); });
+              [&](std::string& o, Random& r, uint32_t j) {
+                  masterRecord(o, z, r, j, z.releaseId(mainOf[j]));
+              });
     writeDump(dir + "/artists" + ext, level, "artists", z.artists, seed * 3000003,
               [&](std::string& o, Random& r, uint32_t k) { artistRecord(o, r, z.artistId(k)); });
-    std::fprintf(stderr, "kv-discogs-gen: %u releases, %u masters, %u artists in %s\n", z.releases, z.masters,
-                 z.artists, dir.c_str());
+    std::fprintf(stderr, "kv-discogs-gen: %u releases, %u masters, %u artists in %s\n", z.releases,
+                 z.masters, z.artists, dir.c_str());
     return 0;
 }

@@ -105,8 +105,10 @@ int main(int argc, char** argv) {
         if (!wanted) continue;
         const auto start = std::chrono::steady_clock::now();
         const uint64_t elements = run(argv[1]);
-        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("%-10s %8.1f MB/s  %llu elements  %.2f s\n", name, mb / s, (unsigned long long)elements, s);
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%-10s %8.1f MB/s  %llu elements  %.2f s\n", name, mb / s,
+                    (unsigned long long)elements, s);
     }
     return 0;
 }

@@ -1,11 +1,11 @@
 // The whole import: dumps in, catalogue sources out, compiled and searched with our own
 // compiler and viewer library.
 
+#include "titles/import/DiscogsImport.h"
 #include "ImportFixture.h"
 #include "titles/TitleFixture.h"
 #include "titles/engine/Csv.h"
 #include "titles/engine/Wheels.h"
-#include "titles/import/DiscogsImport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -20,7 +20,8 @@ using namespace kv::titleimport;
 namespace {
 
 // The rows of one output file as maps from column to value, header checked.
-std::vector<std::map<std::string, std::string>> rows(const QString& path, const std::vector<std::string>& columns) {
+std::vector<std::map<std::string, std::string>> rows(const QString& path,
+                                                     const std::vector<std::string>& columns) {
     title::CsvReader csv;
     std::vector<std::map<std::string, std::string>> out;
     EXPECT_TRUE(csv.open(path, columns)) << csv.error().toStdString();
@@ -39,7 +40,8 @@ std::vector<std::string> lines(const QString& dir, const char* file) {
     static const std::map<std::string, std::vector<std::string>> columns = {
         {"artists.csv", {"artist_id", "name", "sort_name", "compilation"}},
         {"recordings.csv", {"album_id", "title", "artist_id", "year", "genre"}},
-        {"releases.csv", {"album_id", "catalogue_number", "label", "release_date", "deleted_date", "medium"}},
+        {"releases.csv",
+         {"album_id", "catalogue_number", "label", "release_date", "deleted_date", "medium"}},
         {"tracks.csv", {"album_id", "disc", "number", "title", "duration", "artist_id"}}};
     std::vector<std::string> out;
     const auto& cols = columns.at(file);
@@ -80,8 +82,10 @@ protected:
     bool run(const DiscogsImportOptions& o, QString* error = nullptr) {
         QString why;
         const bool ok = importDiscogs(o, m_report, &why);
-        if (error) *error = why;
-        else EXPECT_TRUE(ok) << why.toStdString();
+        if (error)
+            *error = why;
+        else
+            EXPECT_TRUE(ok) << why.toStdString();
         return ok;
     }
 
@@ -131,32 +135,36 @@ TEST_F(DiscogsImportTest, MastersReleasesAndArtistsMapAsDocumented) {
                                         "4242|Rock & Roll Hits|194||Rock, Pop",
                                         "66526|Profound Sounds (Master)|3|1998|Electronic"}));
     EXPECT_EQ(lines(out(), "releases.csv"),
-              (std::vector<std::string>{"66526|CK 63628|Ruffhouse Records|1999-07-13||CD",
-                                        "10000500|HL 001|Harbour Light, Night Shift|2001-03||2\xC3\x97" "CD + Vinyl, 7\", Single",
-                                        "4242|COMP 7|Compilations Inc.|1975||2\xC3\x97Vinyl, LP",
-                                        "4242|COMP 7 CD|Compilations Inc.|1988||CD",
-                                        "10000900|[r900]||||File",
-                                        "66526|CK 69999|Ruffhouse Records|1998-11-02||2\xC3\x97Vinyl, LP"}));
-    EXPECT_EQ(sorted(lines(out(), "artists.csv")),
-              (std::vector<std::string>{"194|Various||1", "1|The Persuader|Persuader, The|0",
-                                        "267132|Care Company||0", "3|Josh Wink||0", "7|Sylk 130||0"}));
+              (std::vector<std::string>{
+                  "66526|CK 63628|Ruffhouse Records|1999-07-13||CD",
+                  "10000500|HL 001|Harbour Light, Night Shift|2001-03||2\xC3\x97"
+                  "CD + Vinyl, 7\", Single",
+                  "4242|COMP 7|Compilations Inc.|1975||2\xC3\x97Vinyl, LP",
+                  "4242|COMP 7 CD|Compilations Inc.|1988||CD", "10000900|[r900]||||File",
+                  "66526|CK 69999|Ruffhouse Records|1998-11-02||2\xC3\x97Vinyl, LP"}));
+    EXPECT_EQ(
+        sorted(lines(out(), "artists.csv")),
+        (std::vector<std::string>{"194|Various||1", "1|The Persuader|Persuader, The|0",
+                                  "267132|Care Company||0", "3|Josh Wink||0", "7|Sylk 130||0"}));
     const std::vector<std::string> tracks = lines(out(), "tracks.csv");
     EXPECT_EQ(tracks.size(), 17u);
     // The master's tracks come from its main release, which the dump has after another of
     // its releases.
     EXPECT_EQ(linesOf(tracks, "66526|"),
               (std::vector<std::string>{"66526|1|1|Higher State|400|", "66526|1|2|Lower State|301|",
-                                        "66526|1|3|Side Two Opener|427|", "66526|2|1|Second Record|488|"}));
+                                        "66526|1|3|Side Two Opener|427|",
+                                        "66526|2|1|Second Record|488|"}));
     // A compilation: track artists, a heading skipped, sub-tracks under a heading.
     EXPECT_EQ(linesOf(tracks, "4242|"),
-              (std::vector<std::string>{"4242|1|1|Opening Number|180|1", "4242|1|2|Second Song|150|7",
-                                        "4242|1|3|Flip Side|240|1", "4242|1|4|Part One|60|",
-                                        "4242|1|5|Part Two|70|", "4242|2|1|Other Record|305|267132",
-                                        "4242|2|2|Last Groove|366|1"}));
+              (std::vector<std::string>{
+                  "4242|1|1|Opening Number|180|1", "4242|1|2|Second Song|150|7",
+                  "4242|1|3|Flip Side|240|1", "4242|1|4|Part One|60|", "4242|1|5|Part Two|70|",
+                  "4242|2|1|Other Record|305|267132", "4242|2|2|Last Groove|366|1"}));
     EXPECT_EQ(linesOf(tracks, "10000500|"),
-              (std::vector<std::string>{"10000500|1|1|First Light|241|", "10000500|1|2|Second Wind|3723|",
-                                        "10000500|2|1|Third Rail||", "10000500|2|2|Fourth <Wall> & Door||",
-                                        "10000500|2|7|Side Single|179|"}));
+              (std::vector<std::string>{
+                  "10000500|1|1|First Light|241|", "10000500|1|2|Second Wind|3723|",
+                  "10000500|2|1|Third Rail||", "10000500|2|2|Fourth <Wall> & Door||",
+                  "10000500|2|7|Side Single|179|"}));
 
     EXPECT_EQ(m_report.releasesRead, 9u);
     EXPECT_EQ(m_report.releasesKept, 6u);
@@ -166,11 +174,13 @@ TEST_F(DiscogsImportTest, MastersReleasesAndArtistsMapAsDocumented) {
               "Read 3 masters.\n"
               "Read 9 releases: 6 kept, 1 not accepted on Discogs.\n"
               "Read 6 artists.\n"
-              "Wrote " + out().toStdString() + ": 4 recordings, 6 releases, 17 tracks, 5 artists.\n"
-              "Skipped 3 malformed records:\n"
-              "  release 600: malformed XML (a stray '/' in a tag)\n"
-              "  release 601: it has no title\n"
-              "  artist x: its id is missing or not from 1 to 99999999\n");
+              "Wrote " +
+                  out().toStdString() +
+                  ": 4 recordings, 6 releases, 17 tracks, 5 artists.\n"
+                  "Skipped 3 malformed records:\n"
+                  "  release 600: malformed XML (a stray '/' in a tag)\n"
+                  "  release 601: it has no title\n"
+                  "  artist x: its id is missing or not from 1 to 99999999\n");
 }
 
 TEST_F(DiscogsImportTest, TheResultCompilesAndIsSearchable) {
@@ -178,20 +188,23 @@ TEST_F(DiscogsImportTest, TheResultCompilesAndIsSearchable) {
     const MVHandle t = catalogueFrom(out());
     ASSERT_NE(t, 0);
     EXPECT_EQ(words(t, wheel::Albums), (QStringList{"Profound Sounds (Master)", "Rock & Roll Hits",
-                                                        "Untold Numbers", "Vol. 2 & More"}));
+                                                    "Untold Numbers", "Vol. 2 & More"}));
     EXPECT_EQ(words(t, wheel::OwnArtists),
               (QStringList{"Care Company", "Josh Wink", "Persuader, The", "Sylk 130"}))
         << "Various is a compilation; \"The Persuader\" files under P";
     EXPECT_TRUE(words(t, wheel::Artists).contains("Various"));
-    EXPECT_EQ(titlesUnder(t, wheel::Artists, "Persuader, The"), QStringList{"Rock & Roll Hits - Various"})
+    EXPECT_EQ(titlesUnder(t, wheel::Artists, "Persuader, The"),
+              QStringList{"Rock & Roll Hits - Various"})
         << "an artist on a compilation is found under their own name";
     EXPECT_EQ(titlesUnder(t, wheel::Tracks, "Part One"), QStringList{"Rock & Roll Hits - Various"});
     // Both releases of the master stand in its recording's identification string.
     const QString id = identification(t, "R_66526");
-    EXPECT_TRUE(id.startsWith("00066526R|Profound Sounds (Master)|Josh Wink|2|")) << id.toStdString();
+    EXPECT_TRUE(id.startsWith("00066526R|Profound Sounds (Master)|Josh Wink|2|"))
+        << id.toStdString();
     EXPECT_TRUE(id.contains("CK 63628^Ruffhouse Records^1999-07-13^^CD"));
     EXPECT_TRUE(id.contains("CK 69999^Ruffhouse Records^1998-11-02^^2\u00D7Vinyl, LP"));
-    EXPECT_TRUE(identification(t, "R_10000900").startsWith("10000900R|Untold Numbers|Josh Wink|1|[r900]^"));
+    EXPECT_TRUE(
+        identification(t, "R_10000900").startsWith("10000900R|Untold Numbers|Josh Wink|1|[r900]^"));
 }
 
 TEST_F(DiscogsImportTest, WithoutMastersTheMainOrElseTheFirstReleaseStandsIn) {
@@ -214,11 +227,12 @@ TEST_F(DiscogsImportTest, WithoutMastersTheMainOrElseTheFirstReleaseStandsIn) {
         << "the album ids are those of the whole dump's import";
     EXPECT_EQ(linesOf(lines(out(), "tracks.csv"), "66526|"),
               (std::vector<std::string>{"66526|1|1|Untitled 8|420|5", "66526|1|1|909 Shuffle|190|",
-                                        "66526|1|1|Laser 101 Rmx|266|", "66526|1|2|Anjua (Sneaky 3)|328|15525",
+                                        "66526|1|1|Laser 101 Rmx|266|",
+                                        "66526|1|2|Anjua (Sneaky 3)|328|15525",
                                         "66526|1|3|When The Funk Hits The Fan|325|7"}));
     EXPECT_EQ(sorted(lines(out(), "artists.csv")),
-              (std::vector<std::string>{"15525|Karl Axel Bissler||0", "194|Various||1", "3|Josh Wink||0",
-                                        "5|Heiko Laux||0", "7|Sylk 130||0"}));
+              (std::vector<std::string>{"15525|Karl Axel Bissler||0", "194|Various||1",
+                                        "3|Josh Wink||0", "5|Heiko Laux||0", "7|Sylk 130||0"}));
     EXPECT_NE(catalogueFrom(out()), 0);
 }
 
@@ -230,22 +244,31 @@ TEST_F(DiscogsImportTest, FiltersKeepReleasesAndTheirRecordingsOnly) {
     };
     const std::vector<Case> cases = {
         {"genre", [](auto& o) { o.genres = {"rock"}; }, {"COMP 7", "COMP 7 CD"}},
-        {"style", [](auto& o) { o.styles = {"House", "Tech House"}; }, {"CK 63628", "HL 001"}},
+        {"style",
+         [](auto& o) {
+             o.styles = {"House", "Tech House"};
+         },
+         {"CK 63628", "HL 001"}},
         {"country", [](auto& o) { o.countries = {"germany"}; }, {"COMP 7 CD"}},
         {"format", [](auto& o) { o.formats = {"LP"}; }, {"COMP 7", "CK 69999"}},
-        {"format name", [](auto& o) { o.formats = {"file", "Cassette"}; }, {"[r900]"}},
+        {"format name",
+         [](auto& o) {
+             o.formats = {"file", "Cassette"};
+         },
+         {"[r900]"}},
         {"years", [](auto& o) { o.yearFrom = 1990, o.yearTo = 1999; }, {"CK 63628", "CK 69999"}},
         {"year from", [](auto& o) { o.yearFrom = 2000; }, {"HL 001"}},
         {"limit", [](auto& o) { o.limit = 2; }, {"CK 63628", "HL 001"}},
-        {"two filters", [](auto& o) { o.genres = {"Electronic"}, o.countries = {"US"}; }, {"CK 63628", "CK 69999"}},
+        {"two filters",
+         [](auto& o) { o.genres = {"Electronic"}, o.countries = {"US"}; },
+         {"CK 63628", "CK 69999"}},
     };
     for (const Case& c : cases) {
         DiscogsImportOptions o = options();
         c.set(o);
         run(o);
         std::vector<std::string> numbers;
-        for (const auto& r : rows(QDir(out()).filePath("releases.csv"),
-                                  {"catalogue_number"}))
+        for (const auto& r : rows(QDir(out()).filePath("releases.csv"), {"catalogue_number"}))
             numbers.push_back(r.at("catalogue_number"));
         EXPECT_EQ(numbers, c.catalogueNumbers) << c.what;
     }
@@ -254,7 +277,8 @@ TEST_F(DiscogsImportTest, FiltersKeepReleasesAndTheirRecordingsOnly) {
     DiscogsImportOptions o = options();
     o.countries = {"Germany"};
     run(o);
-    EXPECT_EQ(lines(out(), "recordings.csv"), std::vector<std::string>{"4242|Rock & Roll Hits|194||Rock, Pop"});
+    EXPECT_EQ(lines(out(), "recordings.csv"),
+              std::vector<std::string>{"4242|Rock & Roll Hits|194||Rock, Pop"});
     EXPECT_EQ(lines(out(), "tracks.csv").size(), 7u);
     EXPECT_EQ(m_report.releasesFiltered, 6u) << "what is left out is not looked into (release 601)";
     EXPECT_NE(catalogueFrom(out()), 0);
@@ -267,8 +291,9 @@ TEST_F(DiscogsImportTest, BadInputLeavesTheOutputFolderAsItWas) {
     auto untouched = [&](const char* what) {
         EXPECT_EQ(readAll(QDir(out()).filePath("releases.csv")), "old") << what;
         EXPECT_FALSE(QFile::exists(QDir(out()).filePath("tracks.csv"))) << what;
-        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                  QStringList{"src"})
+        EXPECT_EQ(
+            QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"src"})
             << what << ": no temporary folder is left behind";
     };
     const std::string xml = readAll(fixture("releases.xml"));
@@ -279,10 +304,13 @@ TEST_F(DiscogsImportTest, BadInputLeavesTheOutputFolderAsItWas) {
     o.releases = cutXml;
     QString error;
     EXPECT_FALSE(run(o, &error));
-    EXPECT_EQ(error, QStringLiteral("%1: the XML ends early, at byte %2, inside the record that starts at byte %3 (id 777)")
-                         .arg(cutXml)
-                         .arg(cut)
-                         .arg(cut - 40));
+    EXPECT_EQ(
+        error,
+        QStringLiteral(
+            "%1: the XML ends early, at byte %2, inside the record that starts at byte %3 (id 777)")
+            .arg(cutXml)
+            .arg(cut)
+            .arg(cut - 40));
     QFile::remove(cutXml);
     untouched("cut XML");
 
@@ -291,16 +319,20 @@ TEST_F(DiscogsImportTest, BadInputLeavesTheOutputFolderAsItWas) {
     writeAll(cutGz, gz.substr(0, gz.size() - 10));
     o.releases = cutGz;
     EXPECT_FALSE(run(o, &error));
-    EXPECT_EQ(error, QStringLiteral("%1: the compressed data ends early, at byte %2 of the file: it is incomplete")
-                         .arg(cutGz)
-                         .arg(gz.size() - 10));
+    EXPECT_EQ(error,
+              QStringLiteral(
+                  "%1: the compressed data ends early, at byte %2 of the file: it is incomplete")
+                  .arg(cutGz)
+                  .arg(gz.size() - 10));
     QFile::remove(cutGz);
     untouched("cut gzip");
 
     o = options();
     o.releases = fixture("masters.xml");
     EXPECT_FALSE(run(o, &error));
-    EXPECT_EQ(error, fixture("masters.xml") + ": this is not a releases dump: its root element is <masters>, not <releases>");
+    EXPECT_EQ(error,
+              fixture("masters.xml") +
+                  ": this is not a releases dump: its root element is <masters>, not <releases>");
     o = options();
     o.artists = m_dir.filePath("nowhere.xml.gz");
     EXPECT_FALSE(run(o, &error));
@@ -316,7 +348,8 @@ TEST_F(DiscogsImportTest, BadInputLeavesTheOutputFolderAsItWas) {
     QFile::remove(goodGz);
     EXPECT_EQ(readAll(QDir(out()).filePath("notes.txt")), "mine");
     EXPECT_EQ(lines(out(), "releases.csv").size(), 6u);
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"src"});
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"src"});
 }
 
 // A dump of a few thousand releases with the text the dumps hold at their worst: quotes,
@@ -324,10 +357,18 @@ TEST_F(DiscogsImportTest, BadInputLeavesTheOutputFolderAsItWas) {
 // positions. Whatever it holds, the folder compiles and every release is found.
 TEST_F(DiscogsImportTest, GeneratedDumpAlwaysCompilesAndKeepsEveryRelease) {
     std::mt19937 rnd(7);
-    const std::vector<std::string> texts = {"Plain", "Comma, Inside", "\"Quoted\" &amp; more", "Pipe | and ^ caret",
-                                            "Tab&#9;and&#13;&#10;breaks", "\xC3\x9C" "ber Caf\xC3\xA9",
-                                            std::string(3000, 'L'), " ", "The Name (3)"};
-    const std::vector<std::string> positions = {"1", "A1", "B", "CD2-3", "1-1", "11.a", "", "Video", "3b"};
+    const std::vector<std::string> texts = {"Plain",
+                                            "Comma, Inside",
+                                            "\"Quoted\" &amp; more",
+                                            "Pipe | and ^ caret",
+                                            "Tab&#9;and&#13;&#10;breaks",
+                                            "\xC3\x9C"
+                                            "ber Caf\xC3\xA9",
+                                            std::string(3000, 'L'),
+                                            " ",
+                                            "The Name (3)"};
+    const std::vector<std::string> positions = {"1",    "A1", "B",     "CD2-3", "1-1",
+                                                "11.a", "",   "Video", "3b"};
     const std::vector<std::string> durations = {"3:00", "", "1:02:03", "bad", "75:00"};
     auto pick = [&](const std::vector<std::string>& v) { return v[rnd() % v.size()]; };
     auto inAttribute = [](std::string s) {
@@ -344,20 +385,24 @@ TEST_F(DiscogsImportTest, GeneratedDumpAlwaysCompilesAndKeepsEveryRelease) {
         const std::string cat = "CAT " + std::to_string(id) + (rnd() % 5 ? "" : ", \"x\"");
         catalogueNumbers.insert(cat);
         if (master) masters.insert(master);
-        xml += "<release id=\"" + std::to_string(id) + "\" status=\"Accepted\"><artists><artist><id>" +
-               std::to_string(1 + rnd() % 50) + "</id><name>" + pick(texts) + "A</name></artist></artists><title>" +
-               pick(texts) + "T</title><labels><label name=\"" + inAttribute(pick(texts)) + "\" catno=\"" +
-               (cat.find('"') == std::string::npos ? cat : "CAT " + std::to_string(id) + ", &quot;x&quot;") +
-               "\"/></labels><genres><genre>" + pick(texts) + "</genre></genres><released>19" +
-               std::to_string(rnd() % 100) + "</released>";
+        xml +=
+            "<release id=\"" + std::to_string(id) + "\" status=\"Accepted\"><artists><artist><id>" +
+            std::to_string(1 + rnd() % 50) + "</id><name>" + pick(texts) +
+            "A</name></artist></artists><title>" + pick(texts) + "T</title><labels><label name=\"" +
+            inAttribute(pick(texts)) + "\" catno=\"" +
+            (cat.find('"') == std::string::npos ? cat
+                                                : "CAT " + std::to_string(id) + ", &quot;x&quot;") +
+            "\"/></labels><genres><genre>" + pick(texts) + "</genre></genres><released>19" +
+            std::to_string(rnd() % 100) + "</released>";
         if (master)
-            xml += std::string("<master_id is_main_release=\"") + (rnd() % 4 ? "false" : "true") + "\">" +
-                   std::to_string(master) + "</master_id>";
+            xml += std::string("<master_id is_main_release=\"") + (rnd() % 4 ? "false" : "true") +
+                   "\">" + std::to_string(master) + "</master_id>";
         xml += "<tracklist>";
         for (int t = rnd() % 12; t > 0; --t)
             xml += "<track><position>" + pick(positions) + "</position><title>" + pick(texts) +
                    "</title><duration>" + pick(durations) + "</duration><artists><artist><id>" +
-                   std::to_string(1 + rnd() % 60) + "</id><name>N" + pick(texts) + "</name></artist></artists></track>";
+                   std::to_string(1 + rnd() % 60) + "</id><name>N" + pick(texts) +
+                   "</name></artist></artists></track>";
         xml += "</tracklist></release>\n";
     }
     xml += "</releases>\n";
@@ -401,7 +446,8 @@ TEST_F(DiscogsImportTest, GeneratedDumpAlwaysCompilesAndKeepsEveryRelease) {
 TEST_F(DiscogsImportTest, InterruptedImportWritesNothing) {
     std::string xml = "<releases>";
     for (int id = 1; id <= 5000; ++id)
-        xml += "<release id=\"" + std::to_string(id) + "\"><artists><artist><id>1</id><name>A</name></artist>"
+        xml += "<release id=\"" + std::to_string(id) +
+               "\"><artists><artist><id>1</id><name>A</name></artist>"
                "</artists><title>T</title></release>";
     xml += "</releases>";
     const QString path = m_dir.filePath("r.xml");
@@ -415,7 +461,8 @@ TEST_F(DiscogsImportTest, InterruptedImportWritesNothing) {
     EXPECT_FALSE(run(o, &error));
     EXPECT_EQ(error, "interrupted");
     EXPECT_FALSE(QFileInfo::exists(out()));
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"r.xml"});
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"r.xml"});
 }
 
 } // namespace

@@ -44,9 +44,11 @@ TEST(DiscogsPositions, EveryFormTheDumpsUse) {
     EXPECT_EQ(number({"CD1-1", "CD2-4", "DVD3.2", "Disc 4-1"}),
               (std::vector<Placed>{{1, 1}, {2, 4}, {3, 2}, {4, 1}}));
     // A stated number that would go back does not reorder the tracks.
-    EXPECT_EQ(number({"5", "3", "", "Video"}), (std::vector<Placed>{{1, 5}, {1, 6}, {1, 7}, {1, 8}}));
+    EXPECT_EQ(number({"5", "3", "", "Video"}),
+              (std::vector<Placed>{{1, 5}, {1, 6}, {1, 7}, {1, 8}}));
     // Parts of one track share its number; so do sub-tracks of a track.
-    EXPECT_EQ(number({"1", "2a", "2b", "3"}), (std::vector<Placed>{{1, 1}, {1, 2}, {1, 2}, {1, 3}}));
+    EXPECT_EQ(number({"1", "2a", "2b", "3"}),
+              (std::vector<Placed>{{1, 1}, {1, 2}, {1, 2}, {1, 3}}));
     EXPECT_EQ(number({"1", "^11.a", "^11.b", "2"}),
               (std::vector<Placed>{{1, 1}, {1, 1}, {1, 1}, {1, 2}}));
     // Under a heading, sub-tracks number like tracks, on the current disc.
@@ -132,11 +134,12 @@ TEST(DiscogsFormats, MediumSaysWhatTheThingIs) {
                        "Compilation</description><description>Mixed</description></descriptions>"
                        "</format></formats>"),
               "CD");
-    EXPECT_EQ(mediumOf("<formats><format name=\"Vinyl\" qty=\"1\"><descriptions><description>7&quot;"
-                       "</description><description>Single</description><description>45 RPM"
-                       "</description></descriptions></format><format name=\"CD\" qty=\"0\"/>"
-                       "<format name=\"\" qty=\"3\"/></formats>"),
-              "Vinyl, 7\", Single + CD");
+    EXPECT_EQ(
+        mediumOf("<formats><format name=\"Vinyl\" qty=\"1\"><descriptions><description>7&quot;"
+                 "</description><description>Single</description><description>45 RPM"
+                 "</description></descriptions></format><format name=\"CD\" qty=\"0\"/>"
+                 "<format name=\"\" qty=\"3\"/></formats>"),
+        "Vinyl, 7\", Single + CD");
     EXPECT_EQ(mediumOf("<formats/>"), "");
     EXPECT_EQ(mediumOf(""), "");
 }

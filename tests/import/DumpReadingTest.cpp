@@ -35,8 +35,10 @@ TEST(DumpInput, PlainGzipAndConcatenatedMembersReadTheSame) {
     EXPECT_EQ(gz.position(), text.size());
 
     DumpInput two;
-    two.openBytes("b.xml.gz", gzipped(text.substr(0, 5000)) + gzipped(text.substr(5000)) + std::string(8, '\0'));
-    EXPECT_EQ(drain(two, 100), text) << "members follow one another; zero padding at the end is no data";
+    two.openBytes("b.xml.gz", gzipped(text.substr(0, 5000)) + gzipped(text.substr(5000)) +
+                                  std::string(8, '\0'));
+    EXPECT_EQ(drain(two, 100), text)
+        << "members follow one another; zero padding at the end is no data";
 }
 
 TEST(DumpInput, CutOrDamagedGzipNamesTheByte) {
@@ -52,9 +54,10 @@ TEST(DumpInput, CutOrDamagedGzipNamesTheByte) {
     while ((n = cut.read(buf.data(), buf.size())) > 0) {
     }
     EXPECT_EQ(n, -1);
-    EXPECT_EQ(cut.error(), QStringLiteral("cut.xml.gz: the compressed data ends early, at byte %1 of the "
-                                          "file: it is incomplete")
-                               .arg(gz.size() / 2));
+    EXPECT_EQ(cut.error(),
+              QStringLiteral("cut.xml.gz: the compressed data ends early, at byte %1 of the "
+                             "file: it is incomplete")
+                  .arg(gz.size() / 2));
 
     std::string damaged = gz;
     for (size_t i = damaged.size() / 2; i < damaged.size() / 2 + 64; ++i)
@@ -84,7 +87,8 @@ TEST(DumpInput, MissingFileAndFolder) {
 
 // Reads every record of `xml`, giving each one's name, id and text of <title> or the
 // malformed reason, with a small buffer so records straddle refills.
-std::vector<std::string> records(const std::string& xml, QString* failure = nullptr, size_t buffer = 64) {
+std::vector<std::string> records(const std::string& xml, QString* failure = nullptr,
+                                 size_t buffer = 64) {
     DumpInput in;
     in.openBytes("d.xml", xml);
     XmlRecordReader r(in, buffer, 4096);
@@ -105,22 +109,27 @@ std::vector<std::string> records(const std::string& xml, QString* failure = null
             continue;
         }
         const XmlRecord& x = r.record();
-        out.push_back(std::string(x.root().name) + " " + std::string(x.attr(x.root(), "id")) + ": " +
-                      std::string(x.childText(x.root(), "title")));
+        out.push_back(std::string(x.root().name) + " " + std::string(x.attr(x.root(), "id")) +
+                      ": " + std::string(x.childText(x.root(), "title")));
     }
 }
 
 TEST(XmlRecords, TextAttributesEntitiesAndMarkup) {
-    const std::string xml =
-        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE releases [ <!ENTITY x \"]>\"> ]>\n"
-        "<!-- made for a test --><releases>\n"
-        "  <release id='1'><title>Rock &amp; Roll &#x263A; &#233;&lt;&gt;&quot;&apos;</title></release>\n"
-        "  <release id=\"2\" status=\"Accepted\"><title><![CDATA[a <b> & c]]> and <!-- no --> more</title>"
-        "<?pi x?><empty/><artists><artist><id>3</id><name>A&#13;\nB</name></artist></artists></release>\n"
-        "  stray text <?between records?>\n"
-        "  <release id=\"3\" a = \"x&#10;y&amp;z\tw\" /></releases>\n";
-    EXPECT_EQ(records(xml), (std::vector<std::string>{"release 1: Rock & Roll \xE2\x98\xBA \xC3\xA9<>\"'",
-                                                      "release 2: a <b> & c and  more", "release 3: "}));
+    const std::string xml = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE "
+                            "releases [ <!ENTITY x \"]>\"> ]>\n"
+                            "<!-- made for a test --><releases>\n"
+                            "  <release id='1'><title>Rock &amp; Roll &#x263A; "
+                            "&#233;&lt;&gt;&quot;&apos;</title></release>\n"
+                            "  <release id=\"2\" status=\"Accepted\"><title><![CDATA[a <b> & c]]> "
+                            "and <!-- no --> more</title>"
+                            "<?pi "
+                            "x?><empty/><artists><artist><id>3</id><name>A&#13;\nB</name></"
+                            "artist></artists></release>\n"
+                            "  stray text <?between records?>\n"
+                            "  <release id=\"3\" a = \"x&#10;y&amp;z\tw\" /></releases>\n";
+    EXPECT_EQ(records(xml),
+              (std::vector<std::string>{"release 1: Rock & Roll \xE2\x98\xBA \xC3\xA9<>\"'",
+                                        "release 2: a <b> & c and  more", "release 3: "}));
 
     DumpInput in;
     in.openBytes("d.xml", xml);
@@ -156,15 +165,13 @@ TEST(XmlRecords, MalformedRecordsAreSkippedAndTheRestRead) {
                             "<release id=\"7\"><title>Seven</title></release>"
                             "<release id=\"8\"><title>Never closed</title>"
                             "</releases>";
-    EXPECT_EQ(records(xml),
-              (std::vector<std::string>{"release 1: One",
-                                        "bad 2: an end tag that does not match its start tag",
-                                        "bad 3: an unknown or malformed entity",
-                                        "bad : an attribute value without quotes",
-                                        "bad 5: a '<' inside an attribute value",
-                                        "bad 6: a declaration inside a record",
-                                        "release 7: Seven",
-                                        "bad 8: an end tag that does not match its start tag"}));
+    EXPECT_EQ(
+        records(xml),
+        (std::vector<std::string>{
+            "release 1: One", "bad 2: an end tag that does not match its start tag",
+            "bad 3: an unknown or malformed entity", "bad : an attribute value without quotes",
+            "bad 5: a '<' inside an attribute value", "bad 6: a declaration inside a record",
+            "release 7: Seven", "bad 8: an end tag that does not match its start tag"}));
 }
 
 TEST(XmlRecords, TooLongOrTooDeepRecordsAreSkipped) {
@@ -172,9 +179,11 @@ TEST(XmlRecords, TooLongOrTooDeepRecordsAreSkipped) {
     for (int i = 0; i < 300; ++i)
         deep += "<a>";
     std::string xml = "<releases><release id=\"1\"><title>" + std::string(5000, 'x') +
-                      "</title></release>" + deep + "</release><release id=\"3\"><title>ok</title></release></releases>";
-    EXPECT_EQ(records(xml), (std::vector<std::string>{"bad 1: a record longer than the largest allowed",
-                                                      "bad 2: elements nested too deeply", "release 3: ok"}));
+                      "</title></release>" + deep +
+                      "</release><release id=\"3\"><title>ok</title></release></releases>";
+    EXPECT_EQ(records(xml),
+              (std::vector<std::string>{"bad 1: a record longer than the largest allowed",
+                                        "bad 2: elements nested too deeply", "release 3: ok"}));
 }
 
 TEST(XmlRecords, CutFilesEndWithTheByteOffset) {
@@ -183,11 +192,15 @@ TEST(XmlRecords, CutFilesEndWithTheByteOffset) {
     QString failure;
     std::vector<std::string> got = records(whole.substr(0, 70), &failure);
     EXPECT_EQ(got, std::vector<std::string>{"release 1: One"});
-    EXPECT_EQ(failure, "d.xml: the XML ends early, at byte 70, inside the record that starts at byte 54 (id 2)");
+    EXPECT_EQ(
+        failure,
+        "d.xml: the XML ends early, at byte 70, inside the record that starts at byte 54 (id 2)");
 
     // A record that outgrows the buffer before the file ends keeps its id for the message.
     records("<releases><release id=\"9\"><title>" + std::string(500, 'x'), &failure);
-    EXPECT_EQ(failure, "d.xml: the XML ends early, at byte 533, inside the record that starts at byte 10 (id 9)");
+    EXPECT_EQ(
+        failure,
+        "d.xml: the XML ends early, at byte 533, inside the record that starts at byte 10 (id 9)");
 
     got = records(whole.substr(0, 54), &failure);
     EXPECT_EQ(failure, "d.xml: the XML ends early, at byte 54, before </releases>");
@@ -220,7 +233,8 @@ TEST(XmlRecords, CutGzipSaysSoRatherThanEndingEarly) {
         ++count;
     EXPECT_EQ(n, Next::Failed);
     EXPECT_GT(count, 1000);
-    EXPECT_TRUE(r.error().startsWith("r.xml.gz: the compressed data ends early")) << r.error().toStdString();
+    EXPECT_TRUE(r.error().startsWith("r.xml.gz: the compressed data ends early"))
+        << r.error().toStdString();
 }
 
 } // namespace

@@ -39,7 +39,8 @@ public:
     }
     void set(uint32_t id) {
         const size_t w = id >> 6;
-        if (w >= m_words.size()) m_words.resize(std::max(w + 1, m_words.size() + m_words.size() / 2), 0);
+        if (w >= m_words.size())
+            m_words.resize(std::max(w + 1, m_words.size() + m_words.size() / 2), 0);
         m_words[w] |= uint64_t(1) << (id & 63);
     }
     // Sets the bit and says whether it was set before.
@@ -70,7 +71,8 @@ public:
         return true;
     }
     void put(std::string_view s) {
-        if (m_f && !s.empty() && std::fwrite(s.data(), 1, s.size(), m_f) != s.size() && m_error.isEmpty())
+        if (m_f && !s.empty() && std::fwrite(s.data(), 1, s.size(), m_f) != s.size() &&
+            m_error.isEmpty())
             m_error = QStringLiteral("%1: cannot write: %2").arg(m_path, systemError());
     }
     void putU32(uint32_t v) { put(std::string_view(reinterpret_cast<const char*>(&v), sizeof v)); }
@@ -117,9 +119,11 @@ private:
 };
 
 bool number(std::string_view s, uint32_t max, uint32_t& out) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\n' || s.front() == '\t' || s.front() == '\r'))
+    while (!s.empty() &&
+           (s.front() == ' ' || s.front() == '\n' || s.front() == '\t' || s.front() == '\r'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\t' || s.back() == '\r'))
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\n' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     if (s.empty() || s.size() > 10) return false;
     uint64_t v = 0;
@@ -228,7 +232,8 @@ private:
 
     bool passes(const XmlRecord& x, const XmlNode& r) const;
     bool firstCredit(const XmlRecord& x, const XmlNode* artists, Credit& out);
-    QString buildTracks(const XmlRecord& x, const XmlNode& r, uint32_t album, uint32_t releaseArtist);
+    QString buildTracks(const XmlRecord& x, const XmlNode& r, uint32_t album,
+                        uint32_t releaseArtist);
     QString emitTrack(const XmlRecord& x, const XmlNode& t, uint32_t album, uint32_t releaseArtist,
                       TrackNumbering& numbering, bool isSub, const TrackNumbering::Place* parent);
     void name(const Credit& c);
@@ -250,8 +255,8 @@ private:
     IdSet m_named, m_referenced, m_artistDone;
 
     // Scratch of the record being handled; kept to reuse their memory.
-    std::string m_text, m_title, m_trackTitle, m_line, m_recordingLine, m_trackLines, m_catalogue, m_labels,
-        m_genreText;
+    std::string m_text, m_title, m_trackTitle, m_line, m_recordingLine, m_trackLines, m_catalogue,
+        m_labels, m_genreText;
     Credit m_credit, m_trackCredit;
     std::vector<uint32_t> m_trackArtists;
     std::vector<Credit> m_newNames;
@@ -261,9 +266,12 @@ private:
 void Importer::skip(const char* kind, std::string_view id, uint64_t offset, const QString& reason) {
     ++m_report.skipped;
     if (m_report.firstSkipped.size() >= kReportedSkips) return;
-    const QString who = !id.empty() ? QStringLiteral("%1 %2").arg(QString::fromUtf8(kind))
-                                          .arg(QString::fromUtf8(id.data(), qsizetype(std::min<size_t>(id.size(), 40))))
-                                    : QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(kind)).arg(offset);
+    const QString who =
+        !id.empty()
+            ? QStringLiteral("%1 %2")
+                  .arg(QString::fromUtf8(kind))
+                  .arg(QString::fromUtf8(id.data(), qsizetype(std::min<size_t>(id.size(), 40))))
+            : QStringLiteral("%1 at byte %2").arg(QString::fromUtf8(kind)).arg(offset);
     m_report.firstSkipped.push_back(who + QStringLiteral(": ") + reason);
 }
 
@@ -286,9 +294,11 @@ bool Importer::prepare() {
         }
         const QFileInfo fi(*path);
         if (!fi.exists())
-            return fail(QStringLiteral("%1: the %2 dump is not there").arg(*path, QString::fromUtf8(what)));
+            return fail(
+                QStringLiteral("%1: the %2 dump is not there").arg(*path, QString::fromUtf8(what)));
         if (fi.isDir() || !fi.isReadable())
-            return fail(QStringLiteral("%1: cannot read the %2 dump").arg(*path, QString::fromUtf8(what)));
+            return fail(
+                QStringLiteral("%1: cannot read the %2 dump").arg(*path, QString::fromUtf8(what)));
     }
     if (fromStdin > 1) return fail(QStringLiteral("only one dump can come from standard input"));
     if (m_o.releases.isEmpty()) return fail(QStringLiteral("the releases dump is required"));
@@ -297,17 +307,22 @@ bool Importer::prepare() {
     if (out.exists() && !out.isDir())
         return fail(QStringLiteral("%1: is a file, not a folder").arg(m_o.outDir));
     const QString parent = out.absoluteDir().absolutePath();
-    if (!QDir().mkpath(parent)) return fail(QStringLiteral("%1: cannot create the folder").arg(parent));
+    if (!QDir().mkpath(parent))
+        return fail(QStringLiteral("%1: cannot create the folder").arg(parent));
     m_temp = std::make_unique<QTemporaryDir>(parent + QStringLiteral("/.") + out.fileName() +
                                              QStringLiteral(".import-XXXXXX"));
     if (!m_temp->isValid())
-        return fail(QStringLiteral("%1: cannot create a temporary folder: %2").arg(parent, m_temp->errorString()));
+        return fail(QStringLiteral("%1: cannot create a temporary folder: %2")
+                        .arg(parent, m_temp->errorString()));
     m_outTemp = m_temp->filePath(QStringLiteral("out"));
-    if (!QDir().mkdir(m_outTemp)) return fail(QStringLiteral("%1: cannot create the folder").arg(m_outTemp));
+    if (!QDir().mkdir(m_outTemp))
+        return fail(QStringLiteral("%1: cannot create the folder").arg(m_outTemp));
     const QDir o(m_outTemp);
-    if (!m_artists.open(o.filePath("artists.csv")) || !m_recordings.open(o.filePath("recordings.csv")) ||
+    if (!m_artists.open(o.filePath("artists.csv")) ||
+        !m_recordings.open(o.filePath("recordings.csv")) ||
         !m_releases.open(o.filePath("releases.csv")) || !m_tracks.open(o.filePath("tracks.csv")) ||
-        !m_mainSpill.open(m_temp->filePath("main.spill")) || !m_firstSpill.open(m_temp->filePath("first.spill")) ||
+        !m_mainSpill.open(m_temp->filePath("main.spill")) ||
+        !m_firstSpill.open(m_temp->filePath("first.spill")) ||
         !m_namesSpill.open(m_temp->filePath("names.spill")) ||
         (!m_o.masters.isEmpty() && !m_mastersSpill.open(m_temp->filePath("masters.spill"))))
         return writersOk();
@@ -326,7 +341,8 @@ bool Importer::readDump(const QString& path, const char* root, const char* kind,
     if (!reader.start()) return fail(reader.error());
     if (reader.rootName() != root)
         return fail(QStringLiteral("%1: this is not a %2 dump: its root element is <%3>, not <%2>")
-                        .arg(path, QString::fromUtf8(root), QString::fromStdString(std::string(reader.rootName()))));
+                        .arg(path, QString::fromUtf8(root),
+                             QString::fromStdString(std::string(reader.rootName()))));
     ImportProgress progress;
     progress.file = path;
     auto tell = [&] {
@@ -436,12 +452,19 @@ QString Importer::handleMaster(const XmlRecord& x) {
     if (!joined(m_genreText, x, x.child(m, "genres"), "genre")) return kNotUtf8;
     uint32_t mainRelease = 0, year = 0;
     if (number(x.childText(m, "main_release"), kMaxReleaseId, mainRelease)) {
-        if (m_mainRelease.size() <= id) m_mainRelease.resize(std::max<size_t>(id + 1, m_mainRelease.size() * 3 / 2));
+        if (m_mainRelease.size() <= id)
+            m_mainRelease.resize(std::max<size_t>(id + 1, m_mainRelease.size() * 3 / 2));
         m_mainRelease[id] = mainRelease;
     }
     m_line.clear();
     const bool hasYear = number(x.childText(m, "year"), 9999, year);
-    Row(m_line).number(id).text(m_title).number(m_credit.id).number(year, hasYear).text(m_genreText).end();
+    Row(m_line)
+        .number(id)
+        .text(m_title)
+        .number(m_credit.id)
+        .number(year, hasYear)
+        .text(m_genreText)
+        .end();
     m_mastersSpill.putU32(id);
     m_mastersSpill.putU32(m_credit.id);
     m_mastersSpill.putU32(uint32_t(m_line.size()));
@@ -451,18 +474,23 @@ QString Importer::handleMaster(const XmlRecord& x) {
 }
 
 bool Importer::passes(const XmlRecord& x, const XmlNode& r) const {
-    auto anyChild = [&](const std::vector<std::string>& wanted, const char* list, const char* item) {
+    auto anyChild = [&](const std::vector<std::string>& wanted, const char* list,
+                        const char* item) {
         const XmlNode* l = x.child(r, list);
         bool hit = false;
-        if (l) x.forEach(*l, item, [&](const XmlNode& n) { hit = hit || anyOf(wanted, trimmed(n.text)); });
+        if (l)
+            x.forEach(*l, item,
+                      [&](const XmlNode& n) { hit = hit || anyOf(wanted, trimmed(n.text)); });
         return hit;
     };
     if (!m_genres.empty() && !anyChild(m_genres, "genres", "genre")) return false;
     if (!m_styles.empty() && !anyChild(m_styles, "styles", "style")) return false;
-    if (!m_countries.empty() && !anyOf(m_countries, trimmed(x.childText(r, "country")))) return false;
+    if (!m_countries.empty() && !anyOf(m_countries, trimmed(x.childText(r, "country"))))
+        return false;
     if (m_o.yearFrom || m_o.yearTo) {
         const int year = yearOf(x.childText(r, "released"));
-        if (!year || (m_o.yearFrom && year < m_o.yearFrom) || (m_o.yearTo && year > m_o.yearTo)) return false;
+        if (!year || (m_o.yearFrom && year < m_o.yearFrom) || (m_o.yearTo && year > m_o.yearTo))
+            return false;
     }
     if (!m_formats.empty()) {
         const XmlNode* fs = x.child(r, "formats");
@@ -471,15 +499,18 @@ bool Importer::passes(const XmlRecord& x, const XmlNode& r) const {
             x.forEach(*fs, "format", [&](const XmlNode& f) {
                 hit = hit || anyOf(m_formats, trimmed(x.attr(f, "name")));
                 if (const XmlNode* ds = x.child(f, "descriptions"))
-                    x.forEach(*ds, "description", [&](const XmlNode& d) { hit = hit || anyOf(m_formats, trimmed(d.text)); });
+                    x.forEach(*ds, "description", [&](const XmlNode& d) {
+                        hit = hit || anyOf(m_formats, trimmed(d.text));
+                    });
             });
         if (!hit) return false;
     }
     return true;
 }
 
-QString Importer::emitTrack(const XmlRecord& x, const XmlNode& t, uint32_t album, uint32_t releaseArtist,
-                            TrackNumbering& numbering, bool isSub, const TrackNumbering::Place* parent) {
+QString Importer::emitTrack(const XmlRecord& x, const XmlNode& t, uint32_t album,
+                            uint32_t releaseArtist, TrackNumbering& numbering, bool isSub,
+                            const TrackNumbering::Place* parent) {
     const std::string_view position = trimmed(x.childText(t, "position"));
     const int64_t seconds = parseDuration(x.childText(t, "duration"));
     const bool heading = position.empty() && trimmed(x.childText(t, "duration")).empty();
@@ -487,13 +518,14 @@ QString Importer::emitTrack(const XmlRecord& x, const XmlNode& t, uint32_t album
     if (!heading) {
         place = isSub ? numbering.sub(position, parent) : numbering.next(position);
         if (!cleanText(x.childText(t, "title"), m_trackTitle)) return kNotUtf8;
-        const bool ownArtist =
-            firstCredit(x, x.child(t, "artists"), m_trackCredit) && m_trackCredit.id != releaseArtist;
+        const bool ownArtist = firstCredit(x, x.child(t, "artists"), m_trackCredit) &&
+                               m_trackCredit.id != releaseArtist;
         Row(m_trackLines)
             .number(album)
             .number(place.disc)
             .number(place.number)
-            .text(m_trackTitle.empty() ? std::string_view("Untitled") : std::string_view(m_trackTitle))
+            .text(m_trackTitle.empty() ? std::string_view("Untitled")
+                                       : std::string_view(m_trackTitle))
             .number(uint64_t(seconds), seconds >= 0)
             .number(m_trackCredit.id, ownArtist)
             .end();
@@ -507,14 +539,16 @@ QString Importer::emitTrack(const XmlRecord& x, const XmlNode& t, uint32_t album
         QString why;
         x.forEach(*subs, "track", [&](const XmlNode& s) {
             if (why.isEmpty())
-                why = emitTrack(x, s, album, releaseArtist, numbering, true, heading ? nullptr : &place);
+                why = emitTrack(x, s, album, releaseArtist, numbering, true,
+                                heading ? nullptr : &place);
         });
         if (!why.isEmpty()) return why;
     }
     return {};
 }
 
-QString Importer::buildTracks(const XmlRecord& x, const XmlNode& r, uint32_t album, uint32_t releaseArtist) {
+QString Importer::buildTracks(const XmlRecord& x, const XmlNode& r, uint32_t album,
+                              uint32_t releaseArtist) {
     m_trackLines.clear();
     m_trackArtists.clear();
     m_trackCount = 0;
@@ -548,7 +582,8 @@ QString Importer::handleRelease(const XmlRecord& x) {
             return QStringLiteral("its master id is not from 1 to %1").arg(kMaxMasterId);
         isMain = x.attr(*m, "is_main_release") == "true";
     }
-    if (master && master < m_mainRelease.size() && m_mainRelease[master] != 0) isMain = m_mainRelease[master] == id;
+    if (master && master < m_mainRelease.size() && m_mainRelease[master] != 0)
+        isMain = m_mainRelease[master] == id;
 
     const bool kept = passes(x, r);
     const bool candidate = master && (isMain ? !m_hasMain.test(master) : !m_firstSeen.test(master));
@@ -579,7 +614,8 @@ QString Importer::handleRelease(const XmlRecord& x) {
                 utf8 = cleanText(x.attr(l, "name"), m_text) && utf8;
                 const std::string_view label = withoutNumberSuffix(m_text);
                 if (!label.empty() && m_labels.size() + label.size() < kMaxText &&
-                    (", " + m_labels + ", ").find(", " + std::string(label) + ", ") == std::string::npos) {
+                    (", " + m_labels + ", ").find(", " + std::string(label) + ", ") ==
+                        std::string::npos) {
                     if (!m_labels.empty()) m_labels += ", ";
                     m_labels += label;
                 }
@@ -610,7 +646,13 @@ QString Importer::handleRelease(const XmlRecord& x) {
         if (!why.isEmpty()) return why;
         m_recordingLine.clear();
         const int year = yearOf(released);
-        Row(m_recordingLine).number(album).text(m_title).number(m_credit.id).number(uint64_t(year), year > 0).text(m_genreText).end();
+        Row(m_recordingLine)
+            .number(album)
+            .text(m_title)
+            .number(m_credit.id)
+            .number(uint64_t(year), year > 0)
+            .text(m_genreText)
+            .end();
     }
 
     // Everything checked: write.
@@ -680,7 +722,8 @@ bool Importer::join() {
     std::string line, tracks;
     if (!m_o.masters.isEmpty()) {
         Reader in;
-        if (!in.open(m_temp->filePath("masters.spill"))) return fail(QStringLiteral("cannot read back a temporary file"));
+        if (!in.open(m_temp->filePath("masters.spill")))
+            return fail(QStringLiteral("cannot read back a temporary file"));
         uint32_t master, artist, length;
         while (in.getU32(master) && in.getU32(artist) && in.getU32(length) && in.get(line, length))
             if (m_keptMaster.test(master)) recording(master, artist, line);
@@ -691,10 +734,12 @@ bool Importer::join() {
             return fail(QStringLiteral("cannot read back a temporary file"));
         uint32_t master, artist, trackCount, artistCount, lineLength, tracksLength;
         std::vector<uint32_t> artists;
-        while (in.getU32(master) && in.getU32(artist) && in.getU32(trackCount) && in.getU32(artistCount)) {
+        while (in.getU32(master) && in.getU32(artist) && in.getU32(trackCount) &&
+               in.getU32(artistCount)) {
             artists.resize(artistCount);
             if (!in.get(artists.data(), artistCount * sizeof(uint32_t)) || !in.getU32(lineLength) ||
-                !in.getU32(tracksLength) || !in.get(line, lineLength) || !in.get(tracks, tracksLength))
+                !in.getU32(tracksLength) || !in.get(line, lineLength) ||
+                !in.get(tracks, tracksLength))
                 return fail(QStringLiteral("a temporary file was cut short"));
             if (!m_keptMaster.test(master) || (!main && m_hasMain.test(master))) continue;
             recording(master, artist, line);
@@ -712,7 +757,8 @@ bool Importer::finish() {
     // Every artist named in the output gets its row: from the artists file when it was
     // given and has it, else under the name the releases credit.
     Reader in;
-    if (!in.open(m_temp->filePath("names.spill"))) return fail(QStringLiteral("cannot read back a temporary file"));
+    if (!in.open(m_temp->filePath("names.spill")))
+        return fail(QStringLiteral("cannot read back a temporary file"));
     uint32_t id, length;
     std::string name, row;
     while (in.getU32(id) && in.getU32(length) && in.get(name, length)) {
@@ -726,7 +772,8 @@ bool Importer::finish() {
 
     const QFileInfo out(m_o.outDir);
     if (!out.exists()) {
-        if (::rename(QFile::encodeName(m_outTemp).constData(), QFile::encodeName(m_o.outDir).constData()) != 0)
+        if (::rename(QFile::encodeName(m_outTemp).constData(),
+                     QFile::encodeName(m_o.outDir).constData()) != 0)
             return fail(QStringLiteral("%1: cannot create: %2").arg(m_o.outDir, systemError()));
         return true;
     }
@@ -740,14 +787,16 @@ bool Importer::finish() {
 }
 
 bool Importer::run(QString* error) {
-    const bool ok = prepare() &&
-                    (m_o.masters.isEmpty() ||
-                     readDump(m_o.masters, "masters", "master", &Importer::handleMaster, m_report.mastersRead)) &&
-                    readDump(m_o.releases, "releases", "release", &Importer::handleRelease, m_report.releasesRead) &&
-                    join() &&
-                    (m_o.artists.isEmpty() ||
-                     readDump(m_o.artists, "artists", "artist", &Importer::handleArtist, m_report.artistsRead)) &&
-                    finish();
+    const bool ok =
+        prepare() &&
+        (m_o.masters.isEmpty() || readDump(m_o.masters, "masters", "master",
+                                           &Importer::handleMaster, m_report.mastersRead)) &&
+        readDump(m_o.releases, "releases", "release", &Importer::handleRelease,
+                 m_report.releasesRead) &&
+        join() &&
+        (m_o.artists.isEmpty() || readDump(m_o.artists, "artists", "artist",
+                                           &Importer::handleArtist, m_report.artistsRead)) &&
+        finish();
     if (!ok && error) *error = m_error;
     return ok;
 }
@@ -762,15 +811,20 @@ QString thousands(uint64_t n) {
 QString DiscogsImportReport::text(const QString& outDir) const {
     QString t;
     if (mastersRead) t += QStringLiteral("Read %1 masters.\n").arg(thousands(mastersRead));
-    t += QStringLiteral("Read %1 releases: %2 kept").arg(thousands(releasesRead), thousands(releasesKept));
-    if (releasesFiltered) t += QStringLiteral(", %1 left out by the filters").arg(thousands(releasesFiltered));
-    if (releasesNotAccepted) t += QStringLiteral(", %1 not accepted on Discogs").arg(thousands(releasesNotAccepted));
+    t += QStringLiteral("Read %1 releases: %2 kept")
+             .arg(thousands(releasesRead), thousands(releasesKept));
+    if (releasesFiltered)
+        t += QStringLiteral(", %1 left out by the filters").arg(thousands(releasesFiltered));
+    if (releasesNotAccepted)
+        t += QStringLiteral(", %1 not accepted on Discogs").arg(thousands(releasesNotAccepted));
     t += limitReached ? QStringLiteral(" (stopped at the limit).\n") : QStringLiteral(".\n");
     if (artistsRead) t += QStringLiteral("Read %1 artists.\n").arg(thousands(artistsRead));
     t += QStringLiteral("Wrote %1: %2 recordings, %3 releases, %4 tracks, %5 artists.\n")
-             .arg(outDir, thousands(recordings), thousands(releaseRows), thousands(tracks), thousands(artists));
+             .arg(outDir, thousands(recordings), thousands(releaseRows), thousands(tracks),
+                  thousands(artists));
     if (skipped) {
-        t += QStringLiteral("Skipped %1 malformed record%2:\n").arg(thousands(skipped), skipped == 1 ? "" : "s");
+        t += QStringLiteral("Skipped %1 malformed record%2:\n")
+                 .arg(thousands(skipped), skipped == 1 ? "" : "s");
         for (const QString& s : firstSkipped)
             t += QStringLiteral("  ") + s + u'\n';
         if (skipped > firstSkipped.size())
@@ -779,7 +833,8 @@ QString DiscogsImportReport::text(const QString& outDir) const {
     return t;
 }
 
-bool importDiscogs(const DiscogsImportOptions& options, DiscogsImportReport& report, QString* error) {
+bool importDiscogs(const DiscogsImportOptions& options, DiscogsImportReport& report,
+                   QString* error) {
     report = {};
     Importer importer(options, report);
     return importer.run(error);

@@ -20,9 +20,9 @@
 namespace kv::titleimport {
 
 struct ImportProgress {
-    QString file;           // the dump being read ("" while the output is joined)
-    uint64_t records = 0;   // records read from it so far
-    uint64_t bytes = 0;     // decompressed bytes read from it so far
+    QString file;                            // the dump being read ("" while the output is joined)
+    uint64_t records = 0;                    // records read from it so far
+    uint64_t bytes = 0;                      // decompressed bytes read from it so far
     uint64_t filePosition = 0, fileSize = 0; // bytes of the file itself; size 0 when unknown
 };
 
@@ -34,10 +34,10 @@ struct DiscogsImportOptions {
     // Filters on releases; several values of one filter: any of them; different filters:
     // all of them. Compared without regard to case.
     QStringList genres, styles, countries, formats;
-    int yearFrom = 0, yearTo = 0; // 0: no bound
-    uint64_t limit = 0;           // releases kept at most; 0: all
+    int yearFrom = 0, yearTo = 0;                        // 0: no bound
+    uint64_t limit = 0;                                  // releases kept at most; 0: all
     std::function<void(const ImportProgress&)> progress; // called every few thousand records
-    const std::atomic<bool>* cancel = nullptr;            // set to stop; the output stays as it was
+    const std::atomic<bool>* cancel = nullptr;           // set to stop; the output stays as it was
 };
 
 struct DiscogsImportReport {

@@ -38,7 +38,7 @@ bool digits(std::string_view s, size_t& i, uint32_t max, uint32_t& out) {
     return i > start && v <= max;
 }
 
-constexpr uint32_t kMaxDisc = 9999;     // what the catalogue sources take
+constexpr uint32_t kMaxDisc = 9999; // what the catalogue sources take
 constexpr uint32_t kMaxNumber = 99999;
 
 } // namespace
@@ -178,10 +178,9 @@ std::string releaseDate(std::string_view released) {
     std::string clean;
     if (!cleanText(released, clean)) return {};
     const std::string_view s = clean;
-    auto allDigits = [](std::string_view d) {
-        return std::all_of(d.begin(), d.end(), isDigit);
-    };
-    const bool shaped = (s.size() == 4 || s.size() == 7 || s.size() == 10) && allDigits(s.substr(0, 4)) &&
+    auto allDigits = [](std::string_view d) { return std::all_of(d.begin(), d.end(), isDigit); };
+    const bool shaped = (s.size() == 4 || s.size() == 7 || s.size() == 10) &&
+                        allDigits(s.substr(0, 4)) &&
                         (s.size() < 7 || (s[4] == '-' && allDigits(s.substr(5, 2)))) &&
                         (s.size() < 10 || (s[7] == '-' && allDigits(s.substr(8, 2))));
     if (!shaped) return clean;

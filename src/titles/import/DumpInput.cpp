@@ -35,7 +35,8 @@ bool DumpInput::open(const QString& path) {
     } else {
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0) {
-            m_error = QStringLiteral("%1: cannot open: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+            m_error = QStringLiteral("%1: cannot open: %2")
+                          .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
         m_ownsFd = true;
@@ -69,12 +70,14 @@ void DumpInput::openBytes(const QString& name, std::string bytes) {
     m_memory = std::move(bytes);
     m_fromMemory = true;
     m_fileSize = m_memory.size();
-    m_gzip = m_memory.size() >= 2 && isGzipMagic(reinterpret_cast<const unsigned char*>(m_memory.data()));
+    m_gzip = m_memory.size() >= 2 &&
+             isGzipMagic(reinterpret_cast<const unsigned char*>(m_memory.data()));
     if (m_gzip) {
         m_in.resize(std::min(kInputBuffer, m_memory.size()));
         m_z = std::make_unique<z_stream_s>();
         std::memset(m_z.get(), 0, sizeof(z_stream_s));
-        if (inflateInit2(m_z.get(), 16 + MAX_WBITS) != Z_OK) m_error = QStringLiteral("%1: cannot start the decompressor").arg(name);
+        if (inflateInit2(m_z.get(), 16 + MAX_WBITS) != Z_OK)
+            m_error = QStringLiteral("%1: cannot start the decompressor").arg(name);
     }
 }
 

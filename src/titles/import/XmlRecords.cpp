@@ -26,7 +26,8 @@ bool onlySpace(std::string_view s) {
 bool equalsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -56,11 +57,16 @@ bool putCodePoint(uint32_t cp, char*& out) {
 // The entity between '&' and ';' (both excluded); false when it is not one XML defines
 // without a document type.
 bool decodeEntity(std::string_view e, char*& out) {
-    if (e == "amp") *out++ = '&';
-    else if (e == "lt") *out++ = '<';
-    else if (e == "gt") *out++ = '>';
-    else if (e == "quot") *out++ = '"';
-    else if (e == "apos") *out++ = '\'';
+    if (e == "amp")
+        *out++ = '&';
+    else if (e == "lt")
+        *out++ = '<';
+    else if (e == "gt")
+        *out++ = '>';
+    else if (e == "quot")
+        *out++ = '"';
+    else if (e == "apos")
+        *out++ = '\'';
     else if (e.size() >= 2 && e[0] == '#') {
         const bool hex = e[1] == 'x';
         std::string_view digits = e.substr(hex ? 2 : 1);
@@ -68,10 +74,14 @@ bool decodeEntity(std::string_view e, char*& out) {
         uint32_t cp = 0;
         for (char c : digits) {
             uint32_t d;
-            if (c >= '0' && c <= '9') d = uint32_t(c - '0');
-            else if (hex && c >= 'a' && c <= 'f') d = uint32_t(c - 'a' + 10);
-            else if (hex && c >= 'A' && c <= 'F') d = uint32_t(c - 'A' + 10);
-            else return false;
+            if (c >= '0' && c <= '9')
+                d = uint32_t(c - '0');
+            else if (hex && c >= 'a' && c <= 'f')
+                d = uint32_t(c - 'a' + 10);
+            else if (hex && c >= 'A' && c <= 'F')
+                d = uint32_t(c - 'A' + 10);
+            else
+                return false;
             cp = cp * (hex ? 16 : 10) + d;
         }
         return putCodePoint(cp, out);
@@ -116,12 +126,12 @@ XmlRecordReader::Next XmlRecordReader::fail(const QString& message) {
 
 XmlRecordReader::Next XmlRecordReader::failEarlyEnd(const char* where) {
     if (m_failed) return Next::Failed; // the input's own error says more
-    return fail(QStringLiteral("%1: the XML ends early, at byte %2%3, %4")
-                    .arg(m_input.name())
-                    .arg(m_bufOffset + m_end)
-                    .arg(m_input.compressed() ? QStringLiteral(" of the decompressed data")
-                                              : QString())
-                    .arg(QString::fromUtf8(where)));
+    return fail(
+        QStringLiteral("%1: the XML ends early, at byte %2%3, %4")
+            .arg(m_input.name())
+            .arg(m_bufOffset + m_end)
+            .arg(m_input.compressed() ? QStringLiteral(" of the decompressed data") : QString())
+            .arg(QString::fromUtf8(where)));
 }
 
 // Keeps the unread bytes, makes room (growing the buffer up to the record limit) and reads
@@ -502,8 +512,8 @@ XmlRecordReader::Parse XmlRecordReader::parseRecord(size_t& pos) {
                     }
                     const size_t e = rest.find("]]>", 9);
                     if (e == std::string_view::npos) return Parse::NeedMore;
-                    if (!appendText(m_record.m_nodes[size_t(m_stack.back())],
-                                    rest.substr(9, e - 9), false)) {
+                    if (!appendText(m_record.m_nodes[size_t(m_stack.back())], rest.substr(9, e - 9),
+                                    false)) {
                         m_badAt = p;
                         return Parse::Bad;
                     }
@@ -588,9 +598,10 @@ XmlRecordReader::Next XmlRecordReader::next() {
             if (refill()) continue;
             if (m_failed) return Next::Failed;
             if (m_eof) return failEarlyEnd(("before </" + m_rootName + ">").c_str());
-            return fail(QStringLiteral("%1: a comment longer than the largest record allowed, at byte %2")
-                            .arg(m_input.name())
-                            .arg(m_bufOffset + m_begin));
+            return fail(
+                QStringLiteral("%1: a comment longer than the largest record allowed, at byte %2")
+                    .arg(m_input.name())
+                    .arg(m_bufOffset + m_begin));
         }
         const char* b = m_buf.data();
         if (m_end - pos < 2) {
@@ -610,10 +621,11 @@ XmlRecordReader::Next XmlRecordReader::next() {
             while (!name.empty() && isSpace(name.back()))
                 name.remove_suffix(1);
             if (name != m_rootName)
-                return fail(QStringLiteral("%1: an end tag </%2> where </%3> was expected, at byte %4")
-                                .arg(m_input.name(), QString::fromUtf8(name.data(), qsizetype(name.size())),
-                                     QString::fromStdString(m_rootName))
-                                .arg(m_bufOffset + pos));
+                return fail(
+                    QStringLiteral("%1: an end tag </%2> where </%3> was expected, at byte %4")
+                        .arg(m_input.name(), QString::fromUtf8(name.data(), qsizetype(name.size())),
+                             QString::fromStdString(m_rootName))
+                        .arg(m_bufOffset + pos));
             m_begin = e + 1;
             m_rootClosed = true;
             return Next::End;
@@ -638,7 +650,8 @@ XmlRecordReader::Next XmlRecordReader::next() {
             if (refill()) continue;
             if (m_failed) return Next::Failed;
             if (m_eof)
-                return failEarlyEnd(("inside the record that starts at byte " + std::to_string(m_recordOffset) +
+                return failEarlyEnd(("inside the record that starts at byte " +
+                                     std::to_string(m_recordOffset) +
                                      (id.empty() ? std::string() : " (id " + id + ")"))
                                         .c_str());
             noteMalformed("a record longer than the largest allowed", m_end);
@@ -652,7 +665,9 @@ XmlRecordReader::Next XmlRecordReader::next() {
             name = m_rootName.substr(0, m_rootName.size() - 1);
         if (!resync(std::max(m_badAt, pos + 1), name)) {
             if (m_failed) return Next::Failed;
-            return failEarlyEnd(("inside the malformed record that starts at byte " + std::to_string(m_recordOffset)).c_str());
+            return failEarlyEnd(("inside the malformed record that starts at byte " +
+                                 std::to_string(m_recordOffset))
+                                    .c_str());
         }
         return Next::Malformed;
     }
