@@ -48,6 +48,16 @@ ICONS = {
             '<circle cx="4.5" cy="12" r="1" fill="{c}"/><circle cx="4.5" cy="18" r="1" fill="{c}"/>',
     "got": '<circle cx="12" cy="12" r="9"/><path d="M7.5 12.5l3 3 6-6.5"/>',
     "want": '<path d="M12 20s-7.5-4.4-7.5-10A4.3 4.3 0 0 1 12 7.3 4.3 4.3 0 0 1 19.5 10c0 5.6-7.5 10-7.5 10z"/>',
+    # The collection screen's pictures.
+    "edit": '<path d="M4 20l1-4.5L16 4.5a2.1 2.1 0 0 1 3 3L8 18.5z"/><path d="M14 6.5l3 3"/>',
+    "remove": '<path d="M4.5 7h15"/><path d="M9.5 7V4.5h5V7"/><path d="M6.5 7l1 13h9l1-13"/>',
+    "filter": '<path d="M3.5 4.5h17l-6.5 8v6l-4 2v-8z"/>',
+    "sort": '<path d="M7 4v16M3.5 16.5L7 20l3.5-3.5"/><path d="M17 20V4M13.5 7.5L17 4l3.5 3.5"/>',
+    "print": '<path d="M6.5 9V3.5h11V9"/><rect x="3" y="9" width="18" height="8" rx="1.5"/>'
+             '<path d="M6.5 14.5h11V21h-11z"/>',
+    "open": '<path d="M13 4h7v7"/><path d="M20 4l-9 9"/><path d="M18 14v5a1 1 0 0 1-1 1H5a1 1 0 0 1-1-1V7a1 1 0 0 1 1-1h5"/>',
+    "new": '<path d="M12 4.5v15M4.5 12h15"/>',
+    "stack": '<rect x="3.5" y="9" width="17" height="11" rx="1.5"/><path d="M5.5 6h13M7.5 3h9"/>',
 }
 
 
@@ -211,6 +221,26 @@ def action_button(normal, pressed, name, label, width, height=28):
         write(number, svg)
 
 
+def compact_button(normal, pressed, name, label, width, height):
+    """The collection screen's buttons: the action buttons' style, narrower, for two rows."""
+    for number, is_pressed in ((normal, False), (pressed, True)):
+        top, bottom = (PRESSED_TOP, PRESSED_BOTTOM) if is_pressed else (PANEL_TOP, PANEL_BOTTOM)
+        ink = NIGHT if is_pressed else WARM
+        accent = NIGHT if is_pressed else AMBER
+        dy = 1 if is_pressed else 0
+        svg = (f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" viewBox="0 0 {width} {height}">'
+               f'<!-- {label} button, {"pressed" if is_pressed else "released"}. -->'
+               f'<defs>{gradient("face", top, bottom)}</defs>'
+               f'<rect x="0.75" y="0.75" width="{width - 1.5}" height="{height - 1.5}" rx="7" fill="url(#face)" '
+               f'stroke="{AMBER}" stroke-opacity="{0.9 if is_pressed else 0.45}" stroke-width="1.5"/>'
+               + ('' if is_pressed else
+                  f'<rect x="2" y="2" width="{width - 4}" height="{height / 2 - 2}" rx="5" fill="#ffffff" fill-opacity="0.05"/>')
+               + icon(name, 5, (height - 13) / 2 + dy, 13, accent)
+               + f'<text x="{21}" y="{height / 2 + 3.6 + dy}" font-family="DejaVu Sans" font-size="10" '
+               f'font-weight="bold" fill="{ink}">{label}</text></svg>')
+        write(number, svg)
+
+
 def search_pictures():
     # 3030: the recording icon beside the releases (imgIcon), 24 x 24.
     write(3030, f'<svg xmlns="http://www.w3.org/2000/svg" width="24" height="24" viewBox="0 0 24 24">'
@@ -257,3 +287,13 @@ if __name__ == "__main__":
     action_button(3026, 3027, "got", "Got it", width=78)
     action_button(3028, 3029, "want", "Want it", width=86)
     search_pictures()
+    # The collection screen.
+    small_action = dict(width=70, height=28)
+    for number, icon_name, label in ((4001, "edit", "Edit"), (4003, "remove", "Remove"),
+                                     (4005, "filter", "Filter"), (4007, "sort", "Sort"),
+                                     (4009, "search", "Find"), (4011, "print", "Print"),
+                                     (4013, "open", "Open"), (4015, "new", "New"),
+                                     (4017, "stack", "Lists")):
+        compact_button(number, number + 1, icon_name, label, **small_action)
+    tab_button(4021, 4022, "details", "Details", width=76)
+    tab_button(4023, 4024, "track", "Tracks", width=70)

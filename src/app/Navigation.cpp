@@ -4,26 +4,27 @@
 #include "app/frmBackground.h"
 #include "core/ErrorReport.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "platform/qt/ImageButton.h"
 
 namespace kv {
 
 namespace {
 
-ScreenWindow* screenWindow(const char* name) {
-    auto* w = ctx().forms.get<ScreenWindow>(QString::fromLatin1(name));
+ScreenWindow* screenWindow(const QString& name) {
+    auto* w = ctx().forms.get<ScreenWindow>(name);
     if (!w)
-        raiseError(err::ObjectNotSet, QStringLiteral("The window %1 is not available").arg(QLatin1String(name)));
+        raiseError(err::ObjectNotSet, QStringLiteral("The window %1 is not available").arg(name));
     return w;
 }
 
-void hideIfLoaded(const char* name) {
-    if (auto* w = qobject_cast<QWidget*>(ctx().forms.loaded(QString::fromLatin1(name))))
+void hideIfLoaded(const QString& name) {
+    if (auto* w = qobject_cast<QWidget*>(ctx().forms.loaded(name)))
         w->hide();
 }
 
 void setScreenTitle(const QString& title) {
-    if (auto* bg = ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))) {
+    if (auto* bg = ctx().forms.find<frmBackground>(form::Background)) {
         bg->lblScreen->setText(title);
         bg->lbltop->setText(title);
     }
@@ -32,7 +33,7 @@ void setScreenTitle(const QString& title) {
 // Every show routine: the window becomes the active one, the code is stored, the window
 // is prepared and shown, then the title is set.
 template <typename Prepare>
-bool showScreen(const char* procedure, const char* window, int code, const QString& title, Prepare&& prepare) {
+bool showScreen(const char* procedure, const QString& window, int code, const QString& title, Prepare&& prepare) {
     return guarded(procedure, [&] {
         ScreenWindow* w = screenWindow(window);
         AppContext& a = ctx();
@@ -45,19 +46,21 @@ bool showScreen(const char* procedure, const char* window, int code, const QStri
 
 } // namespace
 
+namespace nav {
+
 bool bSwitch_Show() {
-    return showScreen("bSwitch_Show", "frmSwitchBoard", screen::Switchboard, QString(),
+    return showScreen("bSwitch_Show", form::SwitchBoard, screen::Switchboard, QString(),
                       [](ScreenWindow* w) { w->Show_me(); });
 }
 
 bool bSearch_Show() {
-    return showScreen("bSearch_Show", "frmSearch", screen::Search, QStringLiteral("Search"), [](ScreenWindow* w) {
+    return showScreen("bSearch_Show", form::Search, screen::Search, QStringLiteral("Search"), [](ScreenWindow* w) {
         w->Init_Form();
         w->Form_Mode(screen::Search);
         w->Show_me();
     }) && guarded("bSearch_Show", [] {
         // The first visit starts with the artists.
-        QObject* w = ctx().forms.loaded(QStringLiteral("frmSearch"));
+        QObject* w = ctx().forms.loaded(form::Search);
         const QVariant type = w ? w->property("SearchType") : QVariant();
         if (type.isValid() && type.toInt() == -1)
             w->setProperty("SearchType", 0);
@@ -65,7 +68,7 @@ bool bSearch_Show() {
 }
 
 bool bDetails_Show() {
-    return showScreen("bDetails_Show", "frmSearch", screen::Details, QStringLiteral("Details"), [](ScreenWindow* w) {
+    return showScreen("bDetails_Show", form::Search, screen::Details, QStringLiteral("Details"), [](ScreenWindow* w) {
         w->Init_Form();
         w->Form_Mode(screen::Details);
         w->Show_me();
@@ -73,50 +76,50 @@ bool bDetails_Show() {
 }
 
 bool bCollection_Show() {
-    return showScreen("bCollection_Show", "frmCollection", screen::Collections, QStringLiteral("Collections"),
+    return showScreen("bCollection_Show", form::Collection, screen::Collections, QStringLiteral("Collections"),
                       [](ScreenWindow* w) {
-                          hideIfLoaded("fSearch");
+                          hideIfLoaded(form::FindFilterSort);
                           w->Form_Mode(screen::Collections);
                           w->Show_me();
                       });
 }
 
 bool bConnection_Show() {
-    return showScreen("bConnection_Show", "frmCollection", screen::Connections, QStringLiteral("Connections"),
+    return showScreen("bConnection_Show", form::Collection, screen::Connections, QStringLiteral("Connections"),
                       [](ScreenWindow* w) {
-                          hideIfLoaded("fSearch");
+                          hideIfLoaded(form::FindFilterSort);
                           w->Form_Mode(screen::Connections);
                           w->Show_me();
                       });
 }
 
 bool bShopping_Show(int intPage) {
-    return showScreen("bShopping_Show", "frmShopping", intPage, QStringLiteral("Shopping"), [intPage](ScreenWindow* w) {
+    return showScreen("bShopping_Show", form::Shopping, intPage, QStringLiteral("Shopping"), [intPage](ScreenWindow* w) {
         w->Form_Mode(intPage);
         w->Show_me();
     });
 }
 
 bool bSwitch_Hide() {
-    return guarded("bSwitch_Hide", [] { hideIfLoaded("frmSwitchBoard"); });
+    return guarded("bSwitch_Hide", [] { hideIfLoaded(form::SwitchBoard); });
 }
 
 bool bSearch_Hide() {
     return guarded("bSearch_Hide", [] {
-        hideIfLoaded("frmpopup");
-        hideIfLoaded("frmSearch");
+        hideIfLoaded(form::ArtistPopup);
+        hideIfLoaded(form::Search);
     });
 }
 
 bool bCollection_Hide() {
     return guarded("bCollection_Hide", [] {
-        hideIfLoaded("frmCollection");
-        hideIfLoaded("fSearch");
+        hideIfLoaded(form::Collection);
+        hideIfLoaded(form::FindFilterSort);
     });
 }
 
 bool bShopping_Hide() {
-    return guarded("bShopping_Hide", [] { hideIfLoaded("frmShopping"); });
+    return guarded("bShopping_Hide", [] { hideIfLoaded(form::Shopping); });
 }
 
 bool bHide_Active(int intScreen) {
@@ -173,9 +176,11 @@ bool bShow_Form(int intOldScreen, int& intNewScreen) {
     });
 }
 
+} // namespace nav
+
 bool Go_To_Screen(int intScreen) {
     int target = intScreen;
-    return bShow_Form(ctx().intCurrentScreen, target);
+    return nav::bShow_Form(ctx().intCurrentScreen, target);
 }
 
 bool Back_Screen() {
@@ -187,7 +192,7 @@ bool Back_Screen() {
     case screen::OrderDirectShop: target = screen::ShopDirectory; break;
     case screen::PhoneOrder: {
         // The shopping window notes in its phone button's tag the page it came from.
-        auto* shopping = qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmShopping")));
+        auto* shopping = qobject_cast<QWidget*>(ctx().forms.loaded(form::Shopping));
         auto* phone = shopping ? shopping->findChild<ImageButton*>(QStringLiteral("imgPhone")) : nullptr;
         target = phone ? phone->tag.trimmed().toInt() : 0;
         // Without a page to return to there is no step back (rather than a blank screen).
@@ -199,7 +204,7 @@ bool Back_Screen() {
     case screen::EmailOrder: target = screen::OrderDirectShop; break;
     default: return false;
     }
-    bShow_Form(ctx().intCurrentScreen, target);
+    nav::bShow_Form(ctx().intCurrentScreen, target);
     return true;
 }
 

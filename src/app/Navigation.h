@@ -19,6 +19,11 @@ constexpr int EmailOrder = 11;
 constexpr int Connections = 12;
 } // namespace screen
 
+// The show and hide routines of each screen. They live in their own namespace because
+// screens have members of the same names (the search screen's bDetails_Show shows a
+// topic): a call says which one it means.
+namespace nav {
+
 // Moves from the old screen to the new one; windows shared by both stay shown. The
 // result is that of the last show or hide routine called.
 bool bShow_Form(int intOldScreen, int& intNewScreen);
@@ -36,6 +41,8 @@ bool bCollection_Hide();
 bool bShopping_Hide();
 // 1 hides the switchboard, 2 the search screen; any other code does nothing.
 bool bHide_Active(int intScreen);
+
+} // namespace nav
 
 // One step back; false when there is no step back from the current screen (the caller
 // then goes to the switchboard).

@@ -1,13 +1,14 @@
 #include "app/ScreenWindow.h"
 
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 
 #include <QPainter>
 
 namespace kv {
 
 ScreenWindow::ScreenWindow(const QString& name)
-    : QWidget(qobject_cast<QWidget*>(ctx().forms.load(QStringLiteral("frmBackground")))) {
+    : QWidget(qobject_cast<QWidget*>(ctx().forms.load(form::Background))) {
     setObjectName(name);
     // A child of the background window with no caption of its own, at the screen area.
     setGeometry(ctx().constants.rectScreenArea);

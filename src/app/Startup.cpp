@@ -2,7 +2,9 @@
 
 #include "app/frmBackground.h"
 #include "app/frmSplash.h"
+#include "db/CatalogueTemplate.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,11 +28,11 @@ void Init_Constants(const QString& applicationFolder) {
     Constants& c = a.constants;
     c.intLayoutClass = 0;
     c.lngResourceBase = 10000;
-    c.strDBPassword = QStringLiteral("Tq4mZr8LwPe");
-    c.strDBUser = QStringLiteral("Korvanda");
+    c.strDBPassword = db::kCataloguePassword;
+    c.strDBUser = db::kCatalogueUser;
     c.strCatalogueTitle = QStringLiteral("Korvanda");
-    c.strCatalogueIDCode = QStringLiteral("KORDB");
-    c.dblCatalogueVersion = 1.001;
+    c.strCatalogueIDCode = db::kCatalogueIDCode;
+    c.dblCatalogueVersion = db::kCatalogueVersion;
     c.strTitleMarkerFile = QStringLiteral("Korva.$$$");
     c.rectScreenArea = QRect(16, 57, 600, 335);
 
@@ -69,8 +71,8 @@ bool Main_Startup(const StartupPlan& plan) {
     Init_Constants();
     Set_Settings_App(QStringLiteral("TALV_Ltd"));
 
-    auto* background = a.forms.get<frmBackground>(QStringLiteral("frmBackground"));
-    auto* splash = a.forms.get<frmSplash>(QStringLiteral("frmSplash"));
+    auto* background = a.forms.get<frmBackground>(form::Background);
+    auto* splash = a.forms.get<frmSplash>(form::Splash);
     if (!background || !splash)
         bSuccess = false;
     if (bSuccess) {
@@ -87,9 +89,9 @@ bool Main_Startup(const StartupPlan& plan) {
     }
 
     if (bSuccess) {
-        a.forms.load(QStringLiteral("frmSearch")); // loaded hidden; absent until registered
+        a.forms.load(form::Search); // loaded hidden; absent until registered
         background->Show_me();
-        a.forms.load(QStringLiteral("frmSwitchBoard"));
+        a.forms.load(form::SwitchBoard);
         if (plan.showFirstScreen)
             bSuccess = plan.showFirstScreen();
     }
@@ -101,7 +103,7 @@ bool Main_Startup(const StartupPlan& plan) {
     }
 
     // Finishing: the splash animates in front while the main windows wait out of use.
-    QWidget* switchboard = qobject_cast<QWidget*>(a.forms.loaded(QStringLiteral("frmSwitchBoard")));
+    QWidget* switchboard = qobject_cast<QWidget*>(a.forms.loaded(form::SwitchBoard));
     background->setEnabled(false);
     if (switchboard)
         switchboard->setEnabled(false);

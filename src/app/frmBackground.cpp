@@ -3,12 +3,15 @@
 #include "app/Navigation.h"
 #include "core/ErrorReport.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "platform/qt/ImageButton.h"
 #include "settings/FileLocations.h"
 #include "settings/Help.h"
 #include "settings/ui/frmHelp.h"
 #include "settings/ui/frmPropApp.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -26,6 +29,14 @@ constexpr int kLayoutHeight = 464;
 const QColor kPaletteWhite(255, 255, 255);     // 15
 const QColor kPaletteLightGrey(192, 192, 192); // 7
 
+// The main window is a plain widget, which screen readers would take for a pane inside
+// something else; as a window its title is spoken when it gains the focus.
+QAccessibleInterface* mainWindowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(frmBackground::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 QLabel* framePicture(QWidget* parent, const char* name, int number, const QRect& at) {
     auto* label = new QLabel(parent);
     label->setObjectName(QLatin1String(name));
@@ -38,7 +49,9 @@ QLabel* framePicture(QWidget* parent, const char* name, int number, const QRect&
 } // namespace
 
 frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("frmBackground"));
+    static const bool factoryInstalled = (QAccessible::installFactory(mainWindowAccessible), true);
+    Q_UNUSED(factoryInstalled);
+    setObjectName(form::Background);
     setWindowTitle(QStringLiteral("Korvanda"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -47,9 +60,25 @@ frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
     setPalette(window);
     setAutoFillBackground(true);
 
-    const int base = ctx().constants.lngResourceBase;
     const QRect area = ctx().constants.rectScreenArea.isValid() ? ctx().constants.rectScreenArea : QRect(16, 57, 600, 335);
+    createFrame(area);
+    createButtons();
+    createTitles();
+    placeControls(area);
+    connectButtons();
 
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        m_sessionEnding = true;
+        close();
+    });
+    // The window sees the keys of its screens before they do.
+    qApp->installEventFilter(this);
+
+    Hide_Me();
+}
+
+void frmBackground::createFrame(const QRect& area) {
+    const int base = ctx().constants.lngResourceBase;
     imgBGTop = framePicture(this, "imgBGTop", base + 1001, QRect(0, 0, kLayoutWidth, area.top()));
     imgBGBottom = framePicture(this, "imgBGBottom", base + 1002,
                                QRect(0, area.bottom() + 1, kLayoutWidth, kLayoutHeight - area.bottom() - 1));
@@ -57,25 +86,37 @@ frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
     imgBGRight = framePicture(this, "imgBGRight", base + 1004,
                               QRect(area.right() + 1, area.top(), kLayoutWidth - area.right() - 1, area.height()));
 
-    const auto button = [&](const char* name, int normal, int pressed, const QString& tip) {
+}
+
+void frmBackground::createButtons() {
+    const int base = ctx().constants.lngResourceBase;
+    // Each button: its control name, what a screen reader calls it, and its tip (with the
+    // key that does the same).
+    const auto button = [&](const char* name, int normal, int pressed, const QString& accessibleName,
+                            const QString& tip) {
         auto* b = new ImageButton(base + normal, base + pressed, this);
         b->setObjectName(QLatin1String(name));
+        b->setAccessibleName(accessibleName);
         b->setToolTip(tip);
         return b;
     };
-    imgVivo = button("imgVivo", 6000, 6010, QStringLiteral("Play the intro movie"));
-    imgOptions = button("imgOptions", 1042, 1044, QStringLiteral("Options"));
-    imgabout = button("imgabout", 1038, 1040, QStringLiteral("About Korvanda"));
-    imgBack = button("imgBack", 1018, 1020, QStringLiteral("Back (Esc)"));
-    imgSearch = button("imgSearch", 1021, 1024, QStringLiteral("Search the catalogue (F5)"));
-    imgCollection = button("imgCollection", 1026, 1028, QStringLiteral("Your collections (F6)"));
-    imgShopping = button("imgShopping", 1030, 1032, QStringLiteral("Shopping (F7)"));
-    imgConnections = button("imgConnections", 1034, 1036, QStringLiteral("Connections (F8)"));
-    imgClose = button("imgClose", 1010, 1012, QStringLiteral("Exit Korvanda"));
-    imgHelp = button("imgHelp", 1014, 1016, QStringLiteral("Help (F1)"));
+    imgVivo = button("imgVivo", 6000, 6010, QStringLiteral("Intro movie"), QStringLiteral("Play the intro movie"));
+    imgOptions = button("imgOptions", 1042, 1044, QStringLiteral("Options"), QStringLiteral("Options"));
+    imgabout = button("imgabout", 1038, 1040, QStringLiteral("About Korvanda"), QStringLiteral("About Korvanda"));
+    imgBack = button("imgBack", 1018, 1020, QStringLiteral("Back"), QStringLiteral("Back (Esc)"));
+    imgSearch = button("imgSearch", 1021, 1024, QStringLiteral("Search"), QStringLiteral("Search the catalogue (F5)"));
+    imgCollection =
+        button("imgCollection", 1026, 1028, QStringLiteral("Collections"), QStringLiteral("Your collections (F6)"));
+    imgShopping = button("imgShopping", 1030, 1032, QStringLiteral("Shopping"), QStringLiteral("Shopping (F7)"));
+    imgConnections =
+        button("imgConnections", 1034, 1036, QStringLiteral("Connections"), QStringLiteral("Connections (F8)"));
+    imgClose = button("imgClose", 1010, 1012, QStringLiteral("Exit"), QStringLiteral("Exit Korvanda"));
+    imgHelp = button("imgHelp", 1014, 1016, QStringLiteral("Help"), QStringLiteral("Help (F1)"));
     // Close keeps its pressed picture until the exit is cancelled.
     imgClose->setRestoreOnRelease(false);
+}
 
+void frmBackground::createTitles() {
     lbltop = new QLabel(QStringLiteral("Search"), this);
     lbltop->setObjectName(QStringLiteral("lbltop"));
     lblScreen = new QLabel(QStringLiteral("Search"), this);
@@ -95,7 +136,9 @@ frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
     QPalette screen = lblScreen->palette();
     screen.setColor(QPalette::WindowText, kPaletteWhite);
     lblScreen->setPalette(screen);
+}
 
+void frmBackground::placeControls(const QRect& area) {
     // Layout class 0: the title on the left of the top band, the small buttons on its
     // right, the navigation buttons along the bottom band.
     imgVivo->move(14, 10);
@@ -116,26 +159,19 @@ frmBackground::frmBackground(QWidget* parent) : QWidget(parent) {
         b->move(x, bandTop + (bandHeight - b->height()) / 2);
         x -= 10;
     }
+}
 
-    connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(2); });
-    connect(imgCollection, &ImageButton::clicked, this, [] { Go_To_Screen(4); });
-    connect(imgShopping, &ImageButton::clicked, this, [] { Go_To_Screen(5); });
-    connect(imgConnections, &ImageButton::clicked, this, [] { Go_To_Screen(12); });
+void frmBackground::connectButtons() {
+    connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Search); });
+    connect(imgCollection, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Collections); });
+    connect(imgShopping, &ImageButton::clicked, this, [] { Go_To_Screen(screen::ShoppingList); });
+    connect(imgConnections, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Connections); });
     connect(imgBack, &ImageButton::clicked, this, &frmBackground::imgBack_Click);
     connect(imgOptions, &ImageButton::clicked, this, &frmBackground::imgOptions_Click);
     connect(imgabout, &ImageButton::clicked, this, &frmBackground::imgabout_Click);
     connect(imgHelp, &ImageButton::clicked, this, [] { Show_Help(); });
     connect(imgClose, &ImageButton::clicked, this, &QWidget::close);
     connect(imgVivo, &ImageButton::clicked, this, &frmBackground::imgVivo_Click);
-
-    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
-        m_sessionEnding = true;
-        close();
-    });
-    // The window sees the keys of its screens before they do.
-    qApp->installEventFilter(this);
-
-    Hide_Me();
 }
 
 frmBackground::~frmBackground() { qApp->removeEventFilter(this); }
@@ -150,15 +186,15 @@ void frmBackground::Hide_Me() { move(20000 / kTwipsPerPixel, 20000 / kTwipsPerPi
 
 void frmBackground::imgBack_Click() {
     if (!Back_Screen())
-        Go_To_Screen(1);
+        Go_To_Screen(screen::Switchboard);
 }
 
 void frmBackground::imgOptions_Click() { Show_Options(); }
 
 void frmBackground::imgabout_Click() {
-    if (auto* dialog = ctx().forms.get<QDialog>(QStringLiteral("frmAbout"))) {
+    if (auto* dialog = ctx().forms.get<QDialog>(form::About)) {
         ctx().services.dialogs->exec(*dialog);
-        ctx().forms.unload(QStringLiteral("frmAbout"));
+        ctx().forms.unload(form::About);
     }
 }
 
@@ -178,10 +214,10 @@ bool frmBackground::handleKey(int key) {
         imgBack->showNormal();
         return true;
     case Qt::Key_F1: Show_Help(); return true;
-    case Qt::Key_F5: goWithPicture(imgSearch, 2); return true;
-    case Qt::Key_F6: goWithPicture(imgCollection, 4); return true;
-    case Qt::Key_F7: goWithPicture(imgShopping, 5); return true;
-    case Qt::Key_F8: goWithPicture(imgConnections, 12); return true;
+    case Qt::Key_F5: goWithPicture(imgSearch, screen::Search); return true;
+    case Qt::Key_F6: goWithPicture(imgCollection, screen::Collections); return true;
+    case Qt::Key_F7: goWithPicture(imgShopping, screen::ShoppingList); return true;
+    case Qt::Key_F8: goWithPicture(imgConnections, screen::Connections); return true;
     default: return false;
     }
 }
@@ -233,10 +269,10 @@ bool frmBackground::QueryUnload(UnloadMode mode) {
 
 void frmBackground::unloadOtherWindows() {
     FormRegistry& forms = ctx().forms;
-    for (const char* name : {"frmSearch", "frmCollection", "frmShopping", "frmSplash", "frmSwitchBoard"})
-        forms.unload(QString::fromLatin1(name));
+    for (const QString& name : {form::Search, form::Collection, form::Shopping, form::Splash, form::SwitchBoard})
+        forms.unload(name);
     for (const QString& name : forms.loadedNames())
-        if (name != QLatin1String("frmBackground"))
+        if (name != form::Background)
             forms.unload(name);
 }
 

@@ -64,6 +64,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Building the window, step by step.
+    void createFrame(const QRect& area);
+    void createButtons();
+    void createTitles();
+    void placeControls(const QRect& area);
+    void connectButtons();
     void Form_Unload();
     bool handleKey(int key);
     void goWithPicture(ImageButton* button, int screenCode);

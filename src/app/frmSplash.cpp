@@ -2,6 +2,7 @@
 
 #include "core/RecordHelpers.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "platform/qt/ImageButton.h"
 #include "platform/qt/WindowUtil.h"
 
@@ -17,7 +18,7 @@ constexpr int kStepTwips = 100;
 } // namespace
 
 frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
-    setObjectName(QStringLiteral("frmSplash"));
+    setObjectName(form::Splash);
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_clip = new QWidget(this);
     imgMain = new QLabel(m_clip);
@@ -82,7 +83,7 @@ void frmSplash::RemoveSplash(int stepDelayMs) {
         PlayWave(closing, ISound::Sync);
         hide();
     }
-    a.forms.unload(QStringLiteral("frmSplash"));
+    a.forms.unload(form::Splash);
     a.busy().reset();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/Navigation.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "platform/qt/ImageButton.h"
 #include "titles/VideoPlayback.h"
 
@@ -21,7 +22,7 @@ QWidget* videoPane(QWidget* parent, const char* name, const QRect& at) {
 }
 } // namespace
 
-frmSwitchBoard::frmSwitchBoard() : ScreenWindow(QStringLiteral("frmSwitchBoard")) {
+frmSwitchBoard::frmSwitchBoard() : ScreenWindow(form::SwitchBoard) {
     const int base = ctx().constants.lngResourceBase;
 
     imgMain = new QLabel(this);
@@ -35,6 +36,7 @@ frmSwitchBoard::frmSwitchBoard() : ScreenWindow(QStringLiteral("frmSwitchBoard")
     picProper->setPixmap(resourcePicture(base + 2010, this));
     picProper->adjustSize();
     picProper->move(28, 26);
+    picProper->setAccessibleName(QStringLiteral("Korvanda"));
 
     auto* blurb = new QLabel(this);
     blurb->setObjectName(QStringLiteral("lblWelcome"));
@@ -46,24 +48,25 @@ frmSwitchBoard::frmSwitchBoard() : ScreenWindow(QStringLiteral("frmSwitchBoard")
     blurb->setPalette(bp);
     blurb->setGeometry(30, 100, 250, 80);
 
-    const auto tile = [&](const char* name, int normal, int pressed) {
+    const auto tile = [&](const char* name, int normal, int pressed, const QString& accessibleName) {
         auto* b = new ImageButton(base + normal, base + pressed, this);
         b->setObjectName(QLatin1String(name));
+        b->setAccessibleName(accessibleName);
         return b;
     };
-    imgSearch = tile("imgSearch", 2021, 2024);
-    imgCollection = tile("imgCollection", 2026, 2028);
-    imgShopping = tile("imgShopping", 2030, 2032);
-    imgConnections = tile("imgConnections", 2034, 2036);
+    imgSearch = tile("imgSearch", 2021, 2024, QStringLiteral("Search"));
+    imgCollection = tile("imgCollection", 2026, 2028, QStringLiteral("Collections"));
+    imgShopping = tile("imgShopping", 2030, 2032, QStringLiteral("Shopping"));
+    imgConnections = tile("imgConnections", 2034, 2036, QStringLiteral("Connections"));
     int x = 24;
     for (ImageButton* b : {imgSearch, imgCollection, imgShopping, imgConnections}) {
         b->move(x, height() - b->height() - 24);
         x += b->width() + 10;
     }
-    connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(2); });
-    connect(imgCollection, &ImageButton::clicked, this, [] { Go_To_Screen(4); });
-    connect(imgShopping, &ImageButton::clicked, this, [] { Go_To_Screen(5); });
-    connect(imgConnections, &ImageButton::clicked, this, [] { Go_To_Screen(12); });
+    connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Search); });
+    connect(imgCollection, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Collections); });
+    connect(imgShopping, &ImageButton::clicked, this, [] { Go_To_Screen(screen::ShoppingList); });
+    connect(imgConnections, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Connections); });
 
     // The two clips (288 x 160) play one after the other right of the brand plate.
     picVid1 = videoPane(this, "picVid1", QRect(292, 24, 288, 160));

@@ -1,14 +1,21 @@
 #include "catalogue/Catalogue.h"
 
-#include "db/CatalogueTemplate.h"
 #include "core/ErrorReport.h"
+#include "db/CatalogueTemplate.h"
 #include "platform/AppContext.h"
 #include "settings/FileLocations.h"
 #include "settings/SettingsStore.h"
 
+#include "db/Connection.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace kv {
 
@@ -29,48 +36,171 @@ QString catalogueTitle() {
     return t.isEmpty() ? QStringLiteral("Korvanda") : t;
 }
 
-bool folderIsWritable(const QString& folder) {
-    const auto& probe = catalogueState().folderWritable;
-    if (probe) return probe(folder);
-    return QFileInfo(folder).isWritable();
-}
-
 bool sameFile(const QString& a, const QString& b) {
     return QFileInfo(Normal_Path(a)).absoluteFilePath() ==
            QFileInfo(Normal_Path(b)).absoluteFilePath();
 }
 
-// When the application folder cannot be written, the database the program uses is a copy
-// of the template in the per-user data folder, made on the first start and never
-// overwritten; it becomes the stored "Database" location unless the user chose another.
-void useUserCopyWhenReadOnly(const QString& defaultName) {
-    const QString appFolder = App_Path();
+QByteArray encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// Whether two regular files hold the same bytes.
+bool sameContents(const QString& a, const QString& b) {
+    QFile fa(a), fb(b);
+    if (fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    while (!fa.atEnd()) {
+        const QByteArray chunk = fa.read(1 << 16);
+        if (chunk.isEmpty() || chunk != fb.read(chunk.size())) return false;
+    }
+    return true;
+}
+
+// Flushes a file, or the entries of a folder, to the disk, so that a rename that follows
+// cannot reach the disk before the data it names.
+void syncToDisk(const QString& path, bool folder) {
+    const int fd =
+        ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC | (folder ? O_DIRECTORY : 0));
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// A free name beside path for a file kept aside.
+QString asideName(const QString& path, const QString& suffix) {
+    QString aside = path + suffix;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = path + suffix + QString::number(n);
+    return aside;
+}
+
+// The identification the database must carry (the built-in values before start-up set them).
+QString catalogueCode() {
+    const QString code = ctx().constants.strCatalogueIDCode;
+    return code.isEmpty() ? db::kCatalogueIDCode : code;
+}
+double catalogueVersion() {
+    const double version = ctx().constants.dblCatalogueVersion;
+    return version > 0 ? version : db::kCatalogueVersion;
+}
+
+bool isCatalogue(const Database& database) {
+    try {
+        return db::checkCatalogueIdentity(database, catalogueCode(), catalogueVersion()) ==
+               db::CatalogueIdentity::Valid;
+    } catch (const VbError& e) {
+        if (e.number() == err::ObjectNotFound) return false;
+        throw;
+    }
+}
+
+bool notADatabase(const VbError& e) {
+    return e.number() == err::UnrecognizedDatabaseFormat || e.number() == err::DatabaseCorrupt;
+}
+
+// Copies a catalogue database to target through SQLite (a hot journal beside the source is
+// taken into account, which a copy of the file's bytes would miss), checks the copy (it
+// opens, passes the integrity check and carries the identification), and only then puts it
+// in place. A source that is no usable catalogue database is left to the open that follows,
+// which tells the user and offers to locate another; any other failure is told here. False
+// when target was not made; nothing else is changed then.
+bool copyChecked(const QString& source, const QString& target) {
+    const QString partial = target + QStringLiteral(".partial");
+    QString reason;
+    try {
+        const QString folder = QFileInfo(target).absolutePath();
+        if (!QDir().mkpath(folder))
+            raiseError(err::PathNotFound,
+                       QStringLiteral("The folder '%1' cannot be made").arg(folder));
+        QFile::remove(partial); // left by a start that was cut short
+        {
+            Database from;
+            try {
+                from = Database::open(source, !QFileInfo(source).isWritable());
+                if (!isCatalogue(from)) return false;
+            } catch (const VbError& e) {
+                if (notADatabase(e)) return false;
+                throw;
+            }
+            db::Query vacuum(*from.connection(), "VACUUM INTO ?1");
+            vacuum.bindString(1, partial);
+            vacuum.step();
+        }
+        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        {
+            const Database copy = Database::open(partial, true);
+            db::Query check(*copy.connection(), "PRAGMA integrity_check");
+            if (!check.step() || check.value(0).toString() != QLatin1String("ok") ||
+                !isCatalogue(copy))
+                raiseError(err::DatabaseCorrupt,
+                           QStringLiteral("The copy '%1' did not pass its check").arg(partial));
+        }
+        syncToDisk(partial, false);
+        if (std::rename(encoded(partial).constData(), encoded(target).constData()) != 0)
+            raiseError(err::PathFileAccessError,
+                       QStringLiteral("'%1' cannot be renamed to '%2': %3")
+                           .arg(partial, target, QString::fromLocal8Bit(std::strerror(errno))));
+        syncToDisk(folder, true);
+        return true;
+    } catch (const VbError& e) {
+        reason = e.description();
+    }
+    QFile::remove(partial);
+    IMessageBox* box = ctx().services.messages.get();
+    if (box)
+        box->show(
+            QStringLiteral("The database \"%1\" could not be copied to \"%2\": %3\r"
+                           "Nothing has been changed: the program goes on using \"%1\" "
+                           "and tries again at its next start.")
+                .arg(QDir::toNativeSeparators(source), QDir::toNativeSeparators(target), reason),
+            mb::OKOnly | mb::Exclamation);
+    return false;
+}
+
+// The user's database lives in the per-user data folder: the application folder holds only
+// the template, which a new build or installation replaces. On a start with no database
+// there yet, it is copied from the application folder. A KORDB.MDB that differs from a
+// template set beside it (KORDB.MDB.template: a build found the database the program used
+// to keep there holding changes) is the user's database from before: it is the one copied,
+// then kept aside under a new name, never deleted, and the template takes its place. A
+// stored location elsewhere (the user's choice) is left as it is, and so is a per-user
+// database that went missing after it was stored: the usual locate dialog follows. Returns
+// the database to open when it is the per-user one.
+QString placeUserDatabase(const QString& defaultName) {
     const QString userFolder = ctx().userDataFolder;
-    if (userFolder.isEmpty() || folderIsWritable(appFolder)) return;
-    const QString templatePath = appFolder + QLatin1Char('/') + defaultName;
-    const QString userCopy = QDir(userFolder).filePath(defaultName);
-    if (!QFileInfo::exists(userCopy)) {
-        if (!QFileInfo::exists(templatePath)) return;
-        QDir().mkpath(userFolder);
-        const QString partial = userCopy + QStringLiteral(".partial");
-        QFile::remove(partial);
-        if (!QFile::copy(templatePath, partial))
-            raiseError(err::PathFileAccessError,
-                       QStringLiteral("Cannot copy '%1' to '%2'").arg(templatePath, userCopy));
-        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                           QFileDevice::ReadUser | QFileDevice::WriteUser);
-        if (!QFile::rename(partial, userCopy)) {
-            QFile::remove(partial);
-            raiseError(err::PathFileAccessError,
-                       QStringLiteral("Cannot copy '%1' to '%2'").arg(templatePath, userCopy));
+    if (userFolder.isEmpty()) return {};
+    const QString appDb = App_Path() + QLatin1Char('/') + defaultName;
+    const QString templ = appDb + QStringLiteral(".template");
+    const QString userDb = QDir(userFolder).filePath(defaultName);
+    const QString stored = Normal_Path(
+        GetSetting(settings::settingsApp(), kSectionFileLocations, kDatabaseKey, QString()));
+    const bool storedIsUser = !stored.isEmpty() && sameFile(stored, userDb);
+    if (!stored.isEmpty() && !storedIsUser && !sameFile(stored, appDb)) return {};
+
+    const bool appHoldsChanges =
+        FileExists(appDb) && FileExists(templ) && !sameContents(appDb, templ);
+    if (!FileExists(userDb)) {
+        if (storedIsUser) return {};
+        const QString source = appHoldsChanges || !FileExists(templ) ? appDb : templ;
+        if (!FileExists(source) || !copyChecked(source, userDb)) return {};
+    }
+    if (!storedIsUser) SaveSetting_Str(kSectionFileLocations, kDatabaseKey, userDb);
+    if (appHoldsChanges) {
+        const QString aside = asideName(appDb, QStringLiteral(".moved"));
+        if (std::rename(encoded(appDb).constData(), encoded(aside).constData()) == 0) {
+            // The template takes its usual place again.
+            std::rename(encoded(templ).constData(), encoded(appDb).constData());
+            if (IMessageBox* box = ctx().services.messages.get())
+                box->show(
+                    QStringLiteral("The program keeps your database in \"%1\" now. The "
+                                   "database that was in the application folder has been "
+                                   "kept as \"%2\".")
+                        .arg(QDir::toNativeSeparators(userDb), QDir::toNativeSeparators(aside)),
+                    mb::OKOnly | mb::Information);
         }
     }
-    const QString app = settings::settingsApp();
-    const QString stored = HasSetting(app, kSectionFileLocations, kDatabaseKey)
-                               ? GetSetting(app, kSectionFileLocations, kDatabaseKey, QString())
-                               : QString();
-    if (stored.isEmpty() || sameFile(stored, templatePath))
-        SaveSetting_Str(kSectionFileLocations, kDatabaseKey, userCopy);
+    return userDb;
 }
 
 // Opens the chosen file. A file that is no database at all (text, truncated, damaged) is
@@ -144,22 +274,17 @@ bool bSetDBSecurity(const QString& defaultName) {
 
 bool bOpenTALVDatabase(const QString& defaultName) {
     return guarded("bOpenTALVDatabase", [&] {
-        useUserCopyWhenReadOnly(defaultName);
         const QString extension = QStringLiteral("MDB");
         const QString title = QStringLiteral("Access Database File");
-        QString path;
-        if (!bReadIniStr_FileName(kSectionFileLocations, kDatabaseKey, defaultName, extension,
-                                  title, path, false))
+        QString path = placeUserDatabase(defaultName);
+        if (path.isEmpty() && !bReadIniStr_FileName(kSectionFileLocations, kDatabaseKey,
+                                                    defaultName, extension, title, path, false))
             return false;
-        const Constants& c = ctx().constants;
-        const QString code =
-            c.strCatalogueIDCode.isEmpty() ? db::kCatalogueIDCode : c.strCatalogueIDCode;
-        const double version =
-            c.dblCatalogueVersion > 0 ? c.dblCatalogueVersion : db::kCatalogueVersion;
         CatalogueState& s = catalogueState();
         for (;;) {
             if (openChosen(path)) {
-                if (bValidateTALVDatabase(code, version, catalogueTitle())) break;
+                if (bValidateTALVDatabase(catalogueCode(), catalogueVersion(), catalogueTitle()))
+                    break;
                 s.dbCatalogue.Close();
                 s.dbCatalogue = Database();
             }

@@ -5,7 +5,6 @@
 #include "db/Workspace.h"
 
 #include <QString>
-#include <functional>
 
 namespace kv {
 
@@ -18,8 +17,6 @@ struct CatalogueState {
     Database dbCatalogue;
     // The full path of the open database, kept after a successful open.
     QString strDatabasePath;
-    // Whether a folder can be written (the application folder, see docs/architecture.md); tests replace it.
-    std::function<bool(const QString& folder)> folderWritable;
 };
 
 CatalogueState& catalogueState();
@@ -35,7 +32,9 @@ bool bOpenCollection_DB(const QString& unused, const QString& databaseName,
 // Finds the workgroup file ("Options" / "SystemDB32") and logs in with the built-in user.
 bool bSetDBSecurity(const QString& defaultName);
 // Finds ("File Locations" / "Database"), opens and validates the database, asking for
-// another file as long as the chosen one is not a usable catalogue database.
+// another file as long as the chosen one is not a usable catalogue database. The user's
+// database is kept in ctx().userDataFolder: the first start copies it there from the
+// application folder, which holds only the template.
 bool bOpenTALVDatabase(const QString& defaultName);
 // Checks the open database's identification table.
 bool bValidateTALVDatabase(const QString& code, double version, const QString& title);

@@ -6,6 +6,7 @@
 #include "db/FieldFiles.h"
 #include "core/RecordHelpers.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -28,7 +29,7 @@ QString userFieldVisible(int i) {
 }
 
 QWidget* dialogOwner() {
-    return qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+    return qobject_cast<QWidget*>(ctx().forms.loaded(form::Background));
 }
 
 // Seeks a collection's row in "Collection" by its number; false when there is none.

@@ -7,7 +7,9 @@
 #include "db/TextRules.h"
 #include "db/Transaction.h"
 #include "catalogue/Catalogue.h"
+#include "catalogue/RecordGuards.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "settings/ui/frmHelp.h"
 
 #include <QLineEdit>
@@ -55,46 +57,6 @@ Recordset& details() {
     return openCursor(collectionStore().rsCollectionDetails);
 }
 
-// Drops an unsaved AddNew or Edit buffer on every way out, so a failed Update never leaves
-// the long-lived cursor in edit mode.
-class EditGuard {
-public:
-    explicit EditGuard(Recordset& rs) : m_rs(rs) {}
-    ~EditGuard() {
-        try {
-            if (m_rs.isOpen() && m_rs.EditMode() != dbEditNone) m_rs.CancelUpdate();
-        } catch (...) {
-        }
-    }
-    EditGuard(const EditGuard&) = delete;
-    EditGuard& operator=(const EditGuard&) = delete;
-
-private:
-    Recordset& m_rs;
-};
-
-// The normal pointer while a modal dialog is up, whatever busy scopes are open around it;
-// the hourglass comes back with the same depth afterwards.
-class PointerReleased {
-public:
-    PointerReleased() : m_pointer(ctx().services.busy.get()) {
-        if (m_pointer) {
-            m_depth = m_pointer->depth();
-            m_pointer->reset();
-        }
-    }
-    ~PointerReleased() {
-        for (int k = 0; m_pointer && k < m_depth; ++k)
-            m_pointer->setBusy();
-    }
-    PointerReleased(const PointerReleased&) = delete;
-    PointerReleased& operator=(const PointerReleased&) = delete;
-
-private:
-    IBusyPointer* m_pointer;
-    int m_depth = 0;
-};
-
 bool seekItem(Recordset& rs, const QString& index, qint16 intCollectionID,
               const QString& strCatalogueNumber) {
     useIndex(rs, index);
@@ -107,7 +69,7 @@ void contentsChanged() {
 }
 
 QWidget* dialogOwner() {
-    return qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+    return qobject_cast<QWidget*>(ctx().forms.loaded(form::Background));
 }
 
 int runDialog(QDialog& dialog) {

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QBoxLayout>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QMenu>
@@ -133,6 +134,10 @@ bool SearchCollections::bCollections_Show() {
                             ? collectionBadge(c->strTitle, kIconSide)
                             : c->Collection_icon.scaled(kIconSide, kIconSide, Qt::KeepAspectRatio,
                                                         Qt::SmoothTransformation));
+        icon->setAccessibleName(c->strTitle);
+        icon->setAccessibleDescription(QStringLiteral("Holds this release; the menu key removes it or shows it"));
+        // Tab reaches the icon, and the menu key opens its menu as a right click does.
+        icon->setFocusPolicy(Qt::TabFocus);
         icon->setMouseTracking(true);
         icon->installEventFilter(this);
         if (layout) layout->addWidget(icon);
@@ -160,6 +165,13 @@ bool SearchCollections::eventFilter(QObject* watched, QEvent* event) {
         if (m_tipShown) {
             Show_Tip(QString());
             m_tipShown = false;
+        }
+        break;
+    case QEvent::ContextMenu:
+        if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard && m_w.mnuPopup1Node) {
+            m_iconCollection = id;
+            m_w.mnuPopup1Node->popup(icon->mapToGlobal(QPoint(0, icon->height())));
+            return true;
         }
         break;
     case QEvent::MouseButtonRelease:

@@ -3,19 +3,19 @@
 #include "collections/CollectionStore.h"
 #include "collections/NRCollections.h"
 #include "core/ErrorReport.h"
+#include "platform/FormNames.h"
+#include "platform/qt/DialogButtons.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/Help.h"
 #include "settings/HelpContexts.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace kv {
 
@@ -40,7 +40,7 @@ QLineEdit* fixedBox(QWidget* parent, const char* name) {
 } // namespace
 
 frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmPropAlbum"));
+    setObjectName(form::ItemProperties);
     setWindowTitle(QStringLiteral("Collection Item"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     collectionStore().bItemDialogLoaded = true;
@@ -63,6 +63,13 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
     txtMedium = fixedBox(recording, "txtMedium");
     lblLabel = named(new QLabel(QStringLiteral("Label"), recording), QStringLiteral("lblLabel"));
     txtLabel = fixedBox(recording, "txtLabel");
+    // The labels name their boxes for screen readers; a form layout does not pair them.
+    lblTitle->setBuddy(txtTitle);
+    Label1->setBuddy(txtArtist);
+    lblCatNumber->setBuddy(txtCatNumber);
+    lblReleaseDate->setBuddy(txtReleaseDate);
+    lblMedium->setBuddy(txtMedium);
+    lblLabel->setBuddy(txtLabel);
     auto* form = new QFormLayout(recording);
     form->addRow(lblTitle, txtTitle);
     form->addRow(Label1, txtArtist);
@@ -97,18 +104,11 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
     SSTab1->addTab(m_myDetails, QStringLiteral("My Details"));
     SSTab1->setTabEnabled(kMyDetailsTab, false);
 
-    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
-    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"));
-    cmdHelp = named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("cmdHelp"));
-    cmdOK->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdHelp);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons = dialogButtonRow(this);
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
+    cmdHelp = buttons.help;
+    layOutDialog(this, SSTab1, buttons);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         Accepted = true;

@@ -3,6 +3,8 @@
 #include "collections/CollectionIcon.h"
 #include "core/ErrorReport.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
+#include "platform/qt/DialogButtons.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/Help.h"
 #include "settings/HelpContexts.h"
@@ -16,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace kv {
 
@@ -29,7 +30,7 @@ constexpr int kIconBox = 52;
 } // namespace
 
 frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmpropCollection"));
+    setObjectName(form::CollectionProperties);
     setWindowTitle(QStringLiteral("Collection"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -51,6 +52,8 @@ frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
     imgIcon->setFrameShape(QFrame::StyledPanel);
     imgIcon->setFrameShadow(QFrame::Sunken);
     cmdIcon = named(new QPushButton(QStringLiteral("Change"), general), QStringLiteral("cmdIcon"));
+    cmdIcon->setAccessibleName(QStringLiteral("Change the icon"));
+    imgIcon->setAccessibleName(QStringLiteral("Collection Icon"));
     lblName->setBuddy(txtName);
     lblNotes->setBuddy(txtNotes);
 
@@ -78,6 +81,7 @@ frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
         chkUDF[i] = named(new QCheckBox(QStringLiteral("enabled"), categories),
                           QStringLiteral("chkUDF_%1").arg(i));
         lblUDF[i]->setBuddy(txtUDF[i]);
+        chkUDF[i]->setAccessibleName(QStringLiteral("User Category %1 enabled").arg(i));
         categoryGrid->addWidget(lblUDF[i], i - 1, 0);
         categoryGrid->addWidget(txtUDF[i], i - 1, 1);
         categoryGrid->addWidget(chkUDF[i], i - 1, 2);
@@ -88,18 +92,11 @@ frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
     SSTProps->addTab(general, QStringLiteral("General"));
     SSTProps->addTab(categories, QStringLiteral("User Defined Categories"));
 
-    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
-    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"));
-    cmdHelp = named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("cmdHelp"));
-    cmdOK->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdHelp);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTProps);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons = dialogButtonRow(this);
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
+    cmdHelp = buttons.help;
+    layOutDialog(this, SSTProps, buttons);
     resize(440, 330);
 
     connect(cmdIcon, &QPushButton::clicked, this, &frmpropCollection::cmdIcon_Click);

@@ -6,11 +6,11 @@
 #include "db/Transaction.h"
 #include "core/VbError.h"
 #include "db/Workgroup.h"
+#include "formats/ShopList.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringList>
 
 namespace kv::db {
 
@@ -115,11 +115,6 @@ const Connection_ kConnections[] = {
      "https://en.wikipedia.org/wiki/Lists_of_record_labels"},
 };
 
-[[noreturn]] void csvError(const QString& path, int line, const QString& what) {
-    raiseError(err::InvalidProcedureCall,
-               QStringLiteral("%1, line %2: %3").arg(path).arg(line).arg(what));
-}
-
 QVariant textOrNull(const QString& s) {
     return s.isEmpty() ? QVariant() : QVariant(s);
 }
@@ -136,102 +131,27 @@ void createCatalogueSchema(Database& database) {
 }
 
 std::vector<ShopRow> readShopsCsv(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // The same reader as the shop directory title's, so that both take the same files.
+    if (!path.startsWith(u':') && !QFileInfo::exists(path))
         raiseError(err::FileNotFound, QStringLiteral("File not found: '%1'").arg(path));
-    if (file.size() > 16 * 1024 * 1024)
-        csvError(path, 1, QStringLiteral("the file is too large for a shop directory"));
-    const QString text = QString::fromUtf8(file.readAll());
-
-    // RFC 4180 records: quoted fields may hold commas, doubled quotes and line breaks.
-    std::vector<std::pair<int, QStringList>> records;
-    QStringList record;
-    QString field;
-    bool quoted = false, fieldStarted = false;
-    int line = 1, recordLine = 1;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c == u'"') {
-                if (i + 1 < n && text.at(i + 1) == u'"') {
-                    field += u'"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                if (c == u'\n') ++line;
-                field += c;
-            }
-            continue;
-        }
-        if (c == u'"') {
-            if (fieldStarted && !field.isEmpty())
-                csvError(path, line, QStringLiteral("a quote inside an unquoted field"));
-            quoted = true;
-            fieldStarted = true;
-        } else if (c == u',') {
-            record << field;
-            field.clear();
-            fieldStarted = false;
-        } else if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ++i;
-            record << field;
-            field.clear();
-            fieldStarted = false;
-            if (!(record.size() == 1 && record.front().isEmpty()))
-                records.emplace_back(recordLine, record);
-            record.clear();
-            ++line;
-            recordLine = line;
-        } else {
-            field += c;
-            fieldStarted = true;
-        }
-    }
-    if (quoted) csvError(path, recordLine, QStringLiteral("a quoted field is not closed"));
-    if (fieldStarted || !record.isEmpty()) {
-        record << field;
-        records.emplace_back(recordLine, record);
-    }
-
-    const QStringList header = {QStringLiteral("number"),        QStringLiteral("town"),
-                                QStringLiteral("name"),          QStringLiteral("address"),
-                                QStringLiteral("phone"),         QStringLiteral("fax"),
-                                QStringLiteral("email"),         QStringLiteral("featured"),
-                                QStringLiteral("orders_direct"), QStringLiteral("description")};
-    if (records.empty() || records.front().second != header)
-        csvError(path, 1, QStringLiteral("the header must be %1").arg(header.join(u',')));
+    std::vector<formats::ShopEntry> entries;
+    QString error;
+    if (!formats::readShopList(path, entries, &error)) raiseError(err::InvalidProcedureCall, error);
+    auto text = [](const std::string& s) { return textOrNull(QString::fromStdString(s)); };
     std::vector<ShopRow> shops;
-    for (size_t r = 1; r < records.size(); ++r) {
-        const auto& [at, f] = records[r];
-        if (f.size() != header.size())
-            csvError(
-                path, at,
-                QStringLiteral("%1 fields where %2 are expected").arg(f.size()).arg(header.size()));
+    shops.reserve(entries.size());
+    for (const formats::ShopEntry& e : entries) {
         ShopRow s;
-        bool ok = false;
-        s.number = f[0].trimmed().toInt(&ok);
-        if (!ok)
-            csvError(path, at,
-                     QStringLiteral("the shop number '%1' is not a whole number").arg(f[0]));
-        s.town = textOrNull(f[1]);
-        s.name = textOrNull(f[2]);
-        s.address = textOrNull(f[3]);
-        s.phone = textOrNull(f[4]);
-        s.fax = textOrNull(f[5]);
-        s.email = textOrNull(f[6]);
-        auto flag = [&](const QString& v, const char* what) {
-            const QString t = v.trimmed();
-            if (t == u"1") return true;
-            if (t == u"0" || t.isEmpty()) return false;
-            csvError(path, at,
-                     QStringLiteral("%1 must be 0 or 1, not '%2'").arg(QLatin1String(what), v));
-        };
-        s.featured = flag(f[7], "featured");
-        s.ordersDirect = flag(f[8], "orders_direct");
-        s.description = textOrNull(f[9]);
+        s.number = int(e.number);
+        s.town = text(e.town);
+        s.name = text(e.name);
+        s.address = text(e.address);
+        s.phone = text(e.phone);
+        s.fax = text(e.fax);
+        s.email = text(e.email);
+        s.featured = e.featured;
+        s.ordersDirect = e.ordersDirect;
+        s.description = text(e.description);
         shops.push_back(std::move(s));
     }
     return shops;

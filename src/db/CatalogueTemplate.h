@@ -32,7 +32,8 @@ struct ShopRow {
     QVariant description;
 };
 
-// Reads the shop directory file; raises with the line of the first problem.
+// Reads the shop directory file under the rules of the shop directory title (formats/
+// ShopList.h); raises 53 for a missing file, 5 with "FILE:LINE: reason" for a refused one.
 std::vector<ShopRow> readShopsCsv(const QString& path);
 
 // Writes a fresh template database: the identification row, the built-in collections 0

@@ -5,9 +5,12 @@
 #include "platform/FileLocator.h"
 #include "platform/FormRegistry.h"
 #include "platform/HelpViewer.h"
+#include "platform/Mail.h"
 #include "platform/MessageBox.h"
+#include "platform/Printer.h"
 #include "platform/ProcessControl.h"
 #include "platform/Resources.h"
+#include "platform/SecretStore.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 
@@ -34,6 +37,9 @@ struct Services {
     std::unique_ptr<IHelpViewer> help;
     std::unique_ptr<IProcessControl> process;
     std::unique_ptr<IShell> shell;
+    std::unique_ptr<IMail> mail;
+    std::unique_ptr<ISecretStore> secrets;
+    std::unique_ptr<IPrinter> printer;
 };
 
 // Values fixed during start-up that live for the whole run.

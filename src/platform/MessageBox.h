@@ -21,6 +21,8 @@ constexpr int Information = 64;
 constexpr int Default1 = 0;
 constexpr int Default2 = 256;
 constexpr int Default3 = 512;
+// Adds a Help button (see IMessageBox::showWithHelp).
+constexpr int MsgBoxHelpButton = 16384;
 constexpr int OK = 1;
 constexpr int Cancel = 2;
 constexpr int Abort = 3;
@@ -39,6 +41,12 @@ public:
     virtual ~IMessageBox() = default;
     // style = buttons | icon | default button. An empty title shows the application title.
     virtual int show(const QString& text, int style = mb::OKOnly, const QString& title = QString()) = 0;
+    // The same box with a Help button that opens the help book at the context; the box
+    // stays up until one of its other buttons is pressed.
+    virtual int showWithHelp(const QString& text, int style, int helpContext, const QString& title = QString()) {
+        (void)helpContext;
+        return show(text, style | mb::MsgBoxHelpButton, title);
+    }
     virtual void beep() = 0;
 };
 

@@ -69,6 +69,13 @@ void UnboundGrid::setRowProvider(RowProvider provider) {
     m_model->setRowProvider(std::move(provider));
 }
 
+void UnboundGrid::setListName(const QString& name) {
+    setAccessibleName(name);
+    m_view->setAccessibleName(name);
+    m_scroll->setAccessibleName(name);
+    m_scroll->setAccessibleDescription(QStringLiteral("Scrolls the %1").arg(name.toLower()));
+}
+
 void UnboundGrid::setColumnHidden(int column, bool hidden) {
     m_view->setColumnHidden(column, hidden);
 }

@@ -25,6 +25,9 @@ public:
     QScrollBar* scrollBar() const { return m_scroll; }
 
     void setRowProvider(RowProvider provider);
+    // What a screen reader calls the list ("Key words"); its scroll bar, which stands
+    // apart from the rows, is named after it.
+    void setListName(const QString& name);
     void setColumnHidden(int column, bool hidden);
 
     // Rebinds to `count` rows with the first row at the top and no current row. Nothing is

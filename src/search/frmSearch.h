@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ScreenWindow.h"
+#include "search/KeywordSearch.h"
 #include "titles/TopicData.h"
 #include "titles/engine/ViewerLibrary.h"
 
@@ -85,11 +86,11 @@ public:
     void Search_Step();
 
     // What the screen holds, for the collections and for tests.
-    MVHandle primaryWheel() const { return m_primary; }
-    MVHandle secondaryWheel() const { return m_secondary; }
-    bool keywordListMode() const { return m_keywordListMode; }
+    MVHandle primaryWheel() const { return m_search.primary(); }
+    MVHandle secondaryWheel() const { return m_search.secondary(); }
+    bool keywordListMode() const { return m_search.listMode(); }
     bool wildcardResult() const { return m_wildcardResult; }
-    qint32 keywordRowCount() const { return m_keywordRows; }
+    qint32 keywordRowCount() const { return m_search.rows(); }
     qint32 topicCount() const { return m_topicCount; }
     const QList<qint32>& topicAddresses() const { return m_topicAddresses; }
     QString savedKeyword(int type) const;
@@ -155,14 +156,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Building the screen (frmSearchControls.cpp), step by step.
     void createControls();
+    void createBackdrop();
+    void createKeywordPanel();
+    void createTopicPanel();
+    void createRecordingPanel();
+    void createCollectionsPart();
+    void connectEvents();
+    void orderTabs();
     bool loadPictures();
+    // Placing it (frmSearchLayout.cpp).
     void arrange(int mode);
+    void arrangeSearch();
+    void arrangeDetails();
     void arrangePanel(int type);
     void showTypeButtons();
-    void openWordWheels(int type);
-    void closeWordWheels();
-    void freeSearchGroup();
+
+    void showKeywordRows(const QString& status);
     void wildcardSearch(const QString& text);
     void positionByPrefix(const QString& text);
     void noMatch(const QString& note);
@@ -178,23 +189,17 @@ private:
     void stepRelease(int delta);
     void imgDetails_Click();
     void imgSType_Click(int type);
-    QString keywordRow(qint32 row) const;
     QString topicRow(qint32 row, int column) const;
     bool quickSearch() const;
     bool autoSearch() const;
 
     int m_searchType = searchType::None;
     bool m_firstShow = true;
-    MVHandle m_primary = 0;
-    MVHandle m_secondary = 0;
-    bool m_keywordListMode = true;
-    MVHandle m_searchGroup = 0;
-    qint32 m_keywordRows = 0;
+    KeywordSearch m_search;
     qint32 m_topicCount = 0;
     QList<qint32> m_topicAddresses{0};
     std::array<QString, 3> m_savedKeyword;
     bool m_wildcardResult = false;
-    bool m_panelChanged = false;
     TopicRecord m_topic;
     ReleaseArray m_releases{ReleaseRecord()};
     int m_selectedRelease = 0;

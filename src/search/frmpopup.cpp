@@ -2,6 +2,7 @@
 
 #include "core/ErrorReport.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "search/frmSearch.h"
 #include "titles/TitleLinks.h"
 #include "titles/TitleViewer.h"
@@ -10,12 +11,12 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QScrollBar>
 
 namespace kv {
 
 namespace {
 
-const QString kPopupName = QStringLiteral("frmpopup");
 // The viewer's margins inside the window.
 constexpr int kMarginLeft = 3;
 constexpr int kMarginTop = 5;
@@ -26,7 +27,7 @@ constexpr int kMinimumSide = 40;
 constexpr QSize kFirstSize(380, 320);
 
 TitleViewer* searchViewer() {
-    auto* search = ctx().forms.find<frmSearch>(QStringLiteral("frmSearch"));
+    auto* search = ctx().forms.find<frmSearch>(form::Search);
     return search ? search->MvrDetails : nullptr;
 }
 
@@ -39,7 +40,7 @@ PopupPosition& popupPosition() {
 frmpopup::frmpopup(QWidget* owner)
     : QWidget(owner, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::WindowSystemMenuHint) {
-    setObjectName(kPopupName);
+    setObjectName(form::ArtistPopup);
     setWindowTitle(kPopupCaption);
     QPalette p = palette();
     p.setColor(QPalette::Window, QColor(0x1a, 0x1d, 0x29));
@@ -48,6 +49,8 @@ frmpopup::frmpopup(QWidget* owner)
 
     mvSecondary = new TitleViewer(this);
     mvSecondary->setObjectName(QStringLiteral("mvSecondary"));
+    mvSecondary->setAccessibleName(QStringLiteral("The artist's recordings"));
+    mvSecondary->verticalScrollBar()->setAccessibleName(QStringLiteral("The artist's recordings"));
     if (TitleViewer* search = searchViewer()) mvSecondary->setTitleFile(search->titleFile());
 
     connectPopupViewerLinks(
@@ -114,16 +117,16 @@ void frmpopup::closeEvent(QCloseEvent* event) {
 
 void registerArtistPopup() {
     FormRegistry& forms = ctx().forms;
-    if (forms.hasFactory(kPopupName)) return;
-    forms.registerFactory(kPopupName, [] {
+    if (forms.hasFactory(form::ArtistPopup)) return;
+    forms.registerFactory(form::ArtistPopup, [] {
         return new frmpopup(
-            qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))));
+            qobject_cast<QWidget*>(ctx().forms.loaded(form::Background)));
     });
 }
 
 bool bShow_ArtistPopup(const QString& artistContext) {
     registerArtistPopup();
-    auto* popup = ctx().forms.get<frmpopup>(kPopupName);
+    auto* popup = ctx().forms.get<frmpopup>(form::ArtistPopup);
     return popup && popup->Show_Artist(artistContext);
 }
 

@@ -34,11 +34,14 @@ constexpr int PrintOptions = 205;
 constexpr int UserDetails = 206;
 constexpr int ConnectionItem = 207;
 constexpr int About = 208;
+constexpr int MailSettings = 220;
+constexpr int SendOrder = 221; // the send dialog of the e-mail ordering page
 
-constexpr std::array<int, 20> kAllContexts{
+constexpr std::array<int, 22> kAllContexts{
     Switchboard,        Search,       Details,     Collections,    Shopping,
     ShopDirectory,      Connections,  Sort,        Find,           Filter,
     BrowserAssociation, Options,      LocateFile,  CollectionList, CollectionProperties,
-    ItemProperties,     PrintOptions, UserDetails, ConnectionItem, About};
+    ItemProperties,     PrintOptions, UserDetails, ConnectionItem, About,
+    MailSettings,       SendOrder};
 
 } // namespace kv::help

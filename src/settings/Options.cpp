@@ -10,6 +10,8 @@ bool bInit_Options() {
     return guarded("bInit_Options", [&] {
         // Read into a copy so a failure half-way leaves the running values whole.
         ProgramOptions o;
+        // The defaults the reads write back reach the file in one write.
+        settings::WriteBatch batch;
         const ProgramOptions defaults;
         const QString& s = kSectionProgramOptions;
         for (int i = 0; i < 3; ++i)

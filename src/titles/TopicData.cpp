@@ -15,22 +15,19 @@ struct TokenizerState {
     qsizetype length = 0;
 };
 
-// A decimal field as the classic conversion reads it: blanks around the digits are
-// allowed, anything else is a type mismatch, and a value beyond `max` overflows.
-qint64 number(const QString& field, qint64 max) {
-    const QString digits = field.trimmed();
-    if (digits.isEmpty()) raiseError(err::TypeMismatch);
-    qint64 value = 0;
-    for (QChar c : digits) {
-        if (c < u'0' || c > u'9') raiseError(err::TypeMismatch);
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > max) raiseError(err::Overflow);
+// What a decoding fault is reported as: the errors the classic conversions raise.
+void raiseFault(Decoded d) {
+    switch (d) {
+    case Decoded::NotANumber:
+        raiseError(err::TypeMismatch);
+    case Decoded::NumberTooLarge:
+        raiseError(err::Overflow);
+    case Decoded::TooManyReleases:
+        raiseError(err::SubscriptOutOfRange);
+    case Decoded::Ok:
+    case Decoded::NotCatalogue:
+        break;
     }
-    return value;
-}
-
-QString fieldAt(const QStringList& fields, qsizetype i) {
-    return i < fields.size() ? fields[i] : QString();
 }
 
 } // namespace
@@ -59,82 +56,20 @@ QString strTok(const QString& text, const QString& separators) {
 
 bool bGetTopicData(const QString& identification, TopicRecord& topic, ReleaseArray& releases,
                    int& kind) {
+    // Cleared first: a string that is not a catalogue topic, or a faulty one, must not leave
+    // half-decoded data behind to reach a collection.
     topic = TopicRecord();
     releases = ReleaseArray(1);
     kind = kTopicNone;
-    const bool ok = guarded("bGetTopicData", [&] {
-        if (identification.size() < 9) return false;
-        switch (identification[8].unicode()) {
-        case u'R':
-            kind = kTopicRecording;
-            break;
-        case u'A':
-            kind = kTopicArtist;
-            break;
-        case u'M':
-            kind = kTopicMisc;
-            break;
-        default:
-            return false;
-        }
-        topic.intKind = kind;
-        if (kind != kTopicRecording) return true;
-
-        const QStringList fields = identification.split(u'|');
-        topic.lngAlbumID = qint32(number(fields[0].left(8), 99999999));
-        topic.strTitle = fieldAt(fields, 1);
-        topic.strArtist = fieldAt(fields, 2);
-        const qint64 count = number(fieldAt(fields, 3), 32767);
-        if (count == 0) return true;
-        // A count the string cannot back would make up releases out of nothing.
-        if (count > fields.size() - 4) raiseError(err::SubscriptOutOfRange);
-
-        ReleaseArray decoded(count + 1);
-        for (qsizetype i = 1; i <= count; ++i) {
-            const QStringList parts = fields[3 + i].split(u'^');
-            ReleaseRecord& r = decoded[i];
-            r.strCatalogueNumber = fieldAt(parts, 0);
-            r.strLabel = fieldAt(parts, 1);
-            r.strReleaseDate = fieldAt(parts, 2);
-            r.strDeletedDate = fieldAt(parts, 3);
-            r.strMedium = fieldAt(parts, 4);
-            r.bDeleted = !r.strDeletedDate.isEmpty();
-            r.strDisplay = r.strReleaseDate + QStringLiteral(" - ") + r.strMedium;
-        }
-        releases = std::move(decoded);
-        return true;
+    return guarded("bGetTopicData", [&] {
+        const Decoded d = decodeTopicData(identification, topic, releases, kind);
+        raiseFault(d);
+        return d == Decoded::Ok;
     });
-    if (!ok) {
-        // Half-decoded data must not reach a collection.
-        topic = TopicRecord();
-        releases = ReleaseArray(1);
-        kind = kTopicNone;
-    }
-    return ok;
 }
 
 bool bGetHotspotData(const QString& data, ShopRecord& shop, QString& kind) {
-    ShopRecord decoded;
-    QString decodedKind;
-    const bool ok = guarded("bGetHotspotData", [&] {
-        const QStringList fields = data.split(u'|');
-        const QString& code = fields[0];
-        decodedKind = code.left(1);
-        decoded.Featured = code.mid(1, 1) == u"F";
-        decoded.OrdersDirect = code.mid(2, 1) == u"O";
-        decoded.Number = qint16(number(code.mid(3), 32767));
-        decoded.Reference = fieldAt(fields, 1);
-        decoded.Name = fieldAt(fields, 2);
-        decoded.Address = fieldAt(fields, 3);
-        decoded.Phone = fieldAt(fields, 4);
-        decoded.Fax = fieldAt(fields, 5);
-        decoded.EMail = fieldAt(fields, 6);
-    });
-    if (ok) {
-        shop = decoded;
-        kind = decodedKind;
-    }
-    return ok;
+    return guarded("bGetHotspotData", [&] { raiseFault(decodeHotspotData(data, shop, kind)); });
 }
 
 } // namespace kv

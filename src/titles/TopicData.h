@@ -4,54 +4,11 @@
 // and a shop-directory hotspot's data string, the records they decode into, and the
 // program's shared tokenizer.
 
-#include <QList>
+#include "titles/engine/TopicStrings.h"
+
 #include <QString>
-#include <QtGlobal>
 
 namespace kv {
-
-// Topic kinds, from the letter at character 9 of an identification string.
-enum TopicKind : int { kTopicNone = 0, kTopicRecording = 1, kTopicArtist = 2, kTopicMisc = 3 };
-
-struct TopicRecord {
-    qint32 lngAlbumID = 0;
-    QString strTitle;
-    QString strArtist;
-    QString strExtra; // never filled by the decoder
-    int intKind = kTopicNone;
-};
-
-struct ReleaseRecord {
-    QString strDisplay; // release date, " - ", medium
-    QString strCatalogueNumber;
-    QString strLabel;
-    QString strReleaseDate;
-    QString strDeletedDate; // empty while the release is in print
-    bool bDeleted = false;
-    QString strMedium;
-};
-
-// The releases of a recording, used from index 1: element 0 is an empty placeholder, so a
-// recording with n releases gives n + 1 elements and one with none a single element.
-// The upper bound (size() - 1) is the release count.
-using ReleaseArray = QList<ReleaseRecord>;
-inline int releaseUpperBound(const ReleaseArray& releases) {
-    return releases.isEmpty() ? 0 : int(releases.size()) - 1;
-}
-
-// The shop picked in the shop directory (the hotspot record).
-struct ShopRecord {
-    bool Featured = false;
-    bool OrdersDirect = false;
-    qint16 Number = 0;
-    QString Reference; // context string of the shop's own page
-    QString Name;
-    QString Address;
-    QString Phone;
-    QString Fax;
-    QString EMail;
-};
-using HotspotRecord = ShopRecord;
 
 // The shared tokenizer. A non-empty text starts a new scan; an empty text continues the
 // last one. Returns the next run of characters outside `separators`, or "" when the text

@@ -2,12 +2,16 @@
 #include "app/ScreenWindow.h"
 #include "app/frmBackground.h"
 #include "app/frmSwitchBoard.h"
+#include "fakes/Accessibility.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
+#include "platform/FormNames.h"
 #include "platform/qt/ImageButton.h"
 #include "platform/qt/QtResources.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QSet>
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -43,7 +47,7 @@ class SearchScreen : public RecordingScreen {
     Q_OBJECT
     Q_PROPERTY(int SearchType MEMBER searchType)
 public:
-    SearchScreen() : RecordingScreen(QStringLiteral("frmSearch")) {}
+    SearchScreen() : RecordingScreen(form::Search) {}
     int searchType = -1;
 };
 
@@ -53,28 +57,28 @@ struct Navigation : ::testing::Test {
         AppContext& a = t.ctx();
         a.services.resources = std::make_unique<QtResources>();
         a.constants.rectScreenArea = QRect(16, 57, 600, 335);
-        a.forms.registerFactory(QStringLiteral("frmBackground"), [] { return new frmBackground; });
-        a.forms.registerFactory(QStringLiteral("frmSwitchBoard"), [] { return new frmSwitchBoard; });
-        a.forms.registerFactory(QStringLiteral("frmSearch"), [] { return new SearchScreen; });
-        a.forms.registerFactory(QStringLiteral("frmCollection"),
-                                [] { return new RecordingScreen(QStringLiteral("frmCollection")); });
-        a.forms.registerFactory(QStringLiteral("frmShopping"), [] {
-            auto* s = new RecordingScreen(QStringLiteral("frmShopping"));
+        a.forms.registerFactory(form::Background, [] { return new frmBackground; });
+        a.forms.registerFactory(form::SwitchBoard, [] { return new frmSwitchBoard; });
+        a.forms.registerFactory(form::Search, [] { return new SearchScreen; });
+        a.forms.registerFactory(form::Collection,
+                                [] { return new RecordingScreen(form::Collection); });
+        a.forms.registerFactory(form::Shopping, [] {
+            auto* s = new RecordingScreen(form::Shopping);
             auto* phone = new ImageButton(0, 0, s);
             phone->setObjectName(QStringLiteral("imgPhone"));
             return s;
         });
-        a.forms.registerFactory(QStringLiteral("fSearch"), [] { return new QWidget; });
+        a.forms.registerFactory(form::FindFilterSort, [] { return new QWidget; });
         background()->Show_me();
-        EXPECT_TRUE(bSwitch_Show());
+        EXPECT_TRUE(nav::bSwitch_Show());
     }
-    frmBackground* background() { return ctx().forms.get<frmBackground>(QStringLiteral("frmBackground")); }
-    QWidget* window(const char* name) { return qobject_cast<QWidget*>(ctx().forms.loaded(QLatin1String(name))); }
-    bool visible(const char* name) {
+    frmBackground* background() { return ctx().forms.get<frmBackground>(form::Background); }
+    QWidget* window(const QString& name) { return qobject_cast<QWidget*>(ctx().forms.loaded(name)); }
+    bool visible(const QString& name) {
         QWidget* w = window(name);
         return w && w->isVisible();
     }
-    RecordingScreen* screenOf(const char* name) { return ctx().forms.find<RecordingScreen>(QLatin1String(name)); }
+    RecordingScreen* screenOf(const QString& name) { return ctx().forms.find<RecordingScreen>(name); }
     bool go(int code) { return Go_To_Screen(code); }
     QString title() { return background()->lblScreen->text(); }
     void key(int k) { QTest::keyClick(background(), Qt::Key(k)); }
@@ -83,81 +87,125 @@ struct Navigation : ::testing::Test {
 } // namespace
 
 TEST_F(Navigation, ScreensSharingAWindowKeepItShown) {
-    EXPECT_TRUE(visible("frmSwitchBoard"));
+    EXPECT_TRUE(visible(form::SwitchBoard));
     EXPECT_EQ(ctx().intCurrentScreen, 1);
     EXPECT_EQ(title(), QString());
 
     ASSERT_TRUE(go(2));
-    EXPECT_FALSE(visible("frmSwitchBoard"));
-    EXPECT_TRUE(visible("frmSearch"));
-    EXPECT_EQ(screenOf("frmSearch")->calls, (QStringList{"Init_Form", "Form_Mode 2", "Show_me"}));
+    EXPECT_FALSE(visible(form::SwitchBoard));
+    EXPECT_TRUE(visible(form::Search));
+    EXPECT_EQ(screenOf(form::Search)->calls, (QStringList{"Init_Form", "Form_Mode 2", "Show_me"}));
     EXPECT_EQ(title(), QStringLiteral("Search"));
     EXPECT_EQ(background()->lbltop->text(), QStringLiteral("Search"));
-    EXPECT_EQ(ctx().frmActive, ctx().forms.loaded(QStringLiteral("frmSearch")));
+    EXPECT_EQ(ctx().frmActive, ctx().forms.loaded(form::Search));
 
     ASSERT_TRUE(go(3));
-    EXPECT_TRUE(visible("frmSearch"));
+    EXPECT_TRUE(visible(form::Search));
     EXPECT_EQ(title(), QStringLiteral("Details"));
     ASSERT_TRUE(go(2));
-    EXPECT_TRUE(visible("frmSearch"));
+    EXPECT_TRUE(visible(form::Search));
 
     ASSERT_TRUE(go(4));
-    EXPECT_FALSE(visible("frmSearch"));
-    EXPECT_TRUE(visible("frmCollection"));
+    EXPECT_FALSE(visible(form::Search));
+    EXPECT_TRUE(visible(form::Collection));
     ASSERT_TRUE(go(12));
-    EXPECT_TRUE(visible("frmCollection"));
+    EXPECT_TRUE(visible(form::Collection));
     EXPECT_EQ(title(), QStringLiteral("Connections"));
-    EXPECT_EQ(screenOf("frmCollection")->calls.last(), QStringLiteral("Show_me"));
-    EXPECT_TRUE(screenOf("frmCollection")->calls.contains(QStringLiteral("Form_Mode 12")));
+    EXPECT_EQ(screenOf(form::Collection)->calls.last(), QStringLiteral("Show_me"));
+    EXPECT_TRUE(screenOf(form::Collection)->calls.contains(QStringLiteral("Form_Mode 12")));
     ASSERT_TRUE(go(4));
-    EXPECT_TRUE(visible("frmCollection"));
+    EXPECT_TRUE(visible(form::Collection));
 
     ASSERT_TRUE(go(5));
-    EXPECT_FALSE(visible("frmCollection"));
+    EXPECT_FALSE(visible(form::Collection));
     for (int page : {6, 7, 8, 9, 5}) {
         ASSERT_TRUE(go(page));
-        EXPECT_TRUE(visible("frmShopping")) << page;
+        EXPECT_TRUE(visible(form::Shopping)) << page;
         EXPECT_EQ(ctx().intCurrentScreen, page);
-        EXPECT_EQ(screenOf("frmShopping")->calls.at(screenOf("frmShopping")->calls.size() - 2),
+        EXPECT_EQ(screenOf(form::Shopping)->calls.at(screenOf(form::Shopping)->calls.size() - 2),
                   QStringLiteral("Form_Mode %1").arg(page));
     }
     EXPECT_EQ(title(), QStringLiteral("Shopping"));
 }
 
+// What a screen reader does: press a button by its name through its press action.
+static void pressNamed(QWidget* within, const QString& name) {
+    for (auto* button : within->findChildren<ImageButton*>()) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+        if (button->parentWidget() != within || iface->text(QAccessible::Name) != name)
+            continue;
+        ASSERT_EQ(iface->role(), QAccessible::Button);
+        iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        // The click follows from the event loop, as a push button's does.
+        ASSERT_TRUE(QTest::qWaitFor([button] { return !button->isDown(); }));
+        return;
+    }
+    ADD_FAILURE() << "no button named " << name.toStdString();
+}
+
+TEST_F(Navigation, ScreenReadersPressTheSwitchboardAndTheBarByName) {
+    auto* switchboard = ctx().forms.find<frmSwitchBoard>(form::SwitchBoard);
+    ASSERT_NE(switchboard, nullptr);
+    EXPECT_TRUE(test::isAccessible(background()));
+    pressNamed(switchboard, QStringLiteral("Collections"));
+    EXPECT_EQ(ctx().intCurrentScreen, screen::Collections);
+    pressNamed(background(), QStringLiteral("Search"));
+    EXPECT_EQ(ctx().intCurrentScreen, screen::Search);
+    pressNamed(background(), QStringLiteral("Back"));
+    EXPECT_EQ(ctx().intCurrentScreen, screen::Switchboard);
+    pressNamed(switchboard, QStringLiteral("Connections"));
+    EXPECT_EQ(ctx().intCurrentScreen, screen::Connections);
+    pressNamed(background(), QStringLiteral("Help"));
+    EXPECT_EQ(t.help.contexts.back(), 106);
+}
+
+TEST_F(Navigation, TabReachesEveryButtonOfTheBar) {
+    QApplication::setActiveWindow(background());
+    QSet<QWidget*> reached;
+    background()->imgVivo->setFocus();
+    for (int i = 0; i < 40 && QApplication::focusWidget(); ++i) {
+        reached.insert(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    for (ImageButton* b : background()->findChildren<ImageButton*>())
+        if (b->parentWidget() == background())
+            EXPECT_TRUE(reached.contains(b)) << b->objectName().toStdString();
+}
+
 TEST_F(Navigation, CollectionsAndConnectionsHideTheFindDialog) {
-    ctx().forms.load(QStringLiteral("fSearch"));
-    window("fSearch")->show();
+    ctx().forms.load(form::FindFilterSort);
+    window(form::FindFilterSort)->show();
     ASSERT_TRUE(go(4));
-    EXPECT_FALSE(visible("fSearch"));
-    window("fSearch")->show();
+    EXPECT_FALSE(visible(form::FindFilterSort));
+    window(form::FindFilterSort)->show();
     ASSERT_TRUE(go(12));
-    EXPECT_FALSE(visible("fSearch"));
+    EXPECT_FALSE(visible(form::FindFilterSort));
 }
 
 TEST_F(Navigation, TheSameCodeChangesNothingNotEvenTheTitles) {
     ASSERT_TRUE(go(4));
     background()->lblScreen->setText(QStringLiteral("unchanged"));
-    const int before = screenOf("frmCollection")->calls.size();
+    const int before = screenOf(form::Collection)->calls.size();
     int same = 4;
-    EXPECT_TRUE(bShow_Form(4, same));
+    EXPECT_TRUE(nav::bShow_Form(4, same));
     EXPECT_EQ(title(), QStringLiteral("unchanged"));
-    EXPECT_EQ(screenOf("frmCollection")->calls.size(), before);
+    EXPECT_EQ(screenOf(form::Collection)->calls.size(), before);
 }
 
 TEST_F(Navigation, FaxAndEmailPagesThroughShowFormHideTheOldScreenAndShowNone) {
     for (int code : {10, 11}) {
         ASSERT_TRUE(go(4));
         int target = code;
-        EXPECT_TRUE(bShow_Form(4, target));
-        EXPECT_FALSE(visible("frmCollection"));
-        EXPECT_FALSE(visible("frmShopping"));
+        EXPECT_TRUE(nav::bShow_Form(4, target));
+        EXPECT_FALSE(visible(form::Collection));
+        EXPECT_FALSE(visible(form::Shopping));
         EXPECT_EQ(ctx().intCurrentScreen, 4); // the shopping window enters those pages itself
     }
 }
 
 TEST_F(Navigation, SearchTypeIsSetOnTheFirstVisitOnly) {
     ASSERT_TRUE(go(2));
-    auto* search = ctx().forms.find<SearchScreen>(QStringLiteral("frmSearch"));
+    auto* search = ctx().forms.find<SearchScreen>(form::Search);
     EXPECT_EQ(search->searchType, 0);
     search->searchType = 2;
     ASSERT_TRUE(go(1));
@@ -168,7 +216,7 @@ TEST_F(Navigation, SearchTypeIsSetOnTheFirstVisitOnly) {
 TEST_F(Navigation, BackGoesOneStepOrToTheSwitchboard) {
     const auto back = [&](int from) {
         int code = from;
-        bShow_Form(ctx().intCurrentScreen, code);
+        nav::bShow_Form(ctx().intCurrentScreen, code);
         if (from == 9 || from == 10 || from == 11)
             ctx().intCurrentScreen = from; // entered by the shopping window itself
         QTest::mouseClick(background()->imgBack, Qt::LeftButton);
@@ -184,21 +232,21 @@ TEST_F(Navigation, BackGoesOneStepOrToTheSwitchboard) {
     EXPECT_EQ(back(11), 8);
     go(6);
     go(9);
-    ctx().forms.find<QWidget>(QStringLiteral("frmShopping"))->findChild<ImageButton*>("imgPhone")->tag = QStringLiteral("7");
+    ctx().forms.find<QWidget>(form::Shopping)->findChild<ImageButton*>("imgPhone")->tag = QStringLiteral("7");
     QTest::mouseClick(background()->imgBack, Qt::LeftButton);
     EXPECT_EQ(ctx().intCurrentScreen, 7);
     // A telephone page with no page noted to return to goes to the switchboard.
     go(9);
-    ctx().forms.find<QWidget>(QStringLiteral("frmShopping"))->findChild<ImageButton*>("imgPhone")->tag.clear();
+    ctx().forms.find<QWidget>(form::Shopping)->findChild<ImageButton*>("imgPhone")->tag.clear();
     QTest::mouseClick(background()->imgBack, Qt::LeftButton);
     EXPECT_EQ(ctx().intCurrentScreen, 1);
-    EXPECT_TRUE(visible("frmSwitchBoard"));
+    EXPECT_TRUE(visible(form::SwitchBoard));
     EXPECT_EQ(background()->imgBack->shownPicture(), 11018);
 }
 
 TEST_F(Navigation, KeysOfTheBackgroundAreConsumedBeforeTheScreenSeesThem) {
     ASSERT_TRUE(go(2));
-    auto* edit = new QLineEdit(window("frmSearch"));
+    auto* edit = new QLineEdit(window(form::Search));
     edit->show();
     edit->setFocus();
     edit->setText(QStringLiteral("abc"));
@@ -237,7 +285,7 @@ TEST_F(Navigation, ButtonsShowTheirPressedPictureWhileDown) {
 }
 
 TEST_F(Navigation, SwitchboardButtonsAndVideoPanes) {
-    auto* sb = ctx().forms.find<frmSwitchBoard>(QStringLiteral("frmSwitchBoard"));
+    auto* sb = ctx().forms.find<frmSwitchBoard>(form::SwitchBoard);
     ASSERT_NE(sb, nullptr);
     EXPECT_EQ(sb->parentWidget(), background());
     EXPECT_EQ(sb->geometry(), QRect(16, 57, 600, 335));

@@ -2,6 +2,7 @@
 #include "app/frmBackground.h"
 #include "app/frmSplash.h"
 #include "fakes/Fakes.h"
+#include "platform/FormNames.h"
 #include "platform/qt/ImageButton.h"
 #include "platform/qt/QtResources.h"
 
@@ -22,8 +23,8 @@ struct StartupFixture : ::testing::Test {
     QStringList ran;
     StartupFixture() {
         t.ctx().services.resources = std::make_unique<QtResources>();
-        t.ctx().forms.registerFactory(QStringLiteral("frmBackground"), [] { return new frmBackground; });
-        t.ctx().forms.registerFactory(QStringLiteral("frmSplash"), [] { return new frmSplash; });
+        t.ctx().forms.registerFactory(form::Background, [] { return new frmBackground; });
+        t.ctx().forms.registerFactory(form::Splash, [] { return new frmSplash; });
     }
     StartupStep step(const QString& name, bool result) {
         return {name, [this, name, result] {
@@ -37,7 +38,7 @@ struct StartupFixture : ::testing::Test {
         p.splashStepDelayMs = 0;
         return p;
     }
-    frmBackground* background() { return ctx().forms.find<frmBackground>(QStringLiteral("frmBackground")); }
+    frmBackground* background() { return ctx().forms.find<frmBackground>(form::Background); }
 };
 
 // Registers a plain window whose destruction is recorded.
@@ -89,7 +90,7 @@ TEST_F(StartupFixture, AllStepsSucceedTheProgramComesUp) {
     EXPECT_TRUE(background()->isEnabled());
     EXPECT_EQ(background()->size(), QSize(640, 464));
     EXPECT_EQ(background()->windowTitle(), QStringLiteral("Korvanda"));
-    EXPECT_FALSE(ctx().forms.isLoaded(QStringLiteral("frmSplash")));
+    EXPECT_FALSE(ctx().forms.isLoaded(form::Splash));
     EXPECT_EQ(ctx().constants.strSettingsApp, QStringLiteral("TALV_Ltd"));
     EXPECT_TRUE(t.messages.boxes.empty());
     EXPECT_EQ(t.busy.depth(), 0);
@@ -106,8 +107,8 @@ TEST_F(StartupFixture, AnyFailingStepShowsOneMessageAndEndsBeforeTheBackgroundAp
     for (int failing = 0; failing < 4; ++failing) {
         TestContext local;
         local.ctx().services.resources = std::make_unique<QtResources>();
-        local.ctx().forms.registerFactory(QStringLiteral("frmBackground"), [] { return new frmBackground; });
-        local.ctx().forms.registerFactory(QStringLiteral("frmSplash"), [] { return new frmSplash; });
+        local.ctx().forms.registerFactory(form::Background, [] { return new frmBackground; });
+        local.ctx().forms.registerFactory(form::Splash, [] { return new frmSplash; });
         ran.clear();
         std::vector<StartupStep> steps;
         for (int i = 0; i < 4; ++i)
@@ -126,7 +127,7 @@ TEST_F(StartupFixture, AnyFailingStepShowsOneMessageAndEndsBeforeTheBackgroundAp
         EXPECT_EQ(local.messages.last().title, QString());
         EXPECT_EQ(local.messages.beeps, 1);
         EXPECT_EQ(local.process.ends, 1);
-        auto* bg = local.ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"));
+        auto* bg = local.ctx().forms.find<frmBackground>(form::Background);
         EXPECT_TRUE(bg == nullptr || !bg->isVisible());
     }
 }
@@ -168,27 +169,29 @@ TEST_F(StartupFixture, ExitQuestionNoKeepsEverythingAndRestoresTheClosePicture) 
     EXPECT_EQ(t.messages.last().icon, mb::Question);
     EXPECT_EQ(bg->imgClose->shownPicture(), 11010);
     EXPECT_TRUE(bg->isVisible());
-    EXPECT_TRUE(ctx().forms.isLoaded(QStringLiteral("frmBackground")));
+    EXPECT_TRUE(ctx().forms.isLoaded(form::Background));
 }
 
 TEST_F(StartupFixture, ExitYesUnloadsWindowsInOrderAndClosesEverything) {
     QStringList unloaded;
-    for (const char* name : {"fSearch", "frmSwitchBoard", "frmShopping", "frmCollection", "frmSearch", "frmAbout"})
-        registerRecorded(ctx().forms, QString::fromLatin1(name), unloaded);
+    for (const QString& name :
+         {form::FindFilterSort, form::SwitchBoard, form::Shopping, form::Collection, form::Search, form::About})
+        registerRecorded(ctx().forms, name, unloaded);
     QStringList shutdown;
     ctx().shutdownSteps.push_back({QStringLiteral("collections"), [&] { shutdown << "collections"; }});
     ctx().shutdownSteps.push_back({QStringLiteral("database"), [&] { shutdown << "database"; }});
     ASSERT_TRUE(Main_Startup(plan({})));
-    for (const char* name : {"fSearch", "frmAbout", "frmSwitchBoard", "frmShopping", "frmCollection", "frmSearch"})
-        ctx().forms.load(QString::fromLatin1(name));
-    ctx().frmActive = ctx().forms.loaded(QStringLiteral("frmSearch"));
+    for (const QString& name :
+         {form::FindFilterSort, form::About, form::SwitchBoard, form::Shopping, form::Collection, form::Search})
+        ctx().forms.load(name);
+    ctx().frmActive = ctx().forms.loaded(form::Search);
 
     t.messages.answer(mb::Yes);
     EXPECT_TRUE(background()->close());
-    EXPECT_EQ(unloaded.mid(0, 4), (QStringList{"frmSearch", "frmCollection", "frmShopping", "frmSwitchBoard"}));
+    EXPECT_EQ(unloaded.mid(0, 4), (QStringList{form::Search, form::Collection, form::Shopping, form::SwitchBoard}));
     EXPECT_EQ(unloaded.size(), 6);
-    EXPECT_TRUE(unloaded.contains("fSearch") && unloaded.contains("frmAbout"));
-    EXPECT_EQ(ctx().forms.loadedNames(), QStringList{QStringLiteral("frmBackground")});
+    EXPECT_TRUE(unloaded.contains(form::FindFilterSort) && unloaded.contains(form::About));
+    EXPECT_EQ(ctx().forms.loadedNames(), QStringList{form::Background});
     EXPECT_TRUE(ctx().frmActive.isNull());
     EXPECT_EQ(shutdown, (QStringList{"collections", "database"}));
     EXPECT_EQ(t.help.quits, 1);

@@ -3,13 +3,14 @@
 
 #include "DbFixture.h"
 
-#include "db/Workgroup.h"
 #include "catalogue/Catalogue.h"
+#include "db/Workgroup.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
 #include "settings/SettingsStore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <deque>
 
 using namespace kv;
@@ -69,6 +70,12 @@ protected:
         }
         return path;
     }
+    QString userDb() const { return root.filePath(QStringLiteral("user/KORDB.MDB")); }
+    QString notesOfCollection0() {
+        Recordset rs = dbCatalogue().OpenRecordset(
+            QStringLiteral("SELECT [Notes] FROM Collection WHERE [Collection ID]=0"));
+        return rs.value(QStringLiteral("Notes")).toString();
+    }
     QByteArray bytes(const QString& path) {
         QFile f(path);
         f.open(QIODevice::ReadOnly);
@@ -82,18 +89,34 @@ protected:
     ScriptedLocator* locator = nullptr;
 };
 
-TEST_F(CatalogueTest, FirstStartUsesTheFilesOfTheApplicationFolder) {
+TEST_F(CatalogueTest, FirstStartCopiesTheTemplateToThePerUserFolderAndKeepsUsingIt) {
+    const QByteArray shipped = bytes(appDir + "/KORDB.MDB");
     ASSERT_TRUE(start());
     EXPECT_TRUE(context.messages.boxes.empty());
     EXPECT_TRUE(locator->calls.empty());
     EXPECT_EQ(settings.value("Options", "SystemDB32"), appDir + "/KORDB.MDW");
-    EXPECT_EQ(settings.value("File Locations", "Database"), appDir + "/KORDB.MDB");
+    EXPECT_EQ(settings.value("File Locations", "Database"), userDb());
     EXPECT_EQ(wsCatalogue().Name(), "Kordb");
-    EXPECT_EQ(strDatabasePath(), appDir + "/KORDB.MDB");
+    EXPECT_EQ(strDatabasePath(), userDb());
     ASSERT_TRUE(dbCatalogue().isOpen());
     EXPECT_EQ(dbCatalogue().OpenRecordset(QStringLiteral("Collection")).RecordCount(), 2);
+    dbCatalogue().Execute(
+        QStringLiteral("UPDATE Collection SET [Notes] = \"mine\" WHERE [Collection ID] = 0"));
     CloseCatalogue();
     EXPECT_FALSE(dbCatalogue().isOpen());
+    EXPECT_EQ(bytes(appDir + "/KORDB.MDB"), shipped);
+    EXPECT_FALSE(QFile::exists(userDb() + ".partial"));
+    EXPECT_FALSE(
+        QFileInfo(userDb()).permissions().testAnyFlags(QFile::ReadGroup | QFile::ReadOther));
+
+    // The next start uses the copy as it is, even with a new template in the application
+    // folder: nothing is copied over it.
+    QFile::remove(appDir + "/KORDB.MDB");
+    db::createTemplateDatabase(appDir + "/KORDB.MDB", {});
+    catalogueState() = CatalogueState();
+    ASSERT_TRUE(start());
+    EXPECT_EQ(notesOfCollection0(), "mine");
+    EXPECT_TRUE(context.messages.boxes.empty());
 }
 
 TEST_F(CatalogueTest, RejectedDatabasesAreToldAndAnotherOneIsAskedFor) {
@@ -171,25 +194,120 @@ TEST_F(CatalogueTest, AWrongPasswordIsAnError) {
     EXPECT_TRUE(context.messages.last().text.endsWith("\rbSetDBSecurity"));
 }
 
-TEST_F(CatalogueTest, AReadOnlyApplicationFolderGetsAUserCopy) {
-    catalogueState().folderWritable = [&](const QString& folder) { return folder != appDir; };
-    const QByteArray shipped = bytes(appDir + "/KORDB.MDB");
-    ASSERT_TRUE(start());
-    const QString copy = root.filePath("user/KORDB.MDB");
-    EXPECT_EQ(strDatabasePath(), copy);
-    EXPECT_EQ(settings.value("File Locations", "Database"), copy);
-    dbCatalogue().Execute(
-        QStringLiteral("UPDATE Collection SET [Notes] = \"mine\" WHERE [Collection ID] = 0"));
-    CloseCatalogue();
-    EXPECT_EQ(bytes(appDir + "/KORDB.MDB"), shipped);
+// The build left the template beside a KORDB.MDB that the program used to write to.
+class MovingTest : public CatalogueTest {
+protected:
+    void SetUp() override {
+        CatalogueTest::SetUp();
+        const QString appDb = appDir + "/KORDB.MDB";
+        shipped = bytes(appDb);
+        ASSERT_TRUE(QFile::copy(appDb, appDb + ".template"));
+        Database d = Database::open(appDb);
+        d.connection()->exec(R"(INSERT INTO "Collection" ("Collection ID", "Collection Name")
+                                VALUES (7, 'Northern soul'))");
+        d.Close();
+        changed = bytes(appDb);
+        // Where the program before this change found it.
+        settings.set("File Locations", "Database", appDb);
+    }
+    bool hasCollection7() {
+        Recordset rs = dbCatalogue().OpenRecordset(
+            QStringLiteral("SELECT [Collection Name] FROM Collection WHERE [Collection ID] = 7"));
+        return !rs.Eof() &&
+               rs.value(QStringLiteral("Collection Name")).toString() == "Northern soul";
+    }
+    QByteArray shipped, changed;
+};
 
-    // The next start uses the copy as it is: nothing is copied over it.
-    catalogueState() = CatalogueState();
-    catalogueState().folderWritable = [&](const QString& folder) { return folder != appDir; };
+TEST_F(MovingTest, TheFirstStartMovesTheDatabaseAndKeepsTheOldFile) {
     ASSERT_TRUE(start());
-    Recordset rs = dbCatalogue().OpenRecordset(
-        QStringLiteral("SELECT [Notes] FROM Collection WHERE [Collection ID]=0"));
-    EXPECT_EQ(rs.value(QStringLiteral("Notes")).toString(), "mine");
+    EXPECT_EQ(strDatabasePath(), userDb());
+    EXPECT_EQ(settings.value("File Locations", "Database"), userDb());
+    EXPECT_TRUE(hasCollection7());
+    EXPECT_EQ(bytes(appDir + "/KORDB.MDB.moved"), changed);
+    // The application folder holds the template again.
+    EXPECT_EQ(bytes(appDir + "/KORDB.MDB"), shipped);
+    EXPECT_FALSE(QFile::exists(appDir + "/KORDB.MDB.template"));
+    ASSERT_EQ(context.messages.boxes.size(), 1u);
+    EXPECT_EQ(context.messages.last().text,
+              "The program keeps your database in \"" + userDb() +
+                  "\" now. The database that was in the application folder has been kept as \"" +
+                  appDir + "/KORDB.MDB.moved\".");
+    EXPECT_EQ(context.messages.last().icon, mb::Information);
+    CloseCatalogue();
+
+    // A second start does nothing more.
+    context.messages.boxes.clear();
+    catalogueState() = CatalogueState();
+    ASSERT_TRUE(start());
+    EXPECT_EQ(strDatabasePath(), userDb());
+    EXPECT_TRUE(hasCollection7());
+    EXPECT_TRUE(context.messages.boxes.empty());
+    EXPECT_FALSE(QFile::exists(appDir + "/KORDB.MDB.moved2"));
+    EXPECT_EQ(bytes(appDir + "/KORDB.MDB.moved"), changed);
+}
+
+TEST_F(MovingTest, ACopyThatFailsLosesNothingAndIsTold) {
+    // The per-user folder cannot be made: a file stands where it belongs.
+    QFile blocker(root.filePath("user"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ASSERT_TRUE(start());
+    ASSERT_EQ(context.messages.boxes.size(), 1u);
+    const auto& box = context.messages.last();
+    EXPECT_TRUE(box.text.startsWith("The database \"" + appDir +
+                                    "/KORDB.MDB\" could not be copied to \"" + userDb() + "\": "))
+        << box.text.toStdString();
+    EXPECT_TRUE(box.text.endsWith("\rNothing has been changed: the program goes on using \"" +
+                                  appDir + "/KORDB.MDB\" and tries again at its next start."))
+        << box.text.toStdString();
+    EXPECT_EQ(box.icon, mb::Exclamation);
+    // The database stays where it was and is the one in use.
+    EXPECT_EQ(strDatabasePath(), appDir + "/KORDB.MDB");
+    EXPECT_EQ(settings.value("File Locations", "Database"), appDir + "/KORDB.MDB");
+    EXPECT_TRUE(hasCollection7());
+    EXPECT_FALSE(QFile::exists(appDir + "/KORDB.MDB.moved"));
+    CloseCatalogue();
+    EXPECT_EQ(bytes(appDir + "/KORDB.MDB"), changed);
+
+    // Once the folder can be made, the next start moves it.
+    ASSERT_TRUE(QFile::remove(root.filePath("user")));
+    catalogueState() = CatalogueState();
+    ASSERT_TRUE(start());
+    EXPECT_EQ(strDatabasePath(), userDb());
+    EXPECT_TRUE(hasCollection7());
+}
+
+TEST_F(MovingTest, AStartCutShortAfterTheCopyFinishesTheMoveOnTheNext) {
+    // The copy is in place, the old file was not yet renamed.
+    QDir().mkpath(root.filePath("user"));
+    ASSERT_TRUE(QFile::copy(appDir + "/KORDB.MDB", userDb()));
+    ASSERT_TRUE(start());
+    EXPECT_EQ(strDatabasePath(), userDb());
+    EXPECT_TRUE(hasCollection7());
+    EXPECT_EQ(bytes(appDir + "/KORDB.MDB.moved"), changed);
+    EXPECT_EQ(context.messages.boxes.size(), 1u);
+}
+
+TEST_F(MovingTest, ALocationTheUserChoseStaysAsItIs) {
+    const QString mine = variant("mine.mdb", nullptr);
+    settings.set("File Locations", "Database", mine);
+    ASSERT_TRUE(start());
+    EXPECT_EQ(strDatabasePath(), mine);
+    EXPECT_EQ(settings.value("File Locations", "Database"), mine);
+    EXPECT_FALSE(QFile::exists(userDb()));
+    EXPECT_EQ(bytes(appDir + "/KORDB.MDB"), changed);
+    EXPECT_TRUE(context.messages.boxes.empty());
+}
+
+TEST_F(CatalogueTest, APerUserDatabaseThatWentMissingIsAskedForNotReplaced) {
+    settings.set("File Locations", "Database", userDb());
+    const QString elsewhere = variant("found.mdb", nullptr);
+    locator->answers = {elsewhere};
+    ASSERT_TRUE(start());
+    EXPECT_EQ(locator->calls.size(), 1u);
+    EXPECT_EQ(strDatabasePath(), elsewhere);
+    EXPECT_FALSE(QFile::exists(userDb()));
 }
 
 } // namespace

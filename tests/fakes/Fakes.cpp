@@ -24,6 +24,14 @@ int FakeMessageBox::show(const QString& text, int style, const QString& title) {
     return first[set];
 }
 
+int FakeMessageBox::showWithHelp(const QString& text, int style, int helpContext, const QString& title) {
+    const size_t before = boxes.size();
+    const int answer = show(text, style | mb::MsgBoxHelpButton, title);
+    if (boxes.size() > before)
+        boxes[before].helpContext = helpContext;
+    return answer;
+}
+
 QStringList FakeMessageBox::texts() const {
     QStringList list;
     for (const auto& b : boxes)

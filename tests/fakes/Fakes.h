@@ -20,11 +20,14 @@ struct ShownBox {
     int buttons = 0;
     int icon = 0;
     int defaultButton = 0;
+    // The help context of a box with a Help button, 0 for none.
+    int helpContext = 0;
 };
 
 class FakeMessageBox : public IMessageBox {
 public:
     int show(const QString& text, int style, const QString& title) override;
+    int showWithHelp(const QString& text, int style, int helpContext, const QString& title) override;
     void beep() override { ++beeps; }
 
     // Answers for the next boxes, in order; when none is left a box answers with its
@@ -145,6 +148,12 @@ public:
         opened << url;
         return openSucceeds;
     }
+    // Every web address that reaches the shell is recorded in `opened`, as the text the
+    // browser would get.
+    WebOpenResult openWebAddress(const QUrl& url) override {
+        opened << url.toString(QUrl::FullyEncoded);
+        return webResult;
+    }
     std::shared_ptr<IRunningProgram> startProgram(const QString& path, const QString& folder) override {
         started << path;
         folders << folder;
@@ -156,6 +165,7 @@ public:
     QStringList opened, started, folders;
     bool openSucceeds = true;
     bool startSucceeds = true;
+    WebOpenResult webResult;
     std::shared_ptr<FakeRunningProgram> last;
 };
 

@@ -3,9 +3,12 @@
 #include "app/frmBackground.h"
 #include "app/frmSwitchBoard.h"
 #include "catalogue/Catalogue.h"
+#include "db/CatalogueTemplate.h"
 #include "fakes/FakeMediaPlayer.h"
+#include "fakes/FifoRelease.h"
 #include "fakes/Fakes.h"
 #include "fakes/TempSettings.h"
+#include "platform/FormNames.h"
 #include "platform/qt/QtResources.h"
 #include "program/Program.h"
 #include "search/frmSearch.h"
@@ -15,9 +18,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kv;
 using kv::test::ProcessEnded;
@@ -31,9 +36,6 @@ struct ProgramStartup : ::testing::Test {
     kv::test::FakeMediaPlayer* player = nullptr;
 
     ProgramStartup() {
-        // The application folder holds copies of what the build ships.
-        for (const char* name : {"KORDB.MDB", "KORDB.MDW", "Music.M14", "Shops.M14", "Korvanda.hlp"})
-            QFile::copy(QStringLiteral(KV_APP_DIR "/") + QLatin1String(name), appDir.filePath(QLatin1String(name)));
         AppContext& a = t.ctx();
         a.appFolder = appDir.path();
         a.userDataFolder = appDir.filePath(QStringLiteral("user"));
@@ -42,6 +44,22 @@ struct ProgramStartup : ::testing::Test {
         a.services.help = std::make_unique<kv::test::FakeHelpViewer>();
         player = &kv::test::installFakeMediaPlayer();
         registerProgramWindows(a);
+    }
+    // The application folder: a fresh template database, as a new installation has (the
+    // build's own copy may hold the developer's collections by now), and copies of the
+    // read-only files the build ships.
+    void SetUp() override {
+        ASSERT_TRUE(appDir.isValid());
+        db::createTemplateDatabase(appDir.filePath(db::kCatalogueDatabaseName),
+                                   db::readShopsCsv(QStringLiteral(KV_SOURCE_DIR "/data/catalogue/shops.csv")));
+        db::createWorkgroupFile(appDir.filePath(db::kWorkgroupFileName), 1000);
+        for (const QString& name : {db::kCatalogueDatabaseName, db::kWorkgroupFileName})
+            ASSERT_TRUE(QFile::exists(appDir.filePath(name))) << name.toStdString();
+        for (const char* name : {"Music.M14", "Shops.M14", "Korvanda.hlp"}) {
+            const QString from = QStringLiteral(KV_APP_DIR "/") + QLatin1String(name);
+            ASSERT_TRUE(QFile::copy(from, appDir.filePath(QLatin1String(name))))
+                << "cannot copy " << from.toStdString() << " (build kv_appdata first)";
+        }
     }
     StartupPlan plan() {
         StartupPlan p = programStartupPlan(ctx());
@@ -62,11 +80,12 @@ TEST_F(ProgramStartup, ComesUpOnTheShippedDataWithoutAsking) {
     EXPECT_TRUE(t.messages.boxes.empty()) << t.messages.texts().join(" | ").toStdString();
     EXPECT_TRUE(t.dialogs.shown.isEmpty());
     EXPECT_EQ(ctx().intCurrentScreen, 1);
-    auto* background = ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"));
+    auto* background = ctx().forms.find<frmBackground>(form::Background);
     ASSERT_NE(background, nullptr);
     EXPECT_TRUE(background->isVisible());
-    EXPECT_TRUE(ctx().forms.find<QWidget>(QStringLiteral("frmSwitchBoard"))->isVisible());
-    EXPECT_EQ(QDir::cleanPath(strDatabasePath()), QDir::cleanPath(appDir.filePath(QStringLiteral("KORDB.MDB"))));
+    EXPECT_TRUE(ctx().forms.find<QWidget>(form::SwitchBoard)->isVisible());
+    // The user's database is a copy in the per-user folder; the application folder keeps the template.
+    EXPECT_EQ(QDir::cleanPath(strDatabasePath()), QDir::cleanPath(appDir.filePath(QStringLiteral("user/KORDB.MDB"))));
     // Every program option and each data file's location is in the store now.
     EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 14);
     EXPECT_TRUE(store.has(QStringLiteral("File Locations"), QStringLiteral("Database")));
@@ -74,11 +93,25 @@ TEST_F(ProgramStartup, ComesUpOnTheShippedDataWithoutAsking) {
     EXPECT_EQ(player->of(kv::test::FakeMediaPlayer::Call::Play).size(), 2u);
 }
 
+TEST_F(ProgramStartup, ASettingsFileThatIsAFifoIsSetAsideAndStartUpGoesOn) {
+    QDir().mkpath(QFileInfo(store.file()).path());
+    ASSERT_EQ(::mkfifo(QFile::encodeName(store.file()).constData(), 0600), 0);
+    {
+        kv::test::FifoRelease release(store.file());
+        ASSERT_TRUE(Main_Startup(plan()));
+        EXPECT_FALSE(release.released()) << "start-up blocked on the FIFO";
+    }
+    ASSERT_EQ(t.messages.boxes.size(), 1u) << t.messages.texts().join(" | ").toStdString();
+    EXPECT_TRUE(t.messages.last().text.contains(QStringLiteral("could not be read")));
+    EXPECT_TRUE(ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))->isVisible());
+    EXPECT_EQ(store.keys(QStringLiteral("Program Options")).size(), 14);
+}
+
 TEST_F(ProgramStartup, NoClipIsOpenedWithPlayIntroOff) {
     store.set(QStringLiteral("Program Options"), QStringLiteral("Play Intro"), QStringLiteral("False"));
     ASSERT_TRUE(Main_Startup(plan()));
     EXPECT_TRUE(player->events.empty());
-    auto* sb = ctx().forms.find<frmSwitchBoard>(QStringLiteral("frmSwitchBoard"));
+    auto* sb = ctx().forms.find<frmSwitchBoard>(form::SwitchBoard);
     EXPECT_TRUE(sb->picVid1->isHidden());
     EXPECT_TRUE(sb->picVid2->isHidden());
 }
@@ -89,7 +122,7 @@ TEST_F(ProgramStartup, MissingClipsGiveNoMessageAndBothPanesEndHidden) {
     player->missing.insert(appDir.filePath(QStringLiteral("text_an.avi")));
     ASSERT_TRUE(Main_Startup(plan()));
     EXPECT_TRUE(t.messages.boxes.empty());
-    auto* sb = ctx().forms.find<frmSwitchBoard>(QStringLiteral("frmSwitchBoard"));
+    auto* sb = ctx().forms.find<frmSwitchBoard>(form::SwitchBoard);
     EXPECT_TRUE(sb->picVid1->isHidden());
     EXPECT_TRUE(sb->picVid2->isHidden());
     EXPECT_TRUE(sb->isVisible());
@@ -104,7 +137,7 @@ TEST_F(ProgramStartup, ADatabaseThatIsNotOneAsksAgainAndCancellingEndsStartUp) {
     // No error box: a foreign file is a message, not a failure of the program.
     for (const auto& box : t.messages.boxes)
         EXPECT_NE(box.title, QStringLiteral("Error")) << box.text.toStdString();
-    auto* background = ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"));
+    auto* background = ctx().forms.find<frmBackground>(form::Background);
     EXPECT_TRUE(background == nullptr || !background->isVisible());
 }
 
@@ -150,7 +183,7 @@ TEST_F(ProgramStartup, AForeignOrDamagedTitleIsRefusedAndCancellingEndsStartUp) 
 
 TEST_F(ProgramStartup, TheCatalogueIsOpenInTheSearchScreensViewer) {
     ASSERT_TRUE(Main_Startup(plan()));
-    auto* search = ctx().forms.find<frmSearch>(QStringLiteral("frmSearch"));
+    auto* search = ctx().forms.find<frmSearch>(form::Search);
     ASSERT_NE(search, nullptr);
     EXPECT_FALSE(search->isVisible());
     EXPECT_NE(search->MvrDetails->titleHandle(), 0);
@@ -160,13 +193,27 @@ TEST_F(ProgramStartup, TheCatalogueIsOpenInTheSearchScreensViewer) {
 TEST_F(ProgramStartup, ExitClosesTheDatabase) {
     ASSERT_TRUE(Main_Startup(plan()));
     t.messages.answer(mb::Yes);
-    EXPECT_TRUE(ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))->close());
+    EXPECT_TRUE(ctx().forms.find<frmBackground>(form::Background)->close());
     EXPECT_FALSE(dbCatalogue().isOpen());
 }
 
 #include "app/Navigation.h"
+#include "fakes/Accessibility.h"
 
 #include <QCoreApplication>
+
+// The main window as the program leaves it on each screen: a screen reader finds every
+// control named, and every button pressable.
+TEST_F(ProgramStartup, EveryScreenIsReadyForAScreenReader) {
+    store.set(QStringLiteral("Program Options"), QStringLiteral("Play Intro"), QStringLiteral("False"));
+    ASSERT_TRUE(Main_Startup(plan()));
+    auto* background = ctx().forms.find<frmBackground>(form::Background);
+    for (int code : {screen::Switchboard, screen::Search, screen::Collections, screen::ShoppingList,
+                     screen::Connections}) {
+        ASSERT_TRUE(Go_To_Screen(code));
+        EXPECT_TRUE(kv::test::isAccessible(background)) << "screen " << code;
+    }
+}
 
 // Saves pictures of the main window on each screen when KV_SCREENSHOTS names a folder.
 TEST_F(ProgramStartup, Screenshots) {
@@ -175,7 +222,7 @@ TEST_F(ProgramStartup, Screenshots) {
         GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to save screenshots";
     store.set(QStringLiteral("Program Options"), QStringLiteral("Play Intro"), QStringLiteral("False"));
     ASSERT_TRUE(Main_Startup(plan()));
-    auto* background = ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"));
+    auto* background = ctx().forms.find<frmBackground>(form::Background);
     const std::pair<int, const char*> shots[] = {
         {1, "switchboard"}, {2, "screen-search"}, {4, "screen-collections"}, {5, "screen-shopping"}, {12, "screen-connections"}};
     for (const auto& [code, name] : shots) {
@@ -204,7 +251,7 @@ TEST_F(ProgramStartup, SearchWantItAndGotItIntoANewCollection) {
     store.set(QStringLiteral("Program Options"), QStringLiteral("Play Intro"), QStringLiteral("False"));
     ASSERT_TRUE(Main_Startup(plan()));
     ASSERT_TRUE(Go_To_Screen(2));
-    auto* s = ctx().forms.find<frmSearch>(QStringLiteral("frmSearch"));
+    auto* s = ctx().forms.find<frmSearch>(form::Search);
     ASSERT_NE(s, nullptr);
     ASSERT_TRUE(s->TopicsFromKeyword(QStringLiteral("Reed, Ana")));
     s->TDBGrid2->setCurrentRow(0);
@@ -237,7 +284,7 @@ TEST_F(ProgramStartup, SearchWantItAndGotItIntoANewCollection) {
     const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
     if (!folder.isEmpty()) {
         QCoreApplication::processEvents();
-        ctx().forms.find<frmBackground>(QStringLiteral("frmBackground"))
+        ctx().forms.find<frmBackground>(form::Background)
             ->grab()
             .save(QDir(folder).filePath(QStringLiteral("search-collected.png")));
     }

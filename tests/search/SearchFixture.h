@@ -9,6 +9,7 @@
 #include "db/CatalogueTemplate.h"
 #include "catalogue/Catalogue.h"
 #include "fakes/Fakes.h"
+#include "platform/FormNames.h"
 #include "platform/qt/ImageButton.h"
 #include "platform/qt/QtResources.h"
 #include "search/UnboundGrid.h"
@@ -77,8 +78,8 @@ protected:
         a.constants.rectScreenArea = QRect(16, 57, 600, 335);
         a.constants.intScreenWidth = 1024;
         a.constants.intScreenHeight = 768;
-        a.forms.registerFactory(QStringLiteral("frmBackground"), [] { return new frmBackground; });
-        a.forms.registerFactory(QStringLiteral("frmSearch"), [] { return new frmSearch; });
+        a.forms.registerFactory(form::Background, [] { return new frmBackground; });
+        a.forms.registerFactory(form::Search, [] { return new frmSearch; });
         titlePath = compileSmallCatalogue(dir.path());
 
         const QString dbPath = dir.filePath(QStringLiteral("KORDB.MDB"));
@@ -97,15 +98,15 @@ protected:
     frmSearch& screen() {
         if (!m_screen) {
             background()->Show_me();
-            m_screen = t.ctx().forms.get<frmSearch>(QStringLiteral("frmSearch"));
+            m_screen = t.ctx().forms.get<frmSearch>(form::Search);
             m_screen->MvrDetails->setTitleFile(titlePath);
             EXPECT_NE(m_screen->MvrDetails->titleHandle(), 0);
-            EXPECT_TRUE(bSearch_Show());
+            EXPECT_TRUE(nav::bSearch_Show());
         }
         return *m_screen;
     }
     frmBackground* background() {
-        return t.ctx().forms.get<frmBackground>(QStringLiteral("frmBackground"));
+        return t.ctx().forms.get<frmBackground>(form::Background);
     }
 
     // The keyword grid's rows as shown.

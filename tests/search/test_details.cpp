@@ -4,6 +4,7 @@
 #include "SearchFixture.h"
 #include "collections/SearchCollections.h"
 #include "db/Recordset.h"
+#include "platform/FormNames.h"
 #include "search/frmpopup.h"
 
 #include <QAction>
@@ -44,7 +45,7 @@ protected:
                 return i;
         return -1;
     }
-    frmpopup* popup() { return t.ctx().forms.find<frmpopup>(QStringLiteral("frmpopup")); }
+    frmpopup* popup() { return t.ctx().forms.find<frmpopup>(form::ArtistPopup); }
     // Opens the pop-up from the artist link of the recording shown.
     void openPopupFromRecording() {
         TitleViewer* viewer = screen().MvrDetails;
@@ -193,7 +194,7 @@ TEST_F(DetailsTest, TheArtistPopupOpensCentredAndComesBackWhereItWasLeft) {
     EXPECT_EQ(popupPosition().Top, p->pos().y());
 
     // A fresh pop-up (as after a restart of the window) takes the place it was left at.
-    t.ctx().forms.unload(QStringLiteral("frmpopup"));
+    t.ctx().forms.unload(form::ArtistPopup);
     openPopupFromRecording();
     EXPECT_EQ(popup()->size(), QSize(300, 250));
     EXPECT_EQ(popup()->pos(), QPoint(popupPosition().Left, popupPosition().Top));

@@ -2,6 +2,7 @@
 // KV_SCREENSHOTS=<folder>. The session also checks that each step landed where it should.
 
 #include "SearchFixture.h"
+#include "platform/FormNames.h"
 #include "search/frmpopup.h"
 
 #include <QComboBox>
@@ -46,7 +47,7 @@ TEST_F(SearchScreenTest, Screenshots) {
         if (s.MvrDetails->pageLinks()[i].linkType == kLinkArtist) artistLink = i;
     ASSERT_GE(artistLink, 0);
     s.MvrDetails->activateLink(artistLink);
-    auto* popup = t.ctx().forms.find<frmpopup>(QStringLiteral("frmpopup"));
+    auto* popup = t.ctx().forms.find<frmpopup>(form::ArtistPopup);
     ASSERT_TRUE(popup && popup->isVisible());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
     EXPECT_TRUE(popup->grab().save(folder + "/search-artist-popup.png"));

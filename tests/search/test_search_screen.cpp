@@ -2,6 +2,7 @@
 // quick search, wildcard search, the search step's triggers and the topics of a keyword.
 
 #include "SearchFixture.h"
+#include "platform/FormNames.h"
 #include "settings/SearchScreenHook.h"
 #include "titles/TitleViewer.h"
 #include "titles/engine/TitleWriter.h"
@@ -165,7 +166,7 @@ TEST_F(SearchScreenTest, EachTypeKeepsItsKeywordAndComesBackToIt) {
 
 TEST_F(SearchScreenTest, TheFirstSetSearchRefreshesTheKeywordGridAndLaterOnesDoNot) {
     background()->Show_me();
-    auto* s = t.ctx().forms.get<frmSearch>(QStringLiteral("frmSearch"));
+    auto* s = t.ctx().forms.get<frmSearch>(form::Search);
     s->MvrDetails->setTitleFile(titlePath);
     s->Form_Mode(screen::Details);
     QSignalSpy refreshed(s->TDBGrid1, &UnboundGrid::refreshed);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace kv;
 
@@ -79,6 +80,11 @@ TEST(FilePaths, OnlyReadableFilesExist) {
     EXPECT_FALSE(FileExists(dir.path()));
     EXPECT_FALSE(FileExists(dir.path() + "/g.M14"));
     EXPECT_FALSE(FileExists(""));
+    // A FIFO is never a data file: opening it to read would block.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.path() + "/p.M14").constData(), 0600), 0);
+    EXPECT_FALSE(FileExists(dir.path() + "/p.M14"));
+    QString found;
+    EXPECT_FALSE(Find_In_Parent(dir.path() + "/sub/p.M14", found));
 }
 
 class LocateDataFileTest : public ::testing::Test {

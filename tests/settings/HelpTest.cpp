@@ -1,5 +1,6 @@
 #include "settings/Help.h"
 #include "fakes/Fakes.h"
+#include "platform/FormNames.h"
 #include "settings/HelpBook.h"
 #include "settings/HelpContexts.h"
 #include "settings/Printers.h"
@@ -8,6 +9,8 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -83,27 +86,64 @@ TEST_F(HelpTest, EveryContextNumberOpensAPageWithRealContent) {
             << context;
 }
 
-TEST_F(HelpTest, EveryContextNumberInTheSourcesHasATopic) {
-    // Help opened with a bare number anywhere in the program must still land on a page.
+// Every help constant the sources name, wherever it is defined, and every bare number
+// they hand to help, must land on a page. The sources are read, so a constant added to a
+// screen's own header is checked as well as those of HelpContexts.h.
+TEST_F(HelpTest, EveryHelpContextTheProgramUsesHasATopic) {
     HelpBook book;
     ASSERT_TRUE(book.open(kShippedBook));
-    static const QRegularExpression call(
-        "(?:Show_Help_Context|showContext)\\s*\\(\\s*(\\d+)\\s*\\)");
+
+    QMap<QString, QString> sources;
     QDirIterator files(QStringLiteral(KV_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
                        QDirIterator::Subdirectories);
-    int checked = 0;
     while (files.hasNext()) {
         QFile f(files.next());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QString source = QString::fromUtf8(f.readAll());
-        for (auto it = call.globalMatch(source); it.hasNext();) {
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << f.fileName().toStdString();
+        sources.insert(f.fileName(), QString::fromUtf8(f.readAll()));
+    }
+    ASSERT_FALSE(sources.isEmpty());
+
+    // The constants: "constexpr int Name = N;" inside a help namespace.
+    static const QRegularExpression helpNamespace("namespace\\s+(?:kv::)?help\\s*\\{([^}]*)\\}");
+    static const QRegularExpression constant("constexpr\\s+int\\s+(\\w+)\\s*=\\s*(\\d+)\\s*;");
+    QMap<QString, int> constants;
+    for (auto file = sources.cbegin(); file != sources.cend(); ++file)
+        for (auto ns = helpNamespace.globalMatch(file.value()); ns.hasNext();)
+            for (auto c = constant.globalMatch(ns.next().captured(1)); c.hasNext();) {
+                const auto m = c.next();
+                EXPECT_FALSE(constants.contains(m.captured(1))) << "help::" << m.captured(1).toStdString() << " twice";
+                constants.insert(m.captured(1), m.captured(2).toInt());
+            }
+    ASSERT_GE(constants.size(), help::kAllContexts.size()) << "the help constants were not found";
+    // The list the help book is checked against holds every constant.
+    for (auto c = constants.cbegin(); c != constants.cend(); ++c)
+        EXPECT_NE(std::find(help::kAllContexts.begin(), help::kAllContexts.end(), c.value()),
+                  help::kAllContexts.end())
+            << "help::" << c.key().toStdString() << " is missing from kAllContexts";
+
+    // What the sources use: help::Name anywhere, and numbers handed straight to help.
+    static const QRegularExpression named("\\bhelp::(\\w+)\\b");
+    static const QRegularExpression bare("(?:Show_Help_Context|showContext)\\s*\\(\\s*(\\d+)\\s*\\)");
+    int checked = 0;
+    for (auto file = sources.cbegin(); file != sources.cend(); ++file) {
+        const std::string where = QFileInfo(file.key()).fileName().toStdString();
+        for (auto it = named.globalMatch(file.value()); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            if (name == QLatin1String("kAllContexts"))
+                continue;
+            ASSERT_TRUE(constants.contains(name)) << where << " uses help::" << name.toStdString();
+            EXPECT_FALSE(book.pageForContext(constants.value(name)).isEmpty())
+                << where << " opens help::" << name.toStdString() << " (" << constants.value(name) << ")";
+            ++checked;
+        }
+        for (auto it = bare.globalMatch(file.value()); it.hasNext();) {
             const int context = it.next().captured(1).toInt();
-            EXPECT_FALSE(book.pageForContext(context).isEmpty())
-                << f.fileName().toStdString() << " opens help context " << context;
+            EXPECT_FALSE(book.pageForContext(context).isEmpty()) << where << " opens help context " << context;
             ++checked;
         }
     }
-    SUCCEED() << checked << " numbered help calls checked";
+    // The screens and the dialogs name their help: finding none means the search is broken.
+    EXPECT_GE(checked, 10) << "only " << checked << " uses of help found in the sources";
 }
 
 TEST_F(HelpTest, EveryLinkInTheBookLeadsSomewhere) {
@@ -175,7 +215,7 @@ TEST_F(HelpTest, ShowHelpFollowsTheCurrentScreen) {
 
 TEST_F(HelpTest, QuitClosesTheWindowAndTheOwnerTakesItAlong) {
     auto* background = new QWidget;
-    ctx().forms.adopt("frmBackground", background);
+    ctx().forms.adopt(form::Background, background);
     ASSERT_TRUE(viewer->showContents());
     QPointer<HelpWindow> w = viewer->window();
     EXPECT_EQ(w->parentWidget(), background);
@@ -186,7 +226,7 @@ TEST_F(HelpTest, QuitClosesTheWindowAndTheOwnerTakesItAlong) {
 
     ASSERT_TRUE(viewer->showContext(help::About));
     w = viewer->window();
-    ctx().forms.unload("frmBackground");
+    ctx().forms.unload(form::Background);
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(viewer->window(), nullptr);
     viewer->quit(); // harmless twice

@@ -1,4 +1,5 @@
 #include "fakes/Fakes.h"
+#include "platform/FormNames.h"
 #include "settings/Printers.h"
 #include "settings/ui/frmHelp.h"
 
@@ -22,7 +23,7 @@ protected:
 TEST_F(MessageWindowTest, MessageShowsCentredAt14PointThenHidesAt8) {
     bool seen = false;
     QTimer::singleShot(50, [&] {
-        frmHelp* w = ctx().forms.find<frmHelp>("frmHelp");
+        frmHelp* w = ctx().forms.find<frmHelp>(form::Message);
         ASSERT_NE(w, nullptr);
         seen = true;
         EXPECT_TRUE(w->isVisible());
@@ -43,7 +44,7 @@ TEST_F(MessageWindowTest, MessageShowsCentredAt14PointThenHidesAt8) {
     Show_Message(0.3, "Printing ...");
     EXPECT_GE(clock.elapsed(), 290);
     EXPECT_TRUE(seen);
-    frmHelp* w = ctx().forms.find<frmHelp>("frmHelp");
+    frmHelp* w = ctx().forms.find<frmHelp>(form::Message);
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->Label1->font().pointSize(), 8);
@@ -51,7 +52,7 @@ TEST_F(MessageWindowTest, MessageShowsCentredAt14PointThenHidesAt8) {
 
 TEST_F(MessageWindowTest, TipShowsNextToThePointerAndHidesOnEmptyText) {
     Show_Tip("'Blue Train'\r\n added to 'Jazz' collection");
-    frmHelp* w = ctx().forms.find<frmHelp>("frmHelp");
+    frmHelp* w = ctx().forms.find<frmHelp>(form::Message);
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->Label1->font().pointSize(), 8);
@@ -67,7 +68,7 @@ TEST_F(MessageWindowTest, TipShowsNextToThePointerAndHidesOnEmptyText) {
 
 TEST_F(MessageWindowTest, TextIsShownAsItStandsAndStaysOnTheScreen) {
     Show_Tip("<b>Bold</b> & <i>Co</i>");
-    frmHelp* w = ctx().forms.find<frmHelp>("frmHelp");
+    frmHelp* w = ctx().forms.find<frmHelp>(form::Message);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->Label1->textFormat(), Qt::PlainText);
     EXPECT_EQ(w->Label1->text(), "<b>Bold</b> & <i>Co</i>");

@@ -50,14 +50,24 @@ TEST_F(DamageTest, TruncatedCopiesAreRefused) {
 
 TEST_F(DamageTest, BitFlippedCopiesNeverCrash) {
     std::mt19937 rng(11);
+    // The section directory sits at the end of the file, where the header points.
+    const auto* d = reinterpret_cast<const uint8_t*>(bytes.constData());
+    const quint64 dir = title::rd64(d + 24);
+    const quint32 dirBytes = title::rd32(d + 12) * quint32(title::kDirEntrySize);
+    ASSERT_EQ(dir + dirBytes, quint64(bytes.size()));
     int opened = 0;
     for (int i = 0; i < 1500; ++i) {
         QByteArray copy = bytes;
         const int flips = 1 + int(rng() % 4);
         for (int f = 0; f < flips; ++f) {
-            // Half the flips hit the header and directory, where a lie does most harm.
-            const qsizetype at =
-                (i % 2) ? qsizetype(rng() % 64) : qsizetype(rng() % quint32(copy.size()));
+            // Every other copy has its flips in the header or the section directory, where a
+            // lie does most harm; the others anywhere in the file.
+            qsizetype at = qsizetype(rng() % quint32(copy.size()));
+            if (i % 2) {
+                const quint32 r = rng() % (title::kHeaderSize + dirBytes);
+                at =
+                    r < title::kHeaderSize ? qsizetype(r) : qsizetype(dir + r - title::kHeaderSize);
+            }
             copy[at] = char(copy[at] ^ (1 << (rng() % 8)));
         }
         const auto t = title::TitleFile::fromBytes(copy);

@@ -2,7 +2,7 @@
 
 #include "TitleFixture.h"
 
-#include "titles/engine/Csv.h"
+#include "formats/Csv.h"
 #include "titles/engine/Page.h"
 
 using namespace kv;
@@ -11,7 +11,7 @@ using namespace kv::test;
 namespace {
 
 TEST(Csv, QuotedFieldsLineEndsAndByteOrderMark) {
-    title::CsvReader csv;
+    formats::CsvReader csv;
     ASSERT_TRUE(csv.openText("x.csv",
                              "\xEF\xBB\xBF"
                              "b,a\r\n\"1,\"\"2\"\"\",\"multi\nline\"\r\n\n3,\n",
@@ -37,13 +37,13 @@ TEST(Csv, MalformedInputIsReportedWithItsLine) {
         {"a,b\n1,\xC3\x28\n", "x.csv:2: the text is not valid UTF-8"},
     };
     for (const auto& [text, message] : cases) {
-        title::CsvReader csv;
+        formats::CsvReader csv;
         ASSERT_TRUE(csv.openText("x.csv", text, {"a", "b"}));
         while (csv.next()) {
         }
         EXPECT_EQ(csv.error(), message) << text;
     }
-    title::CsvReader csv;
+    formats::CsvReader csv;
     EXPECT_FALSE(csv.openText("x.csv", "a,c\n", {"a", "b"}));
     EXPECT_EQ(csv.error(), "x.csv:1: the header has no column \"b\"");
     EXPECT_FALSE(csv.openText("x.csv", "", {"a"}));
@@ -76,7 +76,7 @@ TEST_F(BadSourceTest, BadRowsNameFileLineAndReason) {
     EXPECT_EQ(compile("artist_id,name,sort_name,compilation\n1,A,,yes\n", r),
               "artists.csv:2: compilation must be 0 or 1, not \"yes\"");
     EXPECT_EQ(compile("artist_id,name,sort_name,compilation\n1,\"Tab\there\",,0\n", r),
-              "artists.csv:2: name contains a control character");
+              "artists.csv:2: name contains a control character (U+0009)");
     EXPECT_EQ(compile(a, r + "100000000,T,1,,\n"),
               "recordings.csv:2: album_id \"100000000\" is not a number from 0 to 99999999");
     EXPECT_EQ(compile(a, r + "0,T,1,,\n"), "recordings.csv:2: album_id must be from 1 to 99999999");

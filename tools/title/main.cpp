@@ -44,11 +44,30 @@ QString upToNul(const QString& buffer) {
     return nul < 0 ? buffer : buffer.left(nul);
 }
 
-bool toNumber(const QString& s, qint64& value) {
-    bool ok = false;
-    value = s.toLongLong(&ok);
-    return ok;
+bool isDigits(const QString& s) {
+    if (s.isEmpty()) return false;
+    for (QChar c : s)
+        if (c < u'0' || c > u'9') return false;
+    return true;
 }
+
+// A whole number from `min` to `max`, digits only: a value that would not fit is refused,
+// never cut to fit.
+bool toNumber(const QString& s, quint64 min, quint64 max, quint64& value) {
+    bool ok = false;
+    value = s.toULongLong(&ok);
+    return isDigits(s) && ok && value >= min && value <= max;
+}
+
+int badNumber(const char* name, const QString& arg, quint64 min, quint64 max) {
+    return failWith(QStringLiteral("%1 must be a number from %2 to %3: %4")
+                        .arg(QLatin1String(name))
+                        .arg(min)
+                        .arg(max)
+                        .arg(arg));
+}
+
+constexpr quint64 kMaxInt32 = 0x7FFFFFFF;
 
 // Opens a title and, when asked, one of its wheels; closes both on the way out.
 class Opened {
@@ -62,10 +81,12 @@ public:
         wheel = hMVWordWheelOpenTitle(title, u'|' + id);
         return wheel != 0;
     }
-    QString keyword(qint32 position) const {
+    // False when the keyword's record in the title is damaged.
+    bool keyword(qint32 position, QString& text) const {
         QString buffer;
-        return nMVWordWheelLookup(wheel, position, buffer, kWholeKeyword) == 0 ? upToNul(buffer)
-                                                                               : QString();
+        if (nMVWordWheelLookup(wheel, position, buffer, kWholeKeyword) != 0) return false;
+        text = upToNul(buffer);
+        return true;
     }
     MVHandle title = 0;
     MVHandle wheel = 0;
@@ -82,10 +103,11 @@ int info(const QString& path) {
         if (code == 0) break;
         const QString id = QString(QChar(char16_t(code)));
         Opened w(path);
-        w.openWheel(id);
-        out(QStringLiteral("Wheel |%1\t%2\t%3 keywords\n")
-                .arg(id, upToNul(buffer))
-                .arg(lMVWordWheelLength(w.wheel)));
+        const qint32 length = w.openWheel(id) ? lMVWordWheelLength(w.wheel) : -1;
+        if (length < 0)
+            return failWith(
+                QStringLiteral("%1 is damaged: wheel |%2 cannot be read").arg(path, id));
+        out(QStringLiteral("Wheel |%1\t%2\t%3 keywords\n").arg(id, upToNul(buffer)).arg(length));
     }
     const MVHandle marker = hMVBaggageOpen(t.title, QStringLiteral("Korva.$$$"));
     out(QStringLiteral("Marker Korva.$$$: %1\n").arg(marker ? "present" : "missing"));
@@ -93,25 +115,49 @@ int info(const QString& path) {
     return 0;
 }
 
+// Prints "position<TAB>keyword" lines in large pieces.
+class Lines {
+public:
+    ~Lines() { flush(); }
+    void add(qint32 position, const QString& keyword) {
+        m_text += QStringLiteral("%1\t%2\n").arg(position).arg(keyword);
+        if (m_text.size() > 1 << 20) flush();
+    }
+    void flush() {
+        out(m_text);
+        m_text.clear();
+    }
+
+private:
+    QString m_text;
+};
+
+int damagedKeyword(Lines& lines, const QStringList& a, qint64 position) {
+    lines.flush(); // what was read stays printed before the error
+    return failWith(QStringLiteral("%1 is damaged: the keyword at position %2 of wheel |%3 "
+                                   "cannot be read")
+                        .arg(a[0])
+                        .arg(position)
+                        .arg(a[1]));
+}
+
 int keywords(const QStringList& a) {
     Opened t(a[0]);
     if (!t.title) return failWith(strMVLastError());
     if (!t.openWheel(a[1])) return failWith(strMVLastError());
     const qint64 length = lMVWordWheelLength(t.wheel);
-    qint64 from = 0, count = length;
-    if (a.size() > 2 && (!toNumber(a[2], from) || from < 0))
-        return failWith(QStringLiteral("FROM must be a position: %1").arg(a[2]));
-    if (a.size() > 3 && (!toNumber(a[3], count) || count < 0))
-        return failWith(QStringLiteral("COUNT must be a number: %1").arg(a[3]));
-    QString lines;
-    for (qint64 p = from; p < length && p - from < count; ++p) {
-        lines += QStringLiteral("%1\t%2\n").arg(p).arg(t.keyword(qint32(p)));
-        if (lines.size() > 1 << 20) {
-            out(lines);
-            lines.clear();
-        }
+    if (length < 0) return failWith(strMVLastError());
+    quint64 from = 0, count = quint64(length);
+    if (a.size() > 2 && !toNumber(a[2], 0, quint64(length), from))
+        return badNumber("FROM", a[2], 0, quint64(length));
+    if (a.size() > 3 && !toNumber(a[3], 0, kMaxInt32, count))
+        return badNumber("COUNT", a[3], 0, kMaxInt32);
+    Lines lines;
+    for (quint64 p = from; p < quint64(length) && p - from < count; ++p) {
+        QString keyword;
+        if (!t.keyword(qint32(p), keyword)) return damagedKeyword(lines, a, qint64(p));
+        lines.add(qint32(p), keyword);
     }
-    out(lines);
     return 0;
 }
 
@@ -122,18 +168,18 @@ int search(const QStringList& a) {
     const MVHandle group = MVWordWheelSearch(t.wheel, a[2], 0);
     if (!group) return failWith(strMVLastError());
     const qint32 n = lMVGroupItemCount(group);
-    QString lines;
-    for (qint32 i = 0; i < n; ++i) {
+    Lines lines;
+    int status = 0;
+    for (qint32 i = 0; i < n && status == 0; ++i) {
         const qint32 p = lMVGroupFind(group, i);
-        lines += QStringLiteral("%1\t%2\n").arg(p).arg(t.keyword(p));
-        if (lines.size() > 1 << 20) {
-            out(lines);
-            lines.clear();
-        }
+        QString keyword;
+        if (p < 0 || !t.keyword(p, keyword))
+            status = damagedKeyword(lines, a, p);
+        else
+            lines.add(p, keyword);
     }
-    out(lines);
     MVGroupFree(group);
-    return 0;
+    return status;
 }
 
 int topics(const QStringList& a) {
@@ -147,7 +193,10 @@ int topics(const QStringList& a) {
         return failWith(strMVLastError());
     for (qint32 i = 0; i < count; ++i) {
         QString buffer(4096, QChar(0));
-        lMVTitleGetInfo(t.title, kInfoTopicTitle, addresses[i], buffer);
+        if (lMVTitleGetInfo(t.title, kInfoTopicTitle, addresses[i], buffer) != 0)
+            return failWith(QStringLiteral("%1 is damaged: topic %2 cannot be read")
+                                .arg(a[0])
+                                .arg(addresses[i]));
         out(QStringLiteral("%1\t%2\n").arg(addresses[i]).arg(upToNul(buffer)));
     }
     return 0;
@@ -156,9 +205,12 @@ int topics(const QStringList& a) {
 int topic(const QStringList& a) {
     Opened t(a[0]);
     if (!t.title) return failWith(strMVLastError());
-    qint64 address;
-    const qint32 va = toNumber(a[1], address) ? vaMVConvertAddr(t.title, qint32(address))
-                                              : vaMVConvertContextString(t.title, a[1]);
+    // Digits name a topic address, anything else a context string.
+    quint64 address = 0;
+    if (isDigits(a[1]) && !toNumber(a[1], 0, kMaxInt32, address))
+        return badNumber("ADDRESS", a[1], 0, kMaxInt32);
+    const qint32 va = isDigits(a[1]) ? vaMVConvertAddr(t.title, qint32(address))
+                                     : vaMVConvertContextString(t.title, a[1]);
     MVTopic topic;
     if (va < 0 || !bMVGetTopic(t.title, va, topic))
         return failWith(QStringLiteral("no topic %1 in %2").arg(a[1], a[0]));
@@ -191,15 +243,20 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == u"demo" && !args.isEmpty()) {
-        qint64 artists = 3000, seed = 1;
+        quint64 artists = 3000, seed = 1;
         for (int i = 1; i < args.size(); i += 2) {
-            qint64* target = args[i] == u"--artists" ? &artists
-                             : args[i] == u"--seed"  ? &seed
-                                                     : nullptr;
-            if (!target || i + 1 >= args.size() || !toNumber(args[i + 1], *target)) return usage();
+            if (i + 1 >= args.size()) return usage();
+            if (args[i] == u"--artists") {
+                if (!toNumber(args[i + 1], 3, 10000000, artists))
+                    return badNumber("--artists", args[i + 1], 3, 10000000);
+            } else if (args[i] == u"--seed") {
+                if (!toNumber(args[i + 1], 0, ~quint64(0), seed))
+                    return badNumber("--seed", args[i + 1], 0, ~quint64(0));
+            } else {
+                return usage();
+            }
         }
-        if (!title::writeDemoSource(args[0], int(std::clamp<qint64>(artists, 0, 1 << 30)),
-                                    quint64(seed), &error, &report))
+        if (!title::writeDemoSource(args[0], int(artists), seed, &error, &report))
             return failWith(error);
         out(report);
         return 0;

@@ -1,6 +1,8 @@
 #include "platform/qt/QtServices.h"
 
+#include "platform/qt/QtPrinter.h"
 #include "platform/qt/QtResources.h"
+#include "platform/qt/QtSecretStore.h"
 #include "platform/qt/QtSound.h"
 
 #include <QApplication>
@@ -9,6 +11,8 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -22,7 +26,13 @@ namespace {
 
 class QtMessageBox : public IMessageBox {
 public:
-    int show(const QString& text, int style, const QString& title) override {
+    int show(const QString& text, int style, const QString& title) override { return run(text, style, title, 0); }
+    int showWithHelp(const QString& text, int style, int helpContext, const QString& title) override {
+        return run(text, style, title, helpContext);
+    }
+
+private:
+    int run(const QString& text, int style, const QString& title, int helpContext) {
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
         // The program breaks lines with a carriage return; Qt's label wants a line feed.
@@ -59,11 +69,20 @@ public:
         box.setStandardButtons(buttons);
         const size_t defaultIndex = mb::defaultOf(style) == mb::Default3 ? 2 : mb::defaultOf(style) == mb::Default2 ? 1 : 0;
         box.setDefaultButton(choices[std::min(defaultIndex, choices.size() - 1)].button);
+        QPushButton* help = nullptr;
+        if (helpContext > 0 || (style & mb::MsgBoxHelpButton))
+            help = box.addButton(QMessageBox::Help);
         // A box needs the normal pointer even while the program is busy.
         const bool busy = QApplication::overrideCursor() != nullptr;
         if (busy)
             QApplication::setOverrideCursor(Qt::ArrowCursor);
-        const int pressed = box.exec();
+        int pressed = box.exec();
+        // Help opens the help book and leaves the box up, so the user can read both.
+        while (help && box.clickedButton() == help) {
+            if (IHelpViewer* viewer = ctx().services.help.get())
+                viewer->showContext(helpContext);
+            pressed = box.exec();
+        }
         if (busy)
             QApplication::restoreOverrideCursor();
         for (const Choice& c : choices)
@@ -86,7 +105,20 @@ public:
         return QFileDialog::getOpenFileName(parent, title, initialDir, qtFilterFromClassic(filter));
     }
     QString saveFile(QWidget* parent, const QString& title, const QString& filter, const QString& initialPath) override {
-        return QFileDialog::getSaveFileName(parent, title, initialPath, qtFilterFromClassic(filter));
+        QFileDialog dialog(parent, title, initialPath, qtFilterFromClassic(filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // A name typed without an extension takes the chosen type's, before the dialog asks
+        // whether to replace an existing file of that name.
+        const auto suffixOf = [](const QString& nameFilter) {
+            static const QRegularExpression single(QStringLiteral("\\(\\*\\.(\\w+)[ )]"));
+            const QRegularExpressionMatch m = single.match(nameFilter);
+            return m.hasMatch() ? m.captured(1).toLower() : QString();
+        };
+        dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&](const QString& chosen) { dialog.setDefaultSuffix(suffixOf(chosen)); });
+        if (dialog.exec() != QDialog::Accepted) return QString();
+        return dialog.selectedFiles().value(0);
     }
 };
 
@@ -131,8 +163,42 @@ public:
     bool isRunning() const override { return false; }
 };
 
+// xdg-open's documented exit statuses.
+constexpr int kOpenerToolMissing = 3;
+// How long the opener may take before it counts as having handed the address over: a
+// desktop without a session helper runs the browser itself and returns only when it ends.
+constexpr int kOpenerWaitMs = 4000;
+
 class QtShell : public IShell {
 public:
+    WebOpenResult openWebAddress(const QUrl& url) override {
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (opener.isEmpty())
+            return QDesktopServices::openUrl(url) ? WebOpenResult{} : WebOpenResult{WebOpenResult::NoProgram, 0};
+        auto* process = new QProcess;
+        process->setProgram(opener);
+        process->setArguments({url.toString(QUrl::FullyEncoded)});
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->start();
+        if (!process->waitForStarted(kOpenerWaitMs)) {
+            delete process;
+            return {WebOpenResult::NoProgram, 0};
+        }
+        if (process->waitForFinished(kOpenerWaitMs)) {
+            const bool normal = process->exitStatus() == QProcess::NormalExit;
+            const int code = process->exitCode();
+            delete process;
+            if (normal && code == 0)
+                return {};
+            if (normal && code == kOpenerToolMissing)
+                return {WebOpenResult::NoProgram, code};
+            return {WebOpenResult::Failed, normal ? code : 0};
+        }
+        // Still running: it has started the browser. It is let go, not ended with the
+        // program, so closing Korvanda never closes the browser.
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return {};
+    }
     bool openUrl(const QString& urlOrPath) override {
         const QUrl url = QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl::fromUserInput(urlOrPath);
         return url.isValid() && QDesktopServices::openUrl(url);
@@ -173,6 +239,8 @@ void installQtServices(AppContext& context) {
     s.resources = std::make_unique<QtResources>();
     s.process = std::make_unique<QtProcessControl>();
     s.shell = std::make_unique<QtShell>();
+    s.secrets = std::make_unique<QtSecretStore>(QStringLiteral("Korvanda"));
+    s.printer = std::make_unique<QtPrinter>();
 }
 
 } // namespace kv

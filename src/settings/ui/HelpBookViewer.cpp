@@ -1,6 +1,7 @@
 #include "settings/ui/HelpBookViewer.h"
 
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "settings/FileLocations.h"
 #include "settings/ui/HelpWindow.h"
 
@@ -46,7 +47,7 @@ bool HelpBookViewer::ensureBook() {
 bool HelpBookViewer::showPage(const QString& page) {
     if (!m_window) {
         QWidget* owner =
-            qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+            qobject_cast<QWidget*>(ctx().forms.loaded(form::Background));
         m_window = new HelpWindow(m_book, owner);
     }
     m_window->showPage(page);

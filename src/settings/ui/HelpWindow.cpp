@@ -1,11 +1,13 @@
 #include "settings/ui/HelpWindow.h"
 
+#include "platform/FormNames.h"
 #include "settings/HelpBook.h"
 
 #include <QHBoxLayout>
 #include <QImage>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -45,7 +47,7 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
 
 HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
     : QWidget(owner, Qt::Window), m_book(book) {
-    setObjectName(QStringLiteral("frmHelpBook"));
+    setObjectName(form::HelpBook);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(book.title().isEmpty() ? QStringLiteral("Korvanda Help") : book.title());
 
@@ -60,6 +62,7 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
 
     m_topics = new QListWidget(this);
     m_topics->setObjectName(QStringLiteral("lstTopics"));
+    m_topics->setAccessibleName(QStringLiteral("Topics"));
     // The contents first, then the topics by title.
     QList<std::pair<QString, QString>> entries;
     for (const QString& page : book.pages())
@@ -75,6 +78,10 @@ HelpWindow::HelpWindow(const HelpBook& book, QWidget* owner)
         item->setToolTip(title);
     }
     m_browser = new HelpBrowser(book, this);
+    m_browser->setAccessibleName(QStringLiteral("Help page"));
+    // Screen readers list each scroll bar apart from what it scrolls.
+    m_topics->verticalScrollBar()->setAccessibleName(QStringLiteral("Topics"));
+    m_browser->verticalScrollBar()->setAccessibleName(QStringLiteral("Help page"));
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(m_topics);

@@ -1,6 +1,8 @@
 #include "settings/ui/frmFindFile.h"
 
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
+#include "platform/qt/DialogButtons.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/FileLocations.h"
 #include "settings/Help.h"
@@ -16,7 +18,7 @@
 namespace kv {
 
 frmFindFile::frmFindFile(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmFindFile"));
+    setObjectName(form::LocateFile);
     setWindowTitle(QStringLiteral("Locate File"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -37,13 +39,11 @@ frmFindFile::frmFindFile(QWidget* parent) : QDialog(parent) {
     lblPath->setBuddy(txtFile);
     btnBrowse = new QPushButton(QStringLiteral("Browse"), this);
     btnBrowse->setObjectName(QStringLiteral("btnBrowse"));
-    btnOK = new QPushButton(QStringLiteral("Ok"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    cmdHelp = new QPushButton(QStringLiteral("Help"), this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
+    const DialogButtonRow buttons =
+        dialogButtonRow(this, QStringLiteral("Ok"), QStringLiteral("btnOK"), QStringLiteral("btnCancel"));
+    btnOK = buttons.ok;
+    btnCancel = buttons.cancel;
+    cmdHelp = buttons.help;
     for (QPushButton* b : {btnBrowse, btnOK, btnCancel, cmdHelp})
         b->setAutoDefault(b == btnOK);
 
@@ -53,18 +53,13 @@ frmFindFile::frmFindFile(QWidget* parent) : QDialog(parent) {
     auto* browseRow = new QHBoxLayout;
     browseRow->addWidget(lblBrowse, 1);
     browseRow->addWidget(btnBrowse);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    buttons->addWidget(cmdHelp);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblTitle);
     layout->addSpacing(6);
     layout->addLayout(browseRow);
     layout->addLayout(pathRow);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(btnBrowse, &QPushButton::clicked, this, &frmFindFile::btnBrowse_Click);
     connect(btnOK, &QPushButton::clicked, this, &frmFindFile::btnOK_Click);

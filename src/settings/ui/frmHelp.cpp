@@ -2,6 +2,7 @@
 
 #include "core/RecordHelpers.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "platform/qt/WindowUtil.h"
 
 #include <QCursor>
@@ -16,8 +17,6 @@ namespace kv {
 
 namespace {
 
-const QString kFormName = QStringLiteral("frmHelp");
-
 // The widest a message may grow before it wraps; keeps a long text on the screen.
 int maxTextWidth(const QWidget* window) {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -30,7 +29,7 @@ int maxTextWidth(const QWidget* window) {
 frmHelp::frmHelp(QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus) {
-    setObjectName(kFormName);
+    setObjectName(form::Message);
     setWindowTitle(QStringLiteral("Form1"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
@@ -48,8 +47,8 @@ frmHelp::frmHelp(QWidget* parent)
 
 frmHelp* frmHelp::instance() {
     FormRegistry& forms = ctx().forms;
-    if (!forms.hasFactory(kFormName)) forms.registerFactory(kFormName, [] { return new frmHelp; });
-    return forms.get<frmHelp>(kFormName);
+    if (!forms.hasFactory(form::Message)) forms.registerFactory(form::Message, [] { return new frmHelp; });
+    return forms.get<frmHelp>(form::Message);
 }
 
 void frmHelp::paintEvent(QPaintEvent* event) {

@@ -21,7 +21,7 @@ class frmHelp : public QWidget {
 public:
     explicit frmHelp(QWidget* parent = nullptr);
 
-    // The loaded window, loading it first when needed (registered as "frmHelp").
+    // The loaded window, loading it first when needed (registered as form::Message).
     static frmHelp* instance();
 
     // Sets the label's text and point size and sizes the window to the label plus 4 pixels

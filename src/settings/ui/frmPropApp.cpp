@@ -1,11 +1,14 @@
 #include "settings/ui/frmPropApp.h"
 
 #include "core/ErrorReport.h"
+#include "platform/FormNames.h"
+#include "platform/qt/DialogButtons.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/Help.h"
 #include "settings/HelpContexts.h"
 #include "settings/Options.h"
 #include "settings/SearchScreenHook.h"
+#include "settings/ui/frmMailSettings.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -22,13 +25,33 @@
 namespace kv {
 
 frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmPropApp"));
+    setObjectName(form::Options);
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     SSTab1 = named(new QTabWidget(this), "SSTab1");
+    SSTab1->addTab(createSearchPage(), QStringLiteral("Search"));
+    SSTab1->addTab(createGeneralPage(), QStringLiteral("General"));
+    SSTab1->addTab(createBrowserPage(), QStringLiteral("Browser"));
 
-    // Search tab: one frame per search type.
+    const DialogButtonRow buttons = dialogButtonRow(this, QStringLiteral("Ok"));
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
+    cmdHelp = buttons.help;
+    layOutDialog(this, SSTab1, buttons);
+
+    connect(btnBrowse, &QPushButton::clicked, this, &frmPropApp::btnBrowse_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmPropApp::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdHelp, &QPushButton::clicked, this, [] { Show_Help_Context(help::Options); });
+    connect(cmdMail, &QPushButton::clicked, this, [this] { Show_Mail_Settings(this); });
+    connect(chkToolTips, &QCheckBox::toggled, this, [this] { setToolTips(); });
+
+    Form_Load();
+}
+
+// One frame per search type.
+QWidget* frmPropApp::createSearchPage() {
     auto* searchPage = new QWidget;
     auto* frames = new QHBoxLayout;
     const char* frameNames[3] = {"fraArtists", "fraAlbum", "fraTracks"};
@@ -63,8 +86,10 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     searchLayout->addLayout(frames);
     searchLayout->addWidget(chkComps);
     searchLayout->addStretch(1);
+    return searchPage;
+}
 
-    // General tab.
+QWidget* frmPropApp::createGeneralPage() {
     auto* generalPage = new QWidget;
     chkIntro = named(new QCheckBox(QStringLiteral("Run Intro animation"), generalPage), "chkIntro");
     chkToolTips = named(new QCheckBox(QStringLiteral("Show Tips"), generalPage), "chkToolTips");
@@ -83,9 +108,13 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     generalLayout->addWidget(chkIntro);
     generalLayout->addWidget(chkToolTips);
     generalLayout->addWidget(fraCollection);
+    cmdMail = named(new QPushButton(QStringLiteral("Mail Settings..."), generalPage), "cmdMail");
+    generalLayout->addWidget(cmdMail, 0, Qt::AlignLeft);
     generalLayout->addStretch(1);
+    return generalPage;
+}
 
-    // Browser tab.
+QWidget* frmPropApp::createBrowserPage() {
     auto* browserPage = new QWidget;
     fraBrowser = named(new QGroupBox(QStringLiteral("Browser"), browserPage), "fraBrowser");
     lblName = named(new QLabel(QStringLiteral("Browser Name"), fraBrowser), "lblName");
@@ -105,31 +134,7 @@ frmPropApp::frmPropApp(QWidget* parent) : QDialog(parent) {
     auto* browserLayout = new QVBoxLayout(browserPage);
     browserLayout->addWidget(fraBrowser);
     browserLayout->addStretch(1);
-
-    SSTab1->addTab(searchPage, QStringLiteral("Search"));
-    SSTab1->addTab(generalPage, QStringLiteral("General"));
-    SSTab1->addTab(browserPage, QStringLiteral("Browser"));
-
-    cmdOK = named(new QPushButton(QStringLiteral("Ok"), this), "cmdOK");
-    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
-    cmdHelp = named(new QPushButton(QStringLiteral("Help"), this), "cmdHelp");
-    cmdOK->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdHelp);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
-    layout->addLayout(buttons);
-
-    connect(btnBrowse, &QPushButton::clicked, this, &frmPropApp::btnBrowse_Click);
-    connect(cmdOK, &QPushButton::clicked, this, &frmPropApp::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cmdHelp, &QPushButton::clicked, this, [] { Show_Help_Context(help::Options); });
-    connect(chkToolTips, &QCheckBox::toggled, this, [this] { setToolTips(); });
-
-    Form_Load();
+    return browserPage;
 }
 
 const std::array<QRadioButton*, 2>& frmPropApp::optAuto(int searchType) const {
@@ -180,6 +185,7 @@ void frmPropApp::setToolTips() {
     tip(txtName, "The name of your web browser");
     tip(txtBrowser, "The program file of your web browser");
     tip(btnBrowse, "Choose the browser's program file");
+    tip(cmdMail, "Choose how your e-mailed orders are sent");
 }
 
 void frmPropApp::showEvent(QShowEvent* event) {
@@ -231,7 +237,7 @@ void frmPropApp::cmdOK_Click() {
 }
 
 bool Show_Options() {
-    QWidget* owner = qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground")));
+    QWidget* owner = qobject_cast<QWidget*>(ctx().forms.loaded(form::Background));
     frmPropApp dialog(owner);
     const int result =
         ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();

@@ -50,6 +50,7 @@ public:
     QCheckBox* chkColTip;
     QCheckBox* chkQuickAdd;
     QCheckBox* chkDelConfirm;
+    QPushButton* cmdMail; // opens the mail settings
 
     // Browser tab.
     QGroupBox* fraBrowser;
@@ -68,6 +69,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* createSearchPage();
+    QWidget* createGeneralPage();
+    QWidget* createBrowserPage();
     void Form_Load();
     void btnBrowse_Click();
     void cmdOK_Click();

@@ -1,8 +1,9 @@
 #include "titles/engine/Compiler.h"
-#include "titles/engine/Csv.h"
+
+#include "formats/Csv.h"
+#include "formats/Files.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <array>
 #include <string>
 #include <vector>
@@ -108,7 +109,7 @@ class Out {
 public:
     Out(const QDir& dir, const char* name, const char* header)
         : m_file(dir.filePath(QString::fromLatin1(name))) {
-        m_ok = m_file.open(QIODevice::WriteOnly);
+        m_ok = m_file.open(&m_error);
         m_buf = header;
         m_buf += '\n';
     }
@@ -116,7 +117,7 @@ public:
         bool first = true;
         for (std::string_view f : fields) {
             if (!first) m_buf += ',';
-            m_buf += csvField(f);
+            m_buf += formats::csvField(f);
             first = false;
         }
         m_buf += '\n';
@@ -125,46 +126,63 @@ public:
     }
     bool finish(QString* error) {
         flush();
-        if (m_ok && m_file.commit()) return true;
-        *error = QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString());
+        if (m_ok && m_file.commit(error)) return true;
+        if (!m_ok) *error = m_error;
         return false;
     }
     qint64 rows() const { return m_rows; }
 
 private:
     void flush() {
-        if (m_ok && m_file.write(m_buf.data(), qint64(m_buf.size())) != qint64(m_buf.size()))
-            m_ok = false;
+        if (m_ok) m_file.write(m_buf.data(), m_buf.size()); // a failure shows at commit
         m_buf.clear();
     }
-    QSaveFile m_file;
+    formats::AtomicFile m_file;
+    QString m_error;
     std::string m_buf;
     bool m_ok = false;
     qint64 m_rows = 0;
 };
 
-} // namespace
+// The demo catalogue, drawn from one random sequence in a fixed order: the artists, then
+// their recordings with releases and tracks, then the shops.
+class DemoWriter {
+public:
+    DemoWriter(const QDir& dir, int artistCount, quint64 seed)
+        : r(seed), artistCount(artistCount),
+          artists(dir, "artists.csv", "artist_id,name,sort_name,compilation"),
+          recordings(dir, "recordings.csv", "album_id,title,artist_id,year,genre"),
+          releases(dir, "releases.csv",
+                   "album_id,catalogue_number,label,release_date,deleted_date,medium"),
+          tracks(dir, "tracks.csv", "album_id,disc,number,title,duration,artist_id"),
+          shops(dir, "shops.csv",
+                "number,town,name,address,phone,fax,email,featured,orders_direct,description") {}
 
-bool writeDemoSource(const QString& dirPath, int artistCount, quint64 seed, QString* error,
-                     QString* report) {
-    QString why;
-    if (!error) error = &why;
-    if (artistCount < 3 || artistCount > 10000000) {
-        *error = QStringLiteral("the number of artists must be from 3 to 10000000");
-        return false;
+    void writeArtists();
+    void writeRecordings() {
+        for (int a = 3; a <= artistCount; ++a) {
+            const int albums = 1 + r.below(3) + (r.chance(30) ? r.below(6) : 0);
+            for (int i = 0; i < albums; ++i)
+                addRecording(a, false);
+            if (r.chance(6)) addRecording(r.chance(80) ? 1 : 2, true);
+        }
     }
-    QDir dir(dirPath);
-    if (!dir.mkpath(QStringLiteral("."))) {
-        *error = QStringLiteral("cannot create %1").arg(dirPath);
-        return false;
+    void writeShops();
+    bool finish(QString* error) {
+        return artists.finish(error) && recordings.finish(error) && releases.finish(error) &&
+               tracks.finish(error) && shops.finish(error);
     }
-    Random r(seed);
-    Out artists(dir, "artists.csv", "artist_id,name,sort_name,compilation");
-    Out recordings(dir, "recordings.csv", "album_id,title,artist_id,year,genre");
-    Out releases(dir, "releases.csv",
-                 "album_id,catalogue_number,label,release_date,deleted_date,medium");
-    Out tracks(dir, "tracks.csv", "album_id,disc,number,title,duration,artist_id");
 
+    Random r;
+    int artistCount;
+    int album = 1000;
+    Out artists, recordings, releases, tracks, shops;
+
+private:
+    void addRecording(int artist, bool compilation);
+};
+
+void DemoWriter::writeArtists() {
     // Artists 1 and 2 are the compilation artists.
     artists.row({"1", "Various Artists", "", "1"});
     artists.row({"2", "Original Soundtrack", "", "1"});
@@ -194,50 +212,43 @@ bool writeDemoSource(const QString& dirPath, int artistCount, quint64 seed, QStr
         sorts[size_t(a)] = sort;
         artists.row({std::to_string(a), name, sort, "0"});
     }
+}
 
-    int album = 1000;
-    auto addRecording = [&](int artist, bool compilation) {
-        ++album;
-        const std::string id = std::to_string(album);
-        const int year = r.between(1955, 1999);
-        std::string title = compilation   ? (r.chance(50) ? "Hits of " + std::to_string(year)
-                                                          : "The Best of " + titleCase(r))
-                            : r.chance(4) ? std::string("Greatest Hits")
-                                          : titleCase(r);
-        recordings.row({id, title, std::to_string(artist), r.chance(95) ? std::to_string(year) : "",
-                        r.chance(90) ? r.pick(kGenre) : ""});
-        const int releaseCount = r.between(1, 3);
-        for (int i = 0; i < releaseCount; ++i) {
-            const char* label = r.pick(kLabel);
-            std::string cat;
-            for (const char* p = label; *p && cat.size() < 3; ++p)
-                if (*p >= 'A' && *p <= 'Z') cat += *p;
-            cat += ' ' + std::to_string(r.between(100, 99999));
-            const int released = std::min(2000, year + r.below(3) * r.below(8));
-            releases.row({id, cat, r.chance(95) ? label : "", date(r, released),
-                          r.chance(30) ? date(r, std::min(2000, released + r.between(1, 10))) : "",
-                          r.pick(kMedium)});
-        }
-        const int discs = r.chance(8) ? 2 : 1;
-        for (int d = 1; d <= discs; ++d) {
-            const int n = r.between(6, 14);
-            for (int t = 1; t <= n; ++t) {
-                const int by = compilation ? r.between(3, artistCount) : artist;
-                tracks.row({id, std::to_string(d), std::to_string(t), titleCase(r),
-                            r.chance(97) ? std::to_string(r.between(95, 560)) : "",
-                            compilation || r.chance(5) ? std::to_string(by) : ""});
-            }
-        }
-    };
-    for (int a = 3; a <= artistCount; ++a) {
-        const int albums = 1 + r.below(3) + (r.chance(30) ? r.below(6) : 0);
-        for (int i = 0; i < albums; ++i)
-            addRecording(a, false);
-        if (r.chance(6)) addRecording(r.chance(80) ? 1 : 2, true);
+void DemoWriter::addRecording(int artist, bool compilation) {
+    ++album;
+    const std::string id = std::to_string(album);
+    const int year = r.between(1955, 1999);
+    std::string title = compilation   ? (r.chance(50) ? "Hits of " + std::to_string(year)
+                                                      : "The Best of " + titleCase(r))
+                        : r.chance(4) ? std::string("Greatest Hits")
+                                      : titleCase(r);
+    recordings.row({id, title, std::to_string(artist), r.chance(95) ? std::to_string(year) : "",
+                    r.chance(90) ? r.pick(kGenre) : ""});
+    const int releaseCount = r.between(1, 3);
+    for (int i = 0; i < releaseCount; ++i) {
+        const char* label = r.pick(kLabel);
+        std::string cat;
+        for (const char* p = label; *p && cat.size() < 3; ++p)
+            if (*p >= 'A' && *p <= 'Z') cat += *p;
+        cat += ' ' + std::to_string(r.between(100, 99999));
+        const int released = std::min(2000, year + r.below(3) * r.below(8));
+        releases.row({id, cat, r.chance(95) ? label : "", date(r, released),
+                      r.chance(30) ? date(r, std::min(2000, released + r.between(1, 10))) : "",
+                      r.pick(kMedium)});
     }
+    const int discs = r.chance(8) ? 2 : 1;
+    for (int d = 1; d <= discs; ++d) {
+        const int n = r.between(6, 14);
+        for (int t = 1; t <= n; ++t) {
+            const int by = compilation ? r.between(3, artistCount) : artist;
+            tracks.row({id, std::to_string(d), std::to_string(t), titleCase(r),
+                        r.chance(97) ? std::to_string(r.between(95, 560)) : "",
+                        compilation || r.chance(5) ? std::to_string(by) : ""});
+        }
+    }
+}
 
-    Out shops(dir, "shops.csv",
-              "number,town,name,address,phone,fax,email,featured,orders_direct,description");
+void DemoWriter::writeShops() {
     for (int s = 1; s <= 30; ++s) {
         const char* town = r.pick(kTown);
         const std::string name = std::string(r.pick(kAdjective)) + " " + r.pick(kNoun) + " Records";
@@ -258,18 +269,37 @@ bool writeDemoSource(const QString& dirPath, int artistCount, quint64 seed, QStr
                    std::string("\"") + r.pick(kAdjective) + "\" records, tapes and CDs, " +
                        r.pick(kGenre) + " a speciality"});
     }
-    if (!artists.finish(error) || !recordings.finish(error) || !releases.finish(error) ||
-        !tracks.finish(error) || !shops.finish(error))
+}
+
+} // namespace
+
+bool writeDemoSource(const QString& dirPath, int artistCount, quint64 seed, QString* error,
+                     QString* report) {
+    QString why;
+    if (!error) error = &why;
+    if (artistCount < 3 || artistCount > 10000000) {
+        *error = QStringLiteral("the number of artists must be from 3 to 10000000");
         return false;
+    }
+    QDir dir(dirPath);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        *error = QStringLiteral("cannot create %1").arg(dirPath);
+        return false;
+    }
+    DemoWriter w(dir, artistCount, seed);
+    w.writeArtists();
+    w.writeRecordings();
+    w.writeShops();
+    if (!w.finish(error)) return false;
     if (report)
         *report = QStringLiteral("Wrote %1: %2 artists, %3 recordings, %4 releases, %5 tracks, "
                                  "%6 shops (seed %7)\n")
                       .arg(dirPath)
-                      .arg(artists.rows())
-                      .arg(recordings.rows())
-                      .arg(releases.rows())
-                      .arg(tracks.rows())
-                      .arg(shops.rows())
+                      .arg(w.artists.rows())
+                      .arg(w.recordings.rows())
+                      .arg(w.releases.rows())
+                      .arg(w.tracks.rows())
+                      .arg(w.shops.rows())
                       .arg(seed);
     return true;
 }

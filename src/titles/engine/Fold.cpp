@@ -93,36 +93,6 @@ uint32_t nextWordStart(std::string_view folded, uint32_t start) {
     return uint32_t(folded.size());
 }
 
-bool isValidUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const uint8_t b = uint8_t(s[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        int n;
-        char32_t c, min;
-        if ((b & 0xE0) == 0xC0)
-            n = 1, c = b & 0x1F, min = 0x80;
-        else if ((b & 0xF0) == 0xE0)
-            n = 2, c = b & 0x0F, min = 0x800;
-        else if ((b & 0xF8) == 0xF0)
-            n = 3, c = b & 0x07, min = 0x10000;
-        else
-            return false;
-        for (int k = 1; k <= n; ++k) {
-            if (i + size_t(k) >= s.size()) return false;
-            const uint8_t cb = uint8_t(s[i + size_t(k)]);
-            if ((cb & 0xC0) != 0x80) return false;
-            c = (c << 6) | (cb & 0x3F);
-        }
-        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-        i += size_t(n) + 1;
-    }
-    return true;
-}
-
 Pattern Pattern::parse(QStringView pattern) {
     Pattern p;
     QString literal;

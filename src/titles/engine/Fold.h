@@ -17,15 +17,16 @@ std::string foldUtf8(std::string_view utf8);
 
 bool isAscii(std::string_view s);
 
+// No character's folded form is longer than this many times the character's UTF-8 length
+// (U+FDFA is the worst), so text shorter than a limit divided by it folds within the limit.
+inline constexpr size_t kMaxFoldGrowth = 11;
+
 // Byte offsets of the word starts in folded UTF-8 text: the first character, and every
 // letter or number that follows a character that is neither.
 std::vector<uint32_t> wordStarts(std::string_view folded);
 // The first word start after `start` (itself 0 or a word start), or folded.size() when there
 // is none; for walking the word starts without a list.
 uint32_t nextWordStart(std::string_view folded, uint32_t start);
-
-// Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates).
-bool isValidUtf8(std::string_view s);
 
 // A wildcard pattern folded piece by piece: literal runs are folded, `*` and `?` kept.
 struct Pattern {

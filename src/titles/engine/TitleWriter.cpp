@@ -1,10 +1,10 @@
 #include "titles/engine/TitleWriter.h"
 
+#include "formats/Files.h"
 #include "titles/engine/Fold.h"
 #include "titles/engine/Page.h"
 #include "titles/engine/TitleFormat.h"
 
-#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 
@@ -44,10 +44,12 @@ void put64(std::string& out, uint64_t v) {
     put32(out, uint32_t(v >> 32));
 }
 
+} // namespace
+
 // Streams sections to the output and remembers where each one went.
 class SectionFile {
 public:
-    explicit SectionFile(QSaveFile& f) : m_file(f) {}
+    explicit SectionFile(formats::AtomicFile& f) : m_file(f) {}
     bool ok() const { return m_ok; }
     uint64_t pos() const { return m_pos; }
 
@@ -77,8 +79,7 @@ public:
     }
     void end() { m_dir.back().size = m_pos - m_dir.back().offset; }
     void flush() {
-        if (m_ok && !m_buffer.empty() &&
-            m_file.write(m_buffer.data(), qint64(m_buffer.size())) != qint64(m_buffer.size()))
+        if (m_ok && !m_buffer.empty() && !m_file.write(m_buffer.data(), m_buffer.size()))
             m_ok = false;
         m_buffer.clear();
     }
@@ -89,13 +90,11 @@ public:
     std::vector<Entry> m_dir;
 
 private:
-    QSaveFile& m_file;
+    formats::AtomicFile& m_file;
     std::string m_buffer;
     uint64_t m_pos = 0;
     bool m_ok = true;
 };
-
-} // namespace
 
 struct TitleWriter::Wheel {
     Arena texts;
@@ -176,44 +175,58 @@ int compareBytes(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>& keywords,
-                std::vector<uint64_t>& postings, uint32_t topicCount, QString* error,
-                TitleWriter::Stats& stats) {
-    const size_t n = keywords.size();
+// The keywords of one wheel folded, and their order in the wheel.
+struct WheelOrder {
     Arena foldArena;
-    std::vector<std::string_view> folded(n);
-    std::vector<uint64_t> keys(n);
+    std::vector<std::string_view> folded; // by keyword number
+    std::vector<uint64_t> keys;           // first eight folded bytes, by keyword number
+    std::vector<uint32_t> order;          // keyword numbers in wheel order
+    std::vector<uint32_t> rank;           // wheel position of each keyword number
+};
+
+bool foldAndSort(const std::vector<std::string_view>& keywords, WheelOrder& w, QString* error) {
+    const size_t n = keywords.size();
+    w.folded.resize(n);
+    w.keys.resize(n);
     for (size_t i = 0; i < n; ++i) {
         const std::string f = foldUtf8(keywords[i]);
+        // The compiler refuses longer fields with their file and line; this is the last line
+        // of defence for other callers.
         if (keywords[i].size() > size_t(kMaxKeywordBytes) || f.size() > size_t(kMaxKeywordBytes)) {
-            *error = QStringLiteral("keyword longer than %1 bytes: %2…")
-                         .arg(kMaxKeywordBytes)
-                         .arg(QString::fromUtf8(keywords[i].data(), 60));
+            *error =
+                QStringLiteral("keyword longer than %1 bytes: %2…")
+                    .arg(kMaxKeywordBytes)
+                    .arg(QString::fromUtf8(keywords[i].data(),
+                                           qsizetype(std::min<size_t>(60, keywords[i].size()))));
             return false;
         }
-        folded[i] = foldArena.add(f);
-        keys[i] = key8(folded[i]);
+        w.folded[i] = w.foldArena.add(f);
+        w.keys[i] = key8(w.folded[i]);
     }
-    std::vector<uint32_t> order(n);
+    w.order.resize(n);
     for (size_t i = 0; i < n; ++i)
-        order[i] = uint32_t(i);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        if (keys[a] != keys[b]) return keys[a] < keys[b];
-        const int c = compareBytes(folded[a], folded[b]);
+        w.order[i] = uint32_t(i);
+    std::sort(w.order.begin(), w.order.end(), [&](uint32_t a, uint32_t b) {
+        if (w.keys[a] != w.keys[b]) return w.keys[a] < w.keys[b];
+        const int c = compareBytes(w.folded[a], w.folded[b]);
         return c != 0 ? c < 0 : a < b;
     });
-    std::vector<uint32_t> rank(n);
+    w.rank.resize(n);
     for (size_t r = 0; r < n; ++r)
-        rank[order[r]] = uint32_t(r);
+        w.rank[w.order[r]] = uint32_t(r);
+    return true;
+}
 
-    // Keyword records, display texts, folded forms of the non-ASCII keywords.
+// Keyword records, display texts, folded forms of the non-ASCII keywords, the samples.
+bool writeKeywords(SectionFile& out, uint32_t index, const std::vector<std::string_view>& keywords,
+                   const WheelOrder& w, QString* error) {
     uint64_t textSize = 0, foldSize = 0;
-    for (uint32_t id : order) {
+    for (uint32_t id : w.order) {
         textSize += keywords[id].size();
         if (!isAscii(keywords[id])) {
             std::string v;
-            putVarint(v, uint32_t(folded[id].size()));
-            foldSize += v.size() + folded[id].size();
+            putVarint(v, uint32_t(w.folded[id].size()));
+            foldSize += v.size() + w.folded[id].size();
         }
     }
     if (textSize >= 0xFFFFFFFFull || foldSize >= 0xFFFFFFFFull) {
@@ -222,15 +235,15 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     }
     out.begin(kTagKeyRecords, index);
     uint64_t t = 0, f = 0;
-    for (uint32_t id : order) {
+    for (uint32_t id : w.order) {
         out.put32(uint32_t(t));
         if (isAscii(keywords[id])) {
             out.put32(kAsciiFold);
         } else {
             out.put32(uint32_t(f));
             std::string v;
-            putVarint(v, uint32_t(folded[id].size()));
-            f += v.size() + folded[id].size();
+            putVarint(v, uint32_t(w.folded[id].size()));
+            f += v.size() + w.folded[id].size();
         }
         t += keywords[id].size();
     }
@@ -238,40 +251,46 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     out.put32(kAsciiFold);
     out.end();
     out.begin(kTagKeyText, index);
-    for (uint32_t id : order)
+    for (uint32_t id : w.order)
         out.write(keywords[id]);
     out.end();
     out.begin(kTagKeyFolded, index);
-    for (uint32_t id : order)
+    for (uint32_t id : w.order)
         if (!isAscii(keywords[id])) {
             std::string v;
-            putString(v, folded[id]);
+            putString(v, w.folded[id]);
             out.write(v);
         }
     out.end();
+    const size_t n = keywords.size();
     out.begin(kTagKeySamples, index);
     for (size_t r = 0; r < n; r += kSampleStep)
-        out.put64(keys[order[r]]);
+        out.put64(w.keys[w.order[r]]);
     out.end();
     out.begin(kTagKeyTopSamples, index);
     for (size_t r = 0; r < n; r += size_t(kSampleStep) * kSampleStep)
-        out.put64(keys[order[r]]);
+        out.put64(w.keys[w.order[r]]);
     out.end();
+    return true;
+}
 
-    // Topics of each keyword, ascending and distinct.
+// Topics of each keyword, ascending and distinct. Frees the postings.
+bool writePostings(SectionFile& out, uint32_t index, std::vector<uint64_t>& postings,
+                   const WheelOrder& w, uint32_t topicCount, QString* error,
+                   TitleWriter::Stats& stats) {
     for (uint64_t& p : postings) {
         const uint32_t topic = uint32_t(p);
         if (topic >= topicCount) {
             *error = QStringLiteral("a keyword files topic %1, which does not exist").arg(topic);
             return false;
         }
-        p = uint64_t(rank[p >> 32]) << 32 | topic;
+        p = uint64_t(w.rank[p >> 32]) << 32 | topic;
     }
     std::sort(postings.begin(), postings.end());
     postings.erase(std::unique(postings.begin(), postings.end()), postings.end());
     out.begin(kTagPostStarts, index);
     size_t pi = 0;
-    for (size_t r = 0; r <= n; ++r) {
+    for (size_t r = 0; r <= w.order.size(); ++r) {
         while (pi < postings.size() && (postings[pi] >> 32) < r)
             ++pi;
         out.put32(uint32_t(pi));
@@ -283,24 +302,28 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     out.end();
     stats.postings += postings.size();
     std::vector<uint64_t>().swap(postings);
+    return true;
+}
 
-    // The word-start index.
+void writeWordStarts(SectionFile& out, uint32_t index, const WheelOrder& w,
+                     TitleWriter::Stats& stats) {
     struct Start {
         uint64_t key;
         uint32_t rank;
         uint16_t offset;
     };
+    const size_t n = w.order.size();
     std::vector<Start> starts;
     starts.reserve(n * 3);
     for (size_t r = 0; r < n; ++r) {
-        const std::string_view fr = folded[order[r]];
+        const std::string_view fr = w.folded[w.order[r]];
         for (uint32_t s : wordStarts(fr))
             starts.push_back({key8(fr.substr(s)), uint32_t(r), uint16_t(s)});
     }
     std::sort(starts.begin(), starts.end(), [&](const Start& a, const Start& b) {
         if (a.key != b.key) return a.key < b.key;
-        const int c = compareBytes(folded[order[a.rank]].substr(a.offset),
-                                   folded[order[b.rank]].substr(b.offset));
+        const int c = compareBytes(w.folded[w.order[a.rank]].substr(a.offset),
+                                   w.folded[w.order[b.rank]].substr(b.offset));
         if (c != 0) return c < 0;
         return a.rank != b.rank ? a.rank < b.rank : a.offset < b.offset;
     });
@@ -318,11 +341,12 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     out.end();
     stats.keywords += n;
     stats.wordStarts += starts.size();
-    std::vector<Start>().swap(starts);
+}
 
-    // The gram index: for every three-byte run of the folded forms (padded with two zero
-    // bytes), the keywords that hold it, as ascending deltas. Keywords are visited in wheel
-    // order, so each list is appended in order and memory stays at the compressed size.
+// The gram index: for every three-byte run of the folded forms (padded with two zero bytes),
+// the keywords that hold it, as ascending deltas. Keywords are visited in wheel order, so
+// each list is appended in order and memory stays at the compressed size.
+void writeGrams(SectionFile& out, uint32_t index, const WheelOrder& w, TitleWriter::Stats& stats) {
     struct GramList {
         std::string bytes;
         uint32_t last = 0;
@@ -331,8 +355,8 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     std::vector<uint32_t> slotOf(size_t(1) << 24, 0); // list number + 1
     std::vector<GramList> lists;
     std::vector<uint32_t> grams;
-    for (size_t r = 0; r < n; ++r) {
-        const std::string_view fr = folded[order[r]];
+    for (size_t r = 0; r < w.order.size(); ++r) {
+        const std::string_view fr = w.folded[w.order[r]];
         grams.clear();
         for (size_t i = 0; i < fr.size(); ++i)
             grams.push_back(gram3(fr, i));
@@ -374,43 +398,42 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
     out.end();
     stats.grams += lists.size();
     stats.gramBytes += at;
+}
+
+bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>& keywords,
+                std::vector<uint64_t>& postings, uint32_t topicCount, QString* error,
+                TitleWriter::Stats& stats) {
+    WheelOrder w;
+    if (!foldAndSort(keywords, w, error) || !writeKeywords(out, index, keywords, w, error) ||
+        !writePostings(out, index, postings, w, topicCount, error, stats))
+        return false;
+    writeWordStarts(out, index, w, stats);
+    writeGrams(out, index, w, stats);
     return true;
 }
 
 } // namespace
 
-bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
-    QString why;
-    Stats stats;
-    if (!error) error = &why;
-    if (m_topicStarts.size() > 0x7FFFFFFFu) {
-        *error = QStringLiteral("too many topics");
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    SectionFile out(file);
-    const std::string header(kHeaderSize, '\0');
-    out.write(header);
+namespace {
 
-    const uint32_t topics = uint32_t(m_topicStarts.size());
+void writeTopics(SectionFile& out, const std::string& data, const std::vector<uint64_t>& starts) {
     out.begin(kTagTopicIndex, 0);
-    for (uint64_t s : m_topicStarts)
+    for (uint64_t s : starts)
         out.put64(s);
-    out.put64(m_topicData.size());
+    out.put64(data.size());
     out.end();
     out.begin(kTagTopicData, 0);
-    out.write(m_topicData);
+    out.write(data);
     out.end();
+}
 
-    // Context strings sorted bytewise for jumps by name.
+// Context strings sorted bytewise for jumps by name; each names one topic.
+bool writeContexts(SectionFile& out, const std::string& data, const std::vector<uint64_t>& starts,
+                   QString* error) {
     std::vector<std::pair<std::string_view, uint32_t>> contexts;
-    for (uint32_t i = 0; i < topics; ++i) {
-        const auto* p = reinterpret_cast<const uint8_t*>(m_topicData.data());
-        Cursor c(p + m_topicStarts[i] + 1, p + m_topicData.size());
+    const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+    for (uint32_t i = 0; i < starts.size(); ++i) {
+        Cursor c(p + starts[i] + 1, p + data.size());
         const std::string_view ctx = c.str();
         if (!ctx.empty()) contexts.emplace_back(ctx, i);
     }
@@ -427,7 +450,53 @@ bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
     for (const auto& c : contexts)
         out.put32(c.second);
     out.end();
+    return true;
+}
 
+void writeBaggage(SectionFile& out,
+                  const std::vector<std::pair<std::string, std::string>>& baggage) {
+    std::string dir;
+    const uint64_t head = 4 + 24 * uint64_t(baggage.size());
+    uint64_t at = head;
+    for (const auto& [name, data] : baggage)
+        at += name.size();
+    uint64_t nameAt = head, dataAt = at;
+    put32(dir, uint32_t(baggage.size()));
+    for (const auto& [name, data] : baggage) {
+        put32(dir, uint32_t(nameAt));
+        put32(dir, uint32_t(name.size()));
+        put64(dir, dataAt);
+        put64(dir, data.size());
+        nameAt += name.size();
+        dataAt += data.size();
+    }
+    out.begin(kTagBaggage, 0);
+    out.write(dir);
+    for (const auto& b : baggage)
+        out.write(b.first);
+    for (const auto& b : baggage)
+        out.write(b.second);
+    out.end();
+}
+
+// The section directory at the end of the file; returns its offset.
+uint64_t writeDirectory(SectionFile& out) {
+    out.begin(0, 0); // aligns the directory
+    out.m_dir.pop_back();
+    const uint64_t at = out.pos();
+    for (const auto& e : out.m_dir) {
+        out.put32(e.tag);
+        out.put32(e.index);
+        out.put64(e.offset);
+        out.put64(e.size);
+    }
+    return at;
+}
+
+} // namespace
+
+bool TitleWriter::writeWheelDirectory(SectionFile& out, uint32_t& logicalCount,
+                                      QString* error) const {
     std::vector<Logical> logical = m_logical;
     std::sort(logical.begin(), logical.end(),
               [](const Logical& a, const Logical& b) { return a.code < b.code; });
@@ -436,58 +505,47 @@ bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
             *error = QStringLiteral("two word wheels share the identifier %1").arg(logical[i].code);
             return false;
         }
-    {
-        std::string wdir, names;
-        for (const Logical& l : logical) {
-            put32(wdir, l.code);
-            put32(wdir, uint32_t(l.wheel));
-            put32(wdir, uint32_t(16 * logical.size() + names.size()));
-            put32(wdir, uint32_t(l.name.size()));
-            names += l.name;
-        }
-        out.begin(kTagWheels, 0);
-        out.write(wdir + names);
-        out.end();
+    std::string wdir, names;
+    for (const Logical& l : logical) {
+        put32(wdir, l.code);
+        put32(wdir, uint32_t(l.wheel));
+        put32(wdir, uint32_t(16 * logical.size() + names.size()));
+        put32(wdir, uint32_t(l.name.size()));
+        names += l.name;
     }
+    out.begin(kTagWheels, 0);
+    out.write(wdir + names);
+    out.end();
+    logicalCount = uint32_t(logical.size());
+    return true;
+}
+
+bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
+    QString why;
+    Stats stats;
+    if (!error) error = &why;
+    if (m_topicStarts.size() > 0x7FFFFFFFu) {
+        *error = QStringLiteral("too many topics");
+        return false;
+    }
+    formats::AtomicFile file(path);
+    if (!file.open(error)) return false;
+    SectionFile out(file);
+    const std::string header(kHeaderSize, '\0');
+    out.write(header);
+
+    const uint32_t topics = uint32_t(m_topicStarts.size());
+    writeTopics(out, m_topicData, m_topicStarts);
+    if (!writeContexts(out, m_topicData, m_topicStarts, error)) return false;
+    uint32_t logicalCount = 0;
+    if (!writeWheelDirectory(out, logicalCount, error)) return false;
     for (size_t w = 0; w < m_wheels.size(); ++w) {
         if (!writeWheel(out, uint32_t(w), m_wheels[w]->keywords, m_wheels[w]->postings, topics,
                         error, stats))
             return false;
     }
-    {
-        std::string dir, names;
-        const uint64_t head = 4 + 24 * uint64_t(m_baggage.size());
-        uint64_t at = head;
-        for (const auto& [name, data] : m_baggage)
-            at += name.size();
-        uint64_t nameAt = head, dataAt = at;
-        put32(dir, uint32_t(m_baggage.size()));
-        for (const auto& [name, data] : m_baggage) {
-            put32(dir, uint32_t(nameAt));
-            put32(dir, uint32_t(name.size()));
-            put64(dir, dataAt);
-            put64(dir, data.size());
-            nameAt += name.size();
-            dataAt += data.size();
-        }
-        out.begin(kTagBaggage, 0);
-        out.write(dir);
-        for (const auto& b : m_baggage)
-            out.write(b.first);
-        for (const auto& b : m_baggage)
-            out.write(b.second);
-        out.end();
-    }
-
-    out.begin(0, 0); // aligns the directory
-    out.m_dir.pop_back();
-    const uint64_t dirOffset = out.pos();
-    for (const auto& e : out.m_dir) {
-        out.put32(e.tag);
-        out.put32(e.index);
-        out.put64(e.offset);
-        out.put64(e.size);
-    }
+    writeBaggage(out, m_baggage);
+    const uint64_t dirOffset = writeDirectory(out);
     const uint64_t total = out.pos();
     out.flush();
 
@@ -501,13 +559,11 @@ bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
     put64(h, dirOffset);
     put32(h, m_contents);
     put32(h, topics);
-    put32(h, uint32_t(logical.size()));
+    put32(h, logicalCount);
     h.resize(kHeaderSize, '\0');
-    if (!out.ok() || !file.seek(0) || file.write(h.data(), qint64(h.size())) != qint64(h.size()) ||
-        !file.commit()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
+    // A failed write of a section shows here: the file remembers the first error.
+    file.writeAt(0, h.data(), h.size());
+    if (!file.commit(error)) return false;
     stats.fileBytes = total;
     if (statsOut) *statsOut = stats;
     return true;

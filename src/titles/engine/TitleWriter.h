@@ -15,6 +15,8 @@
 
 namespace kv::title {
 
+class SectionFile;
+
 // Append-only text storage whose views stay valid.
 class Arena {
 public:
@@ -62,6 +64,8 @@ public:
 
 private:
     struct Wheel;
+    // Sorts the logical wheels by identifier and writes their directory.
+    bool writeWheelDirectory(SectionFile& out, uint32_t& logicalCount, QString* error) const;
     struct Logical {
         uint32_t code;
         std::string name;

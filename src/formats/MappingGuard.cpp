@@ -1,4 +1,4 @@
-#include "titles/engine/MappingGuard.h"
+#include "formats/MappingGuard.h"
 
 #include <atomic>
 #include <csignal>
@@ -6,13 +6,14 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-namespace kv::title {
+namespace kv::formats {
 
 namespace {
 
 struct Slot {
     std::atomic<uintptr_t> begin{0};
     std::atomic<uintptr_t> end{0};
+    std::atomic<bool> faulted{false}; // lock-free, so the handler may set it
 };
 constexpr int kSlots = 256;
 Slot g_slots[kSlots];
@@ -27,6 +28,7 @@ void onBusError(int sig, siginfo_t* info, void* context) {
         if (b == 0 || at < b || at >= e) continue;
         const uintptr_t page = at & ~(g_pageSize - 1);
         const uintptr_t last = (e + g_pageSize - 1) & ~(g_pageSize - 1);
+        s.faulted.store(true, std::memory_order_relaxed);
         // mmap is a plain system call, safe here; the faulting read then sees zeros.
         if (mmap(reinterpret_cast<void*>(page), last - page, PROT_READ,
                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) != MAP_FAILED)
@@ -67,6 +69,7 @@ bool guardMapping(const void* base, uint64_t size) {
     for (Slot& s : g_slots) {
         if (s.begin.load(std::memory_order_relaxed) != 0) continue;
         // The end first, so that the handler never pairs a begin with an old end.
+        s.faulted.store(false, std::memory_order_relaxed);
         s.end.store(reinterpret_cast<uintptr_t>(base) + size, std::memory_order_release);
         s.begin.store(reinterpret_cast<uintptr_t>(base), std::memory_order_release);
         return true;
@@ -84,4 +87,12 @@ void unguardMapping(const void* base) {
     }
 }
 
-} // namespace kv::title
+bool mappingFaulted(const void* base) {
+    std::lock_guard lock(g_mutex);
+    for (const Slot& s : g_slots)
+        if (s.begin.load(std::memory_order_relaxed) == reinterpret_cast<uintptr_t>(base))
+            return s.faulted.load(std::memory_order_relaxed);
+    return false;
+}
+
+} // namespace kv::formats

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Checks Korvanda with a real screen reader's view of it: starts the built program on a
+# virtual display with the AT-SPI accessibility bus, then tools/a11y/check.py presses
+# every button of the switchboard, the bar and the search screen by its name and looks
+# for controls without a name. The program runs from a copy of the application folder
+# with a fresh database and fresh settings, so nothing of yours is touched.
+#
+#   tools/a11y/run.sh [BUILD_DIR]        (default: build)
+#
+# Needs the Debian packages xvfb, at-spi2-core and python3-pyatspi (not in
+# scripts/deps.sh: no test of the suite uses them).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+BUILD_DIR=$(realpath "${1:-build}")
+for need in /usr/bin/xvfb-run /usr/bin/dbus-run-session /usr/libexec/at-spi-bus-launcher; do
+  [ -x "$need" ] || { echo "missing $need: apt-get install xvfb dbus at-spi2-core python3-pyatspi" >&2; exit 2; }
+done
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "missing python3-pyatspi" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+app="$work/app"
+mkdir -p "$app" "$work/config/TALV_Ltd" "$work/data"
+"$BUILD_DIR/bin/korvanda-db" create "$app"
+for f in korvanda Music.M14 Shops.M14 Korvanda.hlp cds_an.avi text_an.avi; do
+  [ -e "$BUILD_DIR/bin/$f" ] && cp "$BUILD_DIR/bin/$f" "$app/"
+done
+printf '[Program Options]\nPlay Intro=False\n' > "$work/config/TALV_Ltd/TALV_Ltd.ini"
+
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
+export KV_A11Y_APP="$app/korvanda" KV_A11Y_LOG="$work/korvanda.log"
+exec xvfb-run -a -s "-screen 0 1024x768x24" \
+  dbus-run-session -- bash -c '
+    /usr/libexec/at-spi-bus-launcher --launch-immediately &
+    bus=$!
+    sleep 1
+    "$KV_A11Y_APP" >"$KV_A11Y_LOG" 2>&1 &
+    program=$!
+    status=0
+    /usr/bin/python3 '"$PWD"'/tools/a11y/check.py || status=$?
+    kill $program 2>/dev/null || true
+    kill $bus 2>/dev/null || true
+    wait 2>/dev/null || true
+    exit $status'
