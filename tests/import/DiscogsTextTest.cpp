@@ -1,6 +1,7 @@
 // How dump fields become catalogue fields: positions, durations, names, dates, formats.
 
 #include "titles/import/DiscogsText.h"
+#include "formats/TextRules.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +96,12 @@ TEST(DiscogsNames, SuffixSortNameAndCleaning) {
     ASSERT_TRUE(cleanText("a  b", out));
     EXPECT_EQ(out, "a b");
     EXPECT_FALSE(cleanText("bad \xC3\x28 byte", out));
+    // What the catalogue refuses in a field never reaches it: line and paragraph separators
+    // and C1 controls part words, direction marks (common in the dumps) vanish.
+    ASSERT_TRUE(cleanText(
+        "one\xE2\x80\xA8two\xC2\x85three \xE2\x80\x8F" "caf\xC3\xA9\xE2\x81\xA6!\xD8\x9C", out));
+    EXPECT_EQ(out, "one two three caf\xC3\xA9!");
+    EXPECT_FALSE(kv::formats::textProblem(out));
     std::string longText(kMaxText - 1, 'x');
     longText += "\xC3\xA9\xC3\xA9"; // the limit falls inside a two-byte character
     ASSERT_TRUE(cleanText(longText, out));

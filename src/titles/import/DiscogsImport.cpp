@@ -335,6 +335,8 @@ bool Importer::prepare() {
 
 bool Importer::readDump(const QString& path, const char* root, const char* kind, Handler handler,
                         uint64_t& count) {
+    // The limit ends the releases dump only: the artists read after it still name them.
+    m_stop = false;
     DumpInput in;
     if (!in.open(path)) return fail(in.error());
     XmlRecordReader reader(in);

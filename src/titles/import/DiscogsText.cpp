@@ -1,5 +1,6 @@
 #include "titles/import/DiscogsText.h"
 
+#include "formats/TextRules.h"
 #include "titles/engine/Fold.h"
 
 #include <algorithm>
@@ -54,14 +55,38 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+
+// Bytes of a character the catalogue refuses in a one-line field, and whether it breaks the
+// line (it becomes a blank) or only reorders the text (it is dropped). 0 for any other byte.
+size_t refusedCharacter(std::string_view s, size_t i, bool& blank) {
+    const auto b = [&](size_t k) { return i + k < s.size() ? uint8_t(s[i + k]) : 0; };
+    blank = true;
+    if (b(0) < 0x20 || b(0) == 0x7F) return 1;
+    if (b(0) == 0xC2 && b(1) >= 0x80 && b(1) <= 0x9F) return 2; // C1 controls
+    if (b(0) == 0xE2 && b(1) == 0x80 && (b(2) == 0xA8 || b(2) == 0xA9)) return 3;
+    blank = false;
+    if (b(0) == 0xD8 && b(1) == 0x9C) return 2; // U+061C
+    if (b(0) == 0xE2 && b(1) == 0x80 &&
+        (b(2) == 0x8E || b(2) == 0x8F || (b(2) >= 0xAA && b(2) <= 0xAE)))
+        return 3; // U+200E, U+200F, U+202A to U+202E
+    if (b(0) == 0xE2 && b(1) == 0x81 && b(2) >= 0xA6 && b(2) <= 0xA9) return 3; // U+2066–2069
+    return 0;
+}
+
+} // namespace
+
 bool cleanText(std::string_view in, std::string& out) {
     out.clear();
-    if (!title::isValidUtf8(in)) return false;
+    if (!formats::isValidUtf8(in)) return false;
     bool pendingSpace = false;
-    for (char c : in) {
-        const bool control = uint8_t(c) < 0x20 || c == 0x7F;
-        if (control || c == ' ') {
-            pendingSpace = !out.empty();
+    for (size_t i = 0; i < in.size();) {
+        const char c = in[i];
+        bool blank = false;
+        if (const size_t n = refusedCharacter(in, i, blank); n > 0 || c == ' ') {
+            // Line breaks and controls part words as a blank would; direction marks vanish.
+            if (n == 0 || blank) pendingSpace = !out.empty();
+            i += std::max<size_t>(n, 1);
             continue;
         }
         if (pendingSpace) {
@@ -69,6 +94,7 @@ bool cleanText(std::string_view in, std::string& out) {
             pendingSpace = false;
         }
         out += c;
+        ++i;
     }
     if (out.size() > kMaxText) {
         size_t cut = kMaxText;
