@@ -3,8 +3,8 @@
 
 #include "titles/import/DiscogsImport.h"
 #include "ImportFixture.h"
+#include "formats/Csv.h"
 #include "titles/TitleFixture.h"
-#include "titles/engine/Csv.h"
 #include "titles/engine/Wheels.h"
 
 #include <QDir>
@@ -22,7 +22,7 @@ namespace {
 // The rows of one output file as maps from column to value, header checked.
 std::vector<std::map<std::string, std::string>> rows(const QString& path,
                                                      const std::vector<std::string>& columns) {
-    title::CsvReader csv;
+    formats::CsvReader csv;
     std::vector<std::map<std::string, std::string>> out;
     EXPECT_TRUE(csv.open(path, columns)) << csv.error().toStdString();
     while (csv.next()) {
@@ -205,6 +205,10 @@ TEST_F(DiscogsImportTest, TheResultCompilesAndIsSearchable) {
     EXPECT_TRUE(id.contains("CK 69999^Ruffhouse Records^1998-11-02^^2\u00D7Vinyl, LP"));
     EXPECT_TRUE(
         identification(t, "R_10000900").startsWith("10000900R|Untold Numbers|Josh Wink|1|[r900]^"));
+    // The release without a number of its own adds none to the catalogue-number wheel.
+    EXPECT_EQ(titlesUnder(t, wheel::CatalogueNumbers, "CK63628"),
+              QStringList{"Profound Sounds (Master) - Josh Wink"});
+    EXPECT_FALSE(words(t, wheel::CatalogueNumbers).join(u' ').contains("900"));
 }
 
 TEST_F(DiscogsImportTest, WithoutMastersTheMainOrElseTheFirstReleaseStandsIn) {
@@ -271,6 +275,7 @@ TEST_F(DiscogsImportTest, FiltersKeepReleasesAndTheirRecordingsOnly) {
         for (const auto& r : rows(QDir(out()).filePath("releases.csv"), {"catalogue_number"}))
             numbers.push_back(r.at("catalogue_number"));
         EXPECT_EQ(numbers, c.catalogueNumbers) << c.what;
+        EXPECT_GE(m_report.artistsRead, 5u) << c.what << ": the artists dump is read whole";
     }
     // Only German releases: the recording still has the main release's tracks though the
     // main release itself is left out.
@@ -441,6 +446,19 @@ TEST_F(DiscogsImportTest, GeneratedDumpAlwaysCompilesAndKeepsEveryRelease) {
         listed += parts[3].toULongLong();
     }
     EXPECT_EQ(listed, uint64_t(releases));
+
+    // Every release's number finds it as the collector types it, blanks and dashes or not.
+    const MVHandle numbers = wheel(t, wheel::code(wheel::CatalogueNumbers));
+    ASSERT_NE(numbers, 0);
+    for (int id = 1; id <= releases; id += 7) {
+        const QString compact = QStringLiteral("CAT%1").arg(id);
+        const QStringList found = search(numbers, QStringLiteral("cat-%1").arg(id));
+        ASSERT_EQ(found.size(), 1) << id;
+        EXPECT_TRUE(found[0].endsWith(u':' + compact)) << found[0].toStdString();
+        EXPECT_EQ(keywordAt(numbers, lMVWordWheelPrefix(numbers, QStringLiteral("Cat %1").arg(id))),
+                  compact);
+        EXPECT_EQ(nMVKeyIndexGetCount(numbers, compact), 1) << "one release, one recording";
+    }
 }
 
 TEST_F(DiscogsImportTest, InterruptedImportWritesNothing) {
