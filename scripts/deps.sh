@@ -10,10 +10,13 @@ PACKAGES=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-qpa-plugins libgl-dev libvulkan-dev
   # the player's back-end and the codecs of the intro clips
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
-  # database, mail transport, the desktop's secret store and mail program
-  libsqlite3-dev libcurl4-openssl-dev qtkeychain-qt6-dev xdg-utils
+  # database, mail transport, the desktop's secret store and mail program,
+  # the dump importer's decompression
+  libsqlite3-dev libcurl4-openssl-dev qtkeychain-qt6-dev xdg-utils zlib1g-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libbenchmark-dev clang
+  # the XML parsers the dump importer's benchmark compares with (xmllint, libxml2)
+  libxml2-utils libxml2-dev
   xvfb xauth poppler-utils fonts-dejavu-core
   # the mail tests' own SMTP server on 127.0.0.1 and its certificate
   python3-aiosmtpd openssl

@@ -40,6 +40,7 @@ ICONS = {
     "artist": '<circle cx="12" cy="8" r="4"/><path d="M4.5 20.5c.8-4.2 3.8-6.5 7.5-6.5s6.7 2.3 7.5 6.5"/>',
     "album": '<circle cx="12" cy="12" r="9"/><circle cx="12" cy="12" r="2.2"/><path d="M12 5.5a6.5 6.5 0 0 1 6.5 6.5"/>',
     "track": '<path d="M9 18V5.5l11-2.5v12.5"/><circle cx="6.5" cy="18" r="2.6"/><circle cx="17.5" cy="15.5" r="2.6"/>',
+    "catno": '<path d="M4 5v14M7.5 5v14M10 5v14M14 5v14M16.5 5v14M20 5v14"/>',
     "go": '<path d="M4 12h15"/><path d="M13 6l6 6-6 6"/>',
     "up": '<path d="M6 15l6-6 6 6"/>',
     "down": '<path d="M6 9l6 6 6-6"/>',
@@ -278,6 +279,7 @@ if __name__ == "__main__":
     tab_button(3001, 3002, "artist", "Artists", width=62)
     tab_button(3003, 3004, "album", "Albums", width=62)
     tab_button(3005, 3006, "track", "Tracks", width=60)
+    tab_button(3007, 3008, "catno", "Cat. No.", width=66)
     small_button(3010, 3011, "go", width=28, height=26)
     small_button(3012, 3013, "up")
     small_button(3014, 3015, "down")

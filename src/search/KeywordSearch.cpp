@@ -28,15 +28,24 @@ void KeywordSearch::open(MVHandle title, int type, bool includeCompilations) {
         m_secondary = openWheel(title, wheel::ArtistSearch, true);
         break;
     case 1:
+    case 3: {
         // One index in both roles, opened twice; its failure is told once.
-        m_primary = openWheel(title, wheel::Albums, true);
-        m_secondary = openWheel(title, wheel::Albums, false);
+        const char code = type == 1 ? wheel::Albums : wheel::CatalogueNumbers;
+        m_primary = openWheel(title, code, true);
+        m_secondary = openWheel(title, code, false);
         break;
+    }
     default:
         m_primary = openWheel(title, wheel::Tracks, true);
         m_secondary = openWheel(title, wheel::TrackSearch, true);
         break;
     }
+}
+
+bool KeywordSearch::hasWheel(MVHandle title, char code) {
+    const MVHandle handle = openWheel(title, code, false);
+    if (handle) MVWordWheelClose(handle);
+    return handle != 0;
 }
 
 void KeywordSearch::close() {

@@ -18,10 +18,12 @@ public:
     KeywordSearch(const KeywordSearch&) = delete;
     KeywordSearch& operator=(const KeywordSearch&) = delete;
 
-    // Opens the wheels of a search type (0 artists, 1 albums, 2 tracks) in `title`; a
-    // wheel that cannot be opened is reported and stays 0.
+    // Opens the wheels of a search type (0 artists, 1 albums, 2 tracks, 3 catalogue
+    // numbers) in `title`; a wheel that cannot be opened is reported and stays 0.
     void open(MVHandle title, int type, bool includeCompilations);
     void close();
+    // Whether `title` has the word wheel, asked without a word to the user.
+    static bool hasWheel(MVHandle title, char code);
 
     MVHandle primary() const { return m_primary; }
     MVHandle secondary() const { return m_secondary; }

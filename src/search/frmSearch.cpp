@@ -12,6 +12,8 @@
 #include "titles/TitleAccess.h"
 #include "titles/TitleLinks.h"
 #include "titles/TitleViewer.h"
+#include "titles/engine/Fold.h"
+#include "titles/engine/Wheels.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -39,6 +41,11 @@ const QString kMatches = QStringLiteral(" matches");
 // same layout, scaled by Qt on high-density screens.
 constexpr int kSmallestWidth = 640;
 constexpr int kSmallestHeight = 480;
+
+// The options of the search types: catalogue numbers search as the albums do.
+size_t optionIndex(int type) {
+    return size_t(type == searchType::CatalogueNumbers ? searchType::Albums : type);
+}
 
 } // namespace
 
@@ -103,31 +110,41 @@ void frmSearch::setSearchType(int type) {
 }
 
 void frmSearch::refresh_Search() {
-    if (m_searchType >= 0) Set_Search(m_searchType);
+    // Another title may have come without catalogue numbers.
+    if (m_searchType == searchType::CatalogueNumbers && !catalogueNumbersOffered())
+        Set_Search(searchType::Albums);
+    else if (m_searchType >= 0)
+        Set_Search(m_searchType);
 }
 
 QString frmSearch::savedKeyword(int type) const {
-    return type >= 0 && type <= 2 ? m_savedKeyword[size_t(type)] : QString();
+    return type >= 0 && type < searchType::Count ? m_savedKeyword[size_t(type)] : QString();
 }
 
 bool frmSearch::quickSearch() const {
-    return m_searchType >= 0 && m_searchType <= 2 &&
-           ctx().options.QuickSearch[size_t(m_searchType)];
+    return m_searchType >= 0 && ctx().options.QuickSearch[optionIndex(m_searchType)];
 }
 
 bool frmSearch::autoSearch() const {
-    return m_searchType >= 0 && m_searchType <= 2 && ctx().options.AutoSearch[size_t(m_searchType)];
+    return m_searchType >= 0 && ctx().options.AutoSearch[optionIndex(m_searchType)];
+}
+
+bool frmSearch::catalogueNumbersOffered() const {
+    return KeywordSearch::hasWheel(MvrDetails->titleHandle(), wheel::CatalogueNumbers);
 }
 
 bool frmSearch::Set_Search(int type) {
     return guarded("Set_Search", [&] {
-        if (type < 0 || type > 2) raiseError(err::InvalidProcedureCall);
+        if (type < 0 || type >= searchType::Count ||
+            (type == searchType::CatalogueNumbers && !catalogueNumbersOffered()))
+            raiseError(err::InvalidProcedureCall);
         const int previous = m_searchType;
         m_searchType = type;
+        m_chosenNumber.clear();
         const QString saved = m_savedKeyword[size_t(type)];
         // The same rule as the search step's: one letter positions the index, longer text
         // searches. A single saved letter must list the new index, not leave the old one's.
-        m_wildcardResult = !ctx().options.QuickSearch[size_t(type)] && saved.trimmed().size() > 1;
+        m_wildcardResult = !ctx().options.QuickSearch[optionIndex(type)] && saved.trimmed().size() > 1;
         m_search.open(MvrDetails->titleHandle(), type, ctx().options.bIncludeCompilations);
         setKeywordText(saved);
         if (!m_wildcardResult) {
@@ -253,7 +270,23 @@ bool frmSearch::TopicsFromKeyword(const QString& keyword) {
         TDBGrid2->bind(m_topicCount);
         LblHits2->setText(QString::number(m_topicCount) + kMatches);
         TDBGrid2->refresh();
+        // A catalogue number names a pressing: its recording opens with that release chosen.
+        m_chosenNumber = m_searchType == searchType::CatalogueNumbers ? keyword : QString();
+        if (!m_chosenNumber.isEmpty() && m_topicCount > 0) {
+            TDBGrid2->setCurrentRow(0);
+            bDetails_Show();
+        }
     });
+}
+
+int frmSearch::releaseOfChosenNumber() const {
+    if (m_chosenNumber.isEmpty()) return -1;
+    const QString wanted = title::foldText(m_chosenNumber);
+    for (int i = 1; i <= releaseUpperBound(m_releases); ++i)
+        for (const std::string& number :
+             title::catalogueNumberKeywords(m_releases[i].strCatalogueNumber.toStdString()))
+            if (title::foldText(QString::fromStdString(number)) == wanted) return i - 1;
+    return -1;
 }
 
 void frmSearch::clearTopics() {
@@ -305,7 +338,7 @@ bool frmSearch::bReleases_List() {
             clearReleases();
             return;
         }
-        int selection = -1;
+        int selection = releaseOfChosenNumber();
         {
             const QSignalBlocker block(cboReleases);
             cboReleases->clear();

@@ -29,11 +29,14 @@ constexpr int None = -1;
 constexpr int Artists = 0;
 constexpr int Albums = 1;
 constexpr int Tracks = 2;
+// Offered only with a catalogue title that files catalogue numbers.
+constexpr int CatalogueNumbers = 3;
+constexpr int Count = 4;
 } // namespace searchType
 
 // Picture numbers of the search screen (added to the resource base).
 namespace searchArt {
-constexpr int TypeTab[3][2] = {{3001, 3002}, {3003, 3004}, {3005, 3006}};
+constexpr int TypeTab[4][2] = {{3001, 3002}, {3003, 3004}, {3005, 3006}, {3007, 3008}};
 constexpr int Go = 3010, GoDown = 3011;
 constexpr int ScrollUp = 3012, ScrollUpDown = 3013;
 constexpr int ScrollDn = 3014, ScrollDnDown = 3015;
@@ -71,8 +74,11 @@ public:
     bool Init_Form() override;
     // Lists the whole primary index in the keyword grid.
     bool KeywordsFromIndex();
-    // Lists the topics filed under a keyword of the primary index.
+    // Lists the topics filed under a keyword of the primary index; a catalogue number
+    // shows its first recording at once.
     bool TopicsFromKeyword(const QString& keyword);
+    // Whether the open title files catalogue numbers (the "Cat. No." type is offered).
+    bool catalogueNumbersOffered() const;
 
     // Switches to a search type: opens its word wheels and lists or searches.
     bool Set_Search(int type);
@@ -136,7 +142,7 @@ public:
     // Back from the details to the search.
     ImageButton* imgSearch;
     UnboundGrid* TDBGrid1;
-    std::array<ImageButton*, 3> imgSType{};
+    std::array<ImageButton*, searchType::Count> imgSType{};
     QLabel* imgMain;
     QFrame* Shape1;
     QFrame* Shape2;
@@ -192,13 +198,18 @@ private:
     QString topicRow(qint32 row, int column) const;
     bool quickSearch() const;
     bool autoSearch() const;
+    // The release of the shown recording that carries the catalogue number last chosen, or
+    // -1 (an index of cboReleases).
+    int releaseOfChosenNumber() const;
 
     int m_searchType = searchType::None;
     bool m_firstShow = true;
     KeywordSearch m_search;
     qint32 m_topicCount = 0;
     QList<qint32> m_topicAddresses{0};
-    std::array<QString, 3> m_savedKeyword;
+    std::array<QString, searchType::Count> m_savedKeyword;
+    // The catalogue number whose recordings the topic grid lists ("" for other keywords).
+    QString m_chosenNumber;
     bool m_wildcardResult = false;
     TopicRecord m_topic;
     ReleaseArray m_releases{ReleaseRecord()};

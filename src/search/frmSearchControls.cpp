@@ -143,11 +143,12 @@ void frmSearch::createBackdrop() {
 
 // The search type tabs, the keyword box and the keyword grid.
 void frmSearch::createKeywordPanel() {
-    static const char* const kTypeNames[3] = {"imgSType0", "imgSType1", "imgSType2"};
-    static const QString kTypeLabels[3] = {QStringLiteral("Artists"), QStringLiteral("Albums"),
-                                           QStringLiteral("Tracks")};
-    static const QString kTypeTips[3] = {QStringLiteral("Search the artists"), QStringLiteral("Search the albums"),
-                                         QStringLiteral("Search the tracks")};
+    static const char* const kTypeNames[searchType::Count] = {"imgSType0", "imgSType1", "imgSType2", "imgSType3"};
+    static const QString kTypeLabels[searchType::Count] = {QStringLiteral("Artists"), QStringLiteral("Albums"),
+                                                           QStringLiteral("Tracks"), QStringLiteral("Cat. No.")};
+    static const QString kTypeTips[searchType::Count] = {
+        QStringLiteral("Search the artists"), QStringLiteral("Search the albums"), QStringLiteral("Search the tracks"),
+        QStringLiteral("Search by catalogue number")};
 
     txtKeyword = new QLineEdit(this);
     txtKeyword->setObjectName(QStringLiteral("txtKeyword"));
@@ -173,7 +174,7 @@ void frmSearch::createKeywordPanel() {
     TDBGrid1->model()->setHeaderData(0, Qt::Horizontal, kKeyWordCaption);
     TDBGrid1->setRowProvider([this](qint32 row, int) { return m_search.keyword(row); });
 
-    for (int t = 0; t < 3; ++t) {
+    for (int t = 0; t < searchType::Count; ++t) {
         imgSType[t] = button(this, kTypeNames[t], searchArt::TypeTab[t][0], searchArt::TypeTab[t][1], kTypeLabels[t],
                              kTypeTips[t]);
         imgSType[t]->setProperty("Index", t);
@@ -310,7 +311,7 @@ void frmSearch::connectEvents() {
     });
     connect(imgDetails, &ImageButton::clicked, this, [this] { imgDetails_Click(); });
     connect(imgSearch, &ImageButton::clicked, this, [] { Go_To_Screen(screen::Search); });
-    for (int t = 0; t < 3; ++t) {
+    for (int t = 0; t < searchType::Count; ++t) {
         connect(imgSType[t], &ImageButton::released, this, [this] { showTypeButtons(); });
         connect(imgSType[t], &ImageButton::clicked, this, [this, t] { imgSType_Click(t); });
     }
@@ -321,7 +322,7 @@ void frmSearch::connectEvents() {
 // The keyboard goes through the screen as the eye reads it: the type tabs, the keyword
 // box and its grid, the recordings, then the shown recording and what acts on it.
 void frmSearch::orderTabs() {
-    const QList<QWidget*> order{imgSType[0], imgSType[1], imgSType[2], txtKeyword,       imgGo,
+    const QList<QWidget*> order{imgSType[0], imgSType[1], imgSType[2], imgSType[3], txtKeyword, imgGo,
                                 imgMUp,      imgMDn,      TDBGrid1->view(), imgRUp,      imgRDn,
                                 TDBGrid2->view(), MvrDetails, cboReleases, imgDrop,   imgUp,
                                 imgDown,     imgGot_it,   imgWant_it,  imgDetails,       imgSearch};

@@ -15,8 +15,8 @@ namespace kv {
 
 namespace {
 
-const QString kPlaceholder[3] = {QStringLiteral("Artist's name"), QStringLiteral("Album title"),
-                                 QStringLiteral("Track title")};
+const QString kPlaceholder[searchType::Count] = {QStringLiteral("Artist's name"), QStringLiteral("Album title"),
+                                                 QStringLiteral("Track title"), QStringLiteral("Catalogue number")};
 
 } // namespace
 
@@ -28,6 +28,7 @@ void frmSearch::arrange(int mode) {
                                                       imgMDn, TDBGrid1, lblAlbum, LblHits2, imgRUp, imgRDn, TDBGrid2,
                                                       imgDetails, imgSType[0], imgSType[1], imgSType[2]})
         w->setVisible(!details);
+    imgSType[searchType::CatalogueNumbers]->setVisible(!details && catalogueNumbersOffered());
     for (QWidget* w : std::initializer_list<QWidget*>{Shape4, Shape5, imgSearch})
         w->setVisible(details);
 
@@ -48,16 +49,19 @@ void frmSearch::arrange(int mode) {
 void frmSearch::arrangeSearch() {
     Shape1->setGeometry(6, 6, 196, 323);
     int x = 12;
-    for (ImageButton* tab : imgSType) {
-        tab->move(x, 12);
-        x += tab->width() + 2;
+    for (int t = 0; t < searchType::CatalogueNumbers; ++t) {
+        imgSType[t]->move(x, 12);
+        x += imgSType[t]->width() + 2;
     }
-    txtKeyword->setGeometry(12, 44, 152, 26);
-    imgGo->move(168, 44);
-    lblHits1->setGeometry(14, 74, 130, 18);
-    imgMUp->move(150, 73);
-    imgMDn->move(174, 73);
-    TDBGrid1->setGeometry(12, 96, 184, 227);
+    // The catalogue-number tab, when the title offers it, opens a second row of tabs.
+    const int dy = imgSType[searchType::CatalogueNumbers]->isVisibleTo(this) ? 28 : 0;
+    imgSType[searchType::CatalogueNumbers]->move(12, 40);
+    txtKeyword->setGeometry(12, 44 + dy, 152, 26);
+    imgGo->move(168, 44 + dy);
+    lblHits1->setGeometry(14, 74 + dy, 130, 18);
+    imgMUp->move(150, 73 + dy);
+    imgMDn->move(174, 73 + dy);
+    TDBGrid1->setGeometry(12, 96 + dy, 184, 227 - dy);
 
     Shape2->setGeometry(208, 6, 386, 114);
     lblAlbum->setGeometry(216, 9, 160, 24);
@@ -96,14 +100,14 @@ void frmSearch::arrangeDetails() {
 }
 
 void frmSearch::arrangePanel(int type) {
-    if (type < 0 || type > 2)
+    if (type < 0 || type >= searchType::Count)
         return;
     txtKeyword->setPlaceholderText(kPlaceholder[type]);
     showTypeButtons();
 }
 
 void frmSearch::showTypeButtons() {
-    for (int t = 0; t < 3; ++t) {
+    for (int t = 0; t < searchType::Count; ++t) {
         if (t == m_searchType)
             imgSType[t]->showPressed();
         else

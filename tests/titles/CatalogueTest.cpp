@@ -164,8 +164,9 @@ TEST_F(CatalogueTest, IndexEnumerationAndBuffers) {
         if (code == 0) break;
         seen << QString(QChar(char16_t(code))) + "=" + upToNul(buffer);
     }
-    EXPECT_EQ(seen, QStringList({"1=Artists", "2=Albums", "3=Tracks", "5=Artist Search",
-                                 "6=Track Search", "7=Artists (no compilations)"}));
+    EXPECT_EQ(seen,
+              QStringList({"1=Artists", "2=Albums", "3=Tracks", "5=Artist Search", "6=Track Search",
+                           "7=Artists (no compilations)", "8=Catalogue Numbers"}));
 
     // A short buffer gets the text cut and NUL-terminated, the rest NUL-filled.
     const MVHandle w = wheel(title, "1");

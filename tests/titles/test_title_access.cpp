@@ -163,8 +163,9 @@ TEST_F(TitleAccessTest, IndexTableOfTheCatalogue) {
     QStringList got;
     for (const MVIndexEntry& e : MVIndexes())
         got << e.strID + '=' + e.strName;
-    EXPECT_EQ(got, (QStringList{"1=Artists", "2=Albums", "3=Tracks", "5=Artist Search",
-                                "6=Track Search", "7=Artists (no compilations)"}));
+    EXPECT_EQ(got,
+              (QStringList{"1=Artists", "2=Albums", "3=Tracks", "5=Artist Search", "6=Track Search",
+                           "7=Artists (no compilations)", "8=Catalogue Numbers"}));
     EXPECT_TRUE(t.messages.boxes.empty());
 }
 

@@ -1,5 +1,6 @@
 // korvanda-title: compiles titles, generates the demo catalogue and answers look-ups.
 
+#include "ImportCommand.h"
 #include "titles/engine/Compiler.h"
 #include "titles/engine/Page.h"
 #include "titles/engine/ViewerLibrary.h"
@@ -34,7 +35,8 @@ int usage() {
                                    "  korvanda-title prefix TITLE WHEEL TEXT\n"
                                    "  korvanda-title search TITLE WHEEL PATTERN\n"
                                    "  korvanda-title topics TITLE WHEEL KEYWORD\n"
-                                   "  korvanda-title topic TITLE ADDRESS_OR_CONTEXT"));
+                                   "  korvanda-title topic TITLE ADDRESS_OR_CONTEXT\n") +
+                    importUsage());
 }
 
 QString upToNul(const QString& buffer) {
@@ -259,6 +261,7 @@ int main(int argc, char** argv) {
         out(report);
         return 0;
     }
+    if (command == u"import") return importCommand(args);
     if (command == u"info" && args.size() == 1) return info(args[0]);
     if (command == u"keywords" && args.size() >= 2 && args.size() <= 4) return keywords(args);
     if (command == u"prefix" && args.size() == 3) {

@@ -108,6 +108,7 @@ public:
         m_w.addAlias(wheel::ArtistSearch, "Artist Search", m_wArtists);
         m_w.addAlias(wheel::TrackSearch, "Track Search", m_wTracks);
         m_wOwn = m_w.addWheel(wheel::OwnArtists, "Artists (no compilations)");
+        m_wCatalogue = m_w.addWheel(wheel::CatalogueNumbers, "Catalogue Numbers");
     }
 
     bool read() { return readArtists() && readRecordings() && readReleases() && readTracks(); }
@@ -157,7 +158,7 @@ private:
     Arena m_text;
     TitleWriter m_w;
     PageWriter m_page;
-    int m_wArtists, m_wAlbums, m_wTracks, m_wOwn;
+    int m_wArtists, m_wAlbums, m_wTracks, m_wOwn, m_wCatalogue;
     std::vector<Artist> m_artists;
     std::unordered_map<uint64_t, uint32_t> m_artistIndex;
     std::vector<Recording> m_recordings;
@@ -294,6 +295,9 @@ void CatalogueCompiler::fileKeywords() {
         if (!m_artists[a].compilation) m_w.file(m_wOwn, m_ownKeyword[a], recordingTopic(r));
         m_w.file(m_wAlbums, m_w.keyword(m_wAlbums, m_recordings[r].title), recordingTopic(r));
     }
+    for (const Release& x : m_releases)
+        for (const std::string& number : catalogueNumberKeywords(x.catalogue))
+            m_w.file(m_wCatalogue, m_w.keyword(m_wCatalogue, number), recordingTopic(x.recording));
     // A guest on a compilation is found under its own name too.
     for (const Track& t : m_tracks) {
         m_w.file(m_wTracks, t.keyword, recordingTopic(t.recording));

@@ -1,6 +1,7 @@
 #include "titles/engine/Fold.h"
 
 #include <QChar>
+#include <algorithm>
 
 namespace kv::title {
 
@@ -38,6 +39,54 @@ bool isWordChar(char32_t c) {
 }
 
 } // namespace
+
+namespace {
+
+constexpr bool isCatalogueFiller(char32_t c) {
+    return c == ' ' || c == '-' || c == '.' || c == '/';
+}
+
+// "[r" digits "]": what a release without a number of its own is called.
+bool isReleaseStandIn(std::string_view s) {
+    if (s.size() < 4 || s.substr(0, 2) != "[r" || s.back() != ']') return false;
+    for (char c : s.substr(2, s.size() - 3))
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+} // namespace
+
+std::string compactCatalogueNumber(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (char c : utf8)
+        if (!isCatalogueFiller(char32_t(uint8_t(c)))) out += c;
+    return out;
+}
+
+QString compactCatalogueNumber(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        if (!isCatalogueFiller(c.unicode())) out += c;
+    return out;
+}
+
+std::vector<std::string> catalogueNumberKeywords(std::string_view field) {
+    std::vector<std::string> out;
+    while (!field.empty()) {
+        const size_t comma = field.find(", ");
+        const std::string_view one = field.substr(0, comma);
+        field = comma == std::string_view::npos ? std::string_view() : field.substr(comma + 2);
+        std::string k = compactCatalogueNumber(one);
+        if (k.empty() || isReleaseStandIn(k)) continue;
+        // Numbers are printed in capitals; spellings that differ only in case are one keyword.
+        for (char& c : k)
+            if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+        if (std::find(out.begin(), out.end(), k) == out.end()) out.push_back(std::move(k));
+    }
+    return out;
+}
 
 QString foldText(QStringView text) {
     const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);

@@ -17,6 +17,16 @@ std::string foldUtf8(std::string_view utf8);
 
 bool isAscii(std::string_view s);
 
+// A catalogue number as the catalogue-number wheel files it and compares typing with it:
+// blanks and the punctuation " -./" left out, so that "CK 63628", "ck63628" and "CK-63628"
+// are one keyword once folded. Wildcards pass through.
+std::string compactCatalogueNumber(std::string_view utf8);
+QString compactCatalogueNumber(QStringView text);
+// The keywords of a release's catalogue-number field: its numbers (a release on several
+// labels lists them joined with ", "), compacted, ASCII letters in capitals, without empty
+// ones and without the "[r123]" stand-in a release without any number carries.
+std::vector<std::string> catalogueNumberKeywords(std::string_view field);
+
 // No character's folded form is longer than this many times the character's UTF-8 length
 // (U+FDFA is the worst), so text shorter than a limit divided by it folds within the limit.
 inline constexpr size_t kMaxFoldGrowth = 11;

@@ -3,6 +3,7 @@
 #include "titles/engine/Fold.h"
 #include "titles/engine/TitleFile.h"
 #include "titles/engine/TitleFormat.h"
+#include "titles/engine/Wheels.h"
 
 #include <deque>
 #include <memory>
@@ -33,6 +34,8 @@ struct WheelObj {
     // look-up of the same keyword is answered from here.
     QString lastKeyword;
     int64_t lastPosition = -1;
+    // Typing is compacted as the catalogue-number wheel's keywords are.
+    bool catalogueNumbers = false;
 };
 struct GroupObj {
     MVHandle wheel = 0;
@@ -202,6 +205,7 @@ MVHandle hMVWordWheelOpenTitle(MVHandle title, const QString& wheelName) {
     auto obj = std::make_shared<WheelObj>();
     obj->file = t->file;
     obj->keys = keys;
+    obj->catalogueNumbers = code[1] == uint(wheel::CatalogueNumbers);
     const MVHandle h = l.wheels.add(std::move(obj));
     if (!h) setError(QStringLiteral("Too many open word wheels"));
     return h;
@@ -244,15 +248,18 @@ qint32 lMVWordWheelPrefix(MVHandle wheel, const QString& text) {
     std::lock_guard lock(l.mutex);
     const KeywordIndex* k = wheelOf(l, wheel);
     if (!k) return -1;
-    return qint32(k->lowerBound(foldText(text).toStdString()));
+    const WheelObj* w = l.wheels.get(wheel);
+    return qint32(k->lowerBound(
+        foldText(w->catalogueNumbers ? compactCatalogueNumber(text) : text).toStdString()));
 }
 
 MVHandle MVWordWheelSearch(MVHandle wheel, const QString& pattern, qint32 /*flags*/) {
-    const Pattern p = Pattern::parse(pattern);
     Library& l = lib();
     std::lock_guard lock(l.mutex);
     const KeywordIndex* k = wheelOf(l, wheel);
     if (!k) return 0;
+    const Pattern p = Pattern::parse(
+        l.wheels.get(wheel)->catalogueNumbers ? compactCatalogueNumber(pattern) : QString(pattern));
     auto group = std::make_shared<GroupObj>();
     group->wheel = wheel;
     k->search(p, group->found);

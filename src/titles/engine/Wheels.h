@@ -14,6 +14,9 @@ inline constexpr char Towns = '4';          // the shop directory's towns
 inline constexpr char ArtistSearch = '5';   // wildcard search over the artists wheel
 inline constexpr char TrackSearch = '6';    // wildcard search over the tracks wheel
 inline constexpr char OwnArtists = '7';     // artists without compilations
+// Catalogue numbers of the releases, filed on their recordings' pages; compared without
+// blanks and " -./" (see compactCatalogueNumber). Titles compiled before it lack it.
+inline constexpr char CatalogueNumbers = '8';
 
 // The name hMVWordWheelOpenTitle takes for a wheel: "|" and its code.
 inline QString name(char code) { return QStringLiteral("|") + QChar::fromLatin1(code); }
