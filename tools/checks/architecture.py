@@ -14,6 +14,7 @@ EXTERNAL = {
     "CURL::libcurl": "libcurl",
     "Qt6Keychain::Qt6Keychain": "QtKeychain",
     "kv_resources": "resources",
+    "ZLIB::ZLIB": "zlib",
 }
 
 
