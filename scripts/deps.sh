@@ -12,6 +12,8 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   # database, mail transport, the desktop's secret store and mail program
   libsqlite3-dev libcurl4-openssl-dev qtkeychain-qt6-dev xdg-utils
+  # the card number sealed at rest
+  libsodium-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libbenchmark-dev clang
   xvfb xauth poppler-utils fonts-dejavu-core
