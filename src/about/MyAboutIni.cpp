@@ -1,10 +1,10 @@
 #include "about/MyAboutIni.h"
 
+#include "formats/Files.h"
 #include "platform/AppContext.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -17,9 +17,10 @@ namespace {
 constexpr qint64 kMaxIniBytes = 1 << 20;
 
 QString fileText(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return QString();
-    const QByteArray bytes = file.read(kMaxIniBytes);
+    QByteArray bytes;
+    // A regular file only (a FIFO would hang the about box); a larger one is not an
+    // installer's.
+    if (!formats::readRegularFile(path, kMaxIniBytes, &bytes, nullptr)) return QString();
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     // Older installers wrote the Windows code page.

@@ -18,29 +18,8 @@ void Report_Error(int number, const QString& procedureName, const QString& title
 // The same with a description of the error's own (engine errors that name an object).
 void Report_Error(const VbError& error, const QString& procedureName, const QString& title = QString());
 
-// Runs the body of a b-procedure: any error inside it goes to Report_Error with the
-// procedure's name and the result is false. Nothing escapes. The body returns bool, or
-// void for "true unless it failed".
-template <typename Body>
-bool guarded(const char* procedureName, Body&& body, const QString& title = QString()) {
-    try {
-        if constexpr (std::is_void_v<decltype(body())>) {
-            std::forward<Body>(body)();
-            return true;
-        } else {
-            return static_cast<bool>(std::forward<Body>(body)());
-        }
-    } catch (const VbError& e) {
-        Report_Error(e, QString::fromLatin1(procedureName), title);
-    } catch (const std::bad_alloc&) {
-        Report_Error(err::OutOfMemory, QString::fromLatin1(procedureName), title);
-    } catch (const std::exception&) {
-        Report_Error(err::InvalidProcedureCall, QString::fromLatin1(procedureName), title);
-    }
-    return false;
-}
-
-// The same for procedures that return a value: on error the failure value is returned.
+// Runs a procedure that returns a value: any error inside it goes to Report_Error with the
+// procedure's name and the failure value is returned. Nothing escapes.
 template <typename T, typename Body>
 T guardedValue(const char* procedureName, T failureValue, Body&& body, const QString& title = QString()) {
     try {
@@ -53,6 +32,23 @@ T guardedValue(const char* procedureName, T failureValue, Body&& body, const QSt
         Report_Error(err::InvalidProcedureCall, QString::fromLatin1(procedureName), title);
     }
     return failureValue;
+}
+
+// Runs the body of a b-procedure the same way; the result is false on error. The body
+// returns bool, or void for "true unless it failed".
+template <typename Body>
+bool guarded(const char* procedureName, Body&& body, const QString& title = QString()) {
+    return guardedValue<bool>(
+        procedureName, false,
+        [&]() -> bool {
+            if constexpr (std::is_void_v<decltype(body())>) {
+                std::forward<Body>(body)();
+                return true;
+            } else {
+                return static_cast<bool>(std::forward<Body>(body)());
+            }
+        },
+        title);
 }
 
 } // namespace kv

@@ -69,6 +69,47 @@ int openRegularFile(const QString& path, QString* why) {
     return fd;
 }
 
+bool readRegularFile(const QString& path, qint64 limit, QByteArray* out, QString* why) {
+    out->clear();
+    const int fd = openRegularFile(path, why);
+    if (fd < 0) return false;
+    struct stat st;
+    const bool sized = ::fstat(fd, &st) == 0;
+    if (!sized || st.st_size > limit) {
+        ::close(fd);
+        if (why) *why = sized ? QStringLiteral("larger than %1 bytes").arg(limit) : errnoText(errno);
+        return false;
+    }
+    // The size is only a hint: the file may grow or shrink while it is read.
+    QByteArray bytes;
+    bytes.resize(qsizetype(st.st_size) + 1);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > limit) break;
+            bytes.resize(qMin<qint64>(limit + 1, qint64(used) * 2 + 4096));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int e = errno;
+            ::close(fd);
+            if (why) *why = errnoText(e);
+            return false;
+        }
+        if (n == 0) break;
+        used += n;
+    }
+    ::close(fd);
+    if (used > limit) {
+        if (why) *why = QStringLiteral("larger than %1 bytes").arg(limit);
+        return false;
+    }
+    bytes.truncate(used);
+    *out = std::move(bytes);
+    return true;
+}
+
 // ---- MappedFile ----
 
 MappedFile::~MappedFile() {

@@ -5,6 +5,7 @@
 // Writers never write into an existing file: a new file is written beside the target and
 // renamed over it once complete, so a failed write leaves the old file as it was.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <sys/types.h>
@@ -15,6 +16,10 @@ namespace kv::formats {
 // is checked before the open, and again on the open descriptor (the open itself cannot
 // block), so a file swapped for a FIFO in between is still refused.
 int openRegularFile(const QString& path, QString* why);
+
+// Reads a whole regular file of at most `limit` bytes into `out`; false with the reason in
+// `why` otherwise ("not a regular file", "larger than N bytes", the system's reason).
+bool readRegularFile(const QString& path, qint64 limit, QByteArray* out, QString* why);
 
 // A read-only memory map of a regular file, guarded against the file being cut short while
 // it is mapped (the lost pages read as zeros; see MappingGuard.h).

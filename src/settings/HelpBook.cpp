@@ -1,6 +1,8 @@
 #include "settings/HelpBook.h"
 
-#include <QFile>
+#include "formats/Files.h"
+
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <array>
@@ -113,13 +115,15 @@ bool HelpBook::fail(QString* error, const QString& why) {
 
 bool HelpBook::open(const QString& path, QString* error) {
     clear();
-    QFile file(path);
-    if (!file.exists()) return fail(error, QStringLiteral("the file does not exist"));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("the file cannot be read"));
-    if (file.size() > kMaxFileSize)
-        return fail(error, QStringLiteral("the file is too large to be a help book"));
-    const QByteArray bytes = file.readAll();
+    if (!QFileInfo::exists(path)) return fail(error, QStringLiteral("the file does not exist"));
+    QByteArray bytes;
+    QString why;
+    // A regular file only: a FIFO in the book's place would block the program for ever.
+    if (!formats::readRegularFile(path, kMaxFileSize, &bytes, &why)) {
+        if (why.startsWith(QLatin1String("larger than")))
+            return fail(error, QStringLiteral("the file is too large to be a help book"));
+        return fail(error, QStringLiteral("the file cannot be read (%1)").arg(why));
+    }
     if (!load(bytes, error)) return false;
     m_path = path;
     return true;

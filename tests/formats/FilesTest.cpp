@@ -47,6 +47,23 @@ TEST_F(FilesTest, OnlyRegularFilesAreOpenedForReading) {
     EXPECT_EQ(why, "No such file or directory");
 }
 
+TEST_F(FilesTest, AWholeFileIsReadOnlyWhenRegularAndWithinItsLimit) {
+    QByteArray bytes;
+    QString why;
+    ASSERT_TRUE(formats::readRegularFile(write("a.ini", "12345"), 5, &bytes, &why));
+    EXPECT_EQ(bytes, "12345");
+    EXPECT_TRUE(formats::readRegularFile(write("empty.ini", ""), 5, &bytes, &why));
+    EXPECT_TRUE(bytes.isEmpty());
+
+    EXPECT_FALSE(formats::readRegularFile(path("a.ini"), 4, &bytes, &why));
+    EXPECT_EQ(why, "larger than 4 bytes");
+    EXPECT_TRUE(bytes.isEmpty());
+    EXPECT_FALSE(formats::readRegularFile(fifo("pipe.ini"), 100, &bytes, &why));
+    EXPECT_EQ(why, "not a regular file");
+    EXPECT_FALSE(formats::readRegularFile(path("missing.ini"), 100, &bytes, &why));
+    EXPECT_EQ(why, "No such file or directory");
+}
+
 TEST_F(FilesTest, AnAtomicFileNeverReplacesASpecialFile) {
     for (const QString& target : {fifo("out.M14"), m_dir.path()}) {
         const mode_t before = modeOf(target);

@@ -20,6 +20,7 @@
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/stat.h>
 
 using namespace kv;
 
@@ -257,6 +258,17 @@ TEST_F(HelpTest, MissingDamagedOrIncompleteBooksAreExplained) {
     EXPECT_FALSE(viewer->showContext(help::Search));
     EXPECT_EQ(tc.messages.last().text, "There is no help topic for this item (context 101).");
     EXPECT_EQ(tc.messages.boxes.size(), 3u);
+}
+
+TEST_F(HelpTest, AFifoInTheBooksPlaceIsRefusedWithoutWaiting) {
+    QTemporaryDir dir;
+    const QString file = dir.path() + "/Korvanda.hlp";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    viewer->setHelpFile(file);
+    // Before, the open waited for a writer that never came.
+    EXPECT_FALSE(viewer->showContents());
+    ASSERT_EQ(tc.messages.boxes.size(), 1u);
+    EXPECT_TRUE(tc.messages.last().text.contains("not a regular file"));
 }
 
 TEST(HelpBookFile, TruncatedOrBitFlippedCopiesAreRefused) {
