@@ -13,6 +13,8 @@ PACKAGES=(
   # database, mail transport, the desktop's secret store and mail program,
   # the dump importer's decompression
   libsqlite3-dev libcurl4-openssl-dev qtkeychain-qt6-dev xdg-utils zlib1g-dev
+  # the card number sealed at rest
+  libsodium-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libbenchmark-dev clang
   # the XML parsers the dump importer's benchmark compares with (xmllint, libxml2)

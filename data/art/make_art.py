@@ -58,6 +58,19 @@ ICONS = {
              '<path d="M6.5 14.5h11V21h-11z"/>',
     "open": '<path d="M13 4h7v7"/><path d="M20 4l-9 9"/><path d="M18 14v5a1 1 0 0 1-1 1H5a1 1 0 0 1-1-1V7a1 1 0 0 1 1-1h5"/>',
     "new": '<path d="M12 4.5v15M4.5 12h15"/>',
+    # The shopping screen's pictures.
+    "book": '<path d="M5 4.5h11a2 2 0 0 1 2 2V20H7a2 2 0 0 1-2-2z"/><path d="M5 18a2 2 0 0 1 2-2h11"/>'
+            '<path d="M9 8.5h5"/>',
+    "star": '<path d="M12 3.5l2.6 5.4 5.9.8-4.3 4.1 1 5.8-5.2-2.8-5.2 2.8 1-5.8-4.3-4.1 5.9-.8z"/>',
+    "cart": '<path d="M3 4.5h2.5l2.2 10.5h10.3l2-7.5H7"/><circle cx="9.5" cy="19" r="1.4"/>'
+            '<circle cx="16.5" cy="19" r="1.4"/>',
+    "phone": '<path d="M6.5 3.5h3l1.5 4.5-2 1.5a11 11 0 0 0 5.5 5.5l1.5-2 4.5 1.5v3a2 2 0 0 1-2 2'
+             'A16 16 0 0 1 4.5 5.5a2 2 0 0 1 2-2z"/>',
+    "fax": '<path d="M7 9V3.5h8l2 2V9"/><rect x="3.5" y="9" width="17" height="11" rx="1.5"/>'
+           '<path d="M7 13h4M7 16.5h4"/><circle cx="16" cy="14.5" r="1.6"/>',
+    "mail": '<rect x="3" y="5.5" width="18" height="13" rx="1.5"/><path d="M3.5 6.5l8.5 6.5 8.5-6.5"/>',
+    "send": '<path d="M3.5 11.5L20.5 4l-6 16.5-3.3-6.8z"/><path d="M11.2 13.7L20.5 4"/>',
+    "find": '<circle cx="10" cy="10" r="6"/><circle cx="10" cy="10" r="1.6"/><path d="M14.5 14.5L20.5 20.5"/>',
     "stack": '<rect x="3.5" y="9" width="17" height="11" rx="1.5"/><path d="M5.5 6h13M7.5 3h9"/>',
 }
 
@@ -257,6 +270,28 @@ def search_pictures():
                 f'<rect width="600" height="335" fill="url(#g)"/><rect width="600" height="335" fill="url(#spot)"/></svg>')
 
 
+def tick_box(number, ticked, size=16):
+    """The shopping list's order box, unticked and ticked (imgChkOff, imgChkOn)."""
+    face = AMBER if ticked else "#1d2130"
+    mark = (f'<path d="M4 8.4l2.7 2.7 5.3-5.6" fill="none" stroke="{NIGHT}" stroke-width="2" '
+            f'stroke-linecap="round" stroke-linejoin="round"/>') if ticked else ''
+    write(number, f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" viewBox="0 0 {size} {size}">'
+                  f'<!-- Order box, {"ticked" if ticked else "not ticked"}. -->'
+                  f'<rect x="1" y="1" width="{size - 2}" height="{size - 2}" rx="3" fill="{face}" '
+                  f'stroke="{AMBER}" stroke-width="1.3"/>{mark}</svg>')
+
+
+def shopping_pictures():
+    # 5040: the shopping screen's backdrop (imgMain), 600 x 335.
+    write(5040, f'<svg xmlns="http://www.w3.org/2000/svg" width="600" height="335" viewBox="0 0 600 335">'
+                f'<!-- Shopping screen backdrop. --><defs>{gradient("g", "#1c2030", "#12141c")}'
+                f'<radialGradient id="spot" cx="0.95" cy="0.05" r="0.6"><stop offset="0" stop-color="{TEAL}" stop-opacity="0.10"/>'
+                f'<stop offset="1" stop-color="{TEAL}" stop-opacity="0"/></radialGradient></defs>'
+                f'<rect width="600" height="335" fill="url(#g)"/><rect width="600" height="335" fill="url(#spot)"/></svg>')
+    tick_box(5020, False)
+    tick_box(5021, True)
+
+
 if __name__ == "__main__":
     labelled_button(1021, 1024, "search", "Search")
     labelled_button(1026, 1028, "collection", "Collections", width=124)
@@ -299,3 +334,13 @@ if __name__ == "__main__":
         compact_button(number, number + 1, icon_name, label, **small_action)
     tab_button(4021, 4022, "details", "Details", width=76)
     tab_button(4023, 4024, "track", "Tracks", width=70)
+    # The shopping screen.
+    shop_action = dict(width=124)
+    for number, icon_name, label in ((5001, "book", "Shops"), (5003, "print", "Print"),
+                                     (5005, "find", "Try VMB"), (5007, "star", "Featured"),
+                                     (5009, "cart", "Order Direct"), (5011, "phone", "Telephone"),
+                                     (5013, "fax", "Fax"), (5015, "mail", "E-mail"),
+                                     (5017, "artist", "Your Details")):
+        action_button(number, number + 1, icon_name, label, **shop_action)
+    action_button(5056, 5058, "send", "Send", **shop_action)
+    shopping_pictures()

@@ -3,7 +3,9 @@
 #include "platform/AppContext.h"
 #include "platform/FormNames.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
 namespace kv {
 
@@ -19,6 +21,20 @@ ScreenWindow::ScreenWindow(const QString& name)
 void ScreenWindow::Show_me() {
     show();
     raise();
+}
+
+void ScreenWindow::Check_Resolution() {
+    // The smallest desktop (logical pixels) the layouts are drawn for.
+    constexpr int kSmallestWidth = 640;
+    constexpr int kSmallestHeight = 480;
+    const Constants& c = ctx().constants;
+    QSize desktop(c.intScreenWidth, c.intScreenHeight);
+    if (desktop.isEmpty() && QGuiApplication::primaryScreen())
+        desktop = QGuiApplication::primaryScreen()->geometry().size();
+    if (!desktop.isEmpty() && (desktop.width() < kSmallestWidth || desktop.height() < kSmallestHeight)) {
+        ctx().messages().beep();
+        ctx().messages().show(QStringLiteral("Resolution not catered for"), mb::OKOnly | mb::Exclamation);
+    }
 }
 
 void ScreenWindow::paintEvent(QPaintEvent*) {

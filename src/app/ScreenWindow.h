@@ -20,6 +20,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Beeps and says "Resolution not catered for" on a desktop smaller than the layout.
+    static void Check_Resolution();
 
 private:
     int m_mode = 0;

@@ -276,6 +276,15 @@ void frmBackground::unloadOtherWindows() {
             forms.unload(name);
 }
 
+void frmBackground::Unload_From_Code() {
+    if (m_exiting) return;
+    m_exiting = true;
+    ctx().busy().setBusy();
+    ctx().frmActive = nullptr;
+    Form_Unload();
+    close();
+}
+
 void frmBackground::Form_Unload() {
     AppContext& a = ctx();
     unloadOtherWindows();

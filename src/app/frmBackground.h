@@ -32,6 +32,10 @@ public:
     bool QueryUnload(UnloadMode mode);
     // Unloads the screens and dialogs in the order exit needs (the background stays).
     void unloadOtherWindows();
+    // Ends the program from code, without the exit question, through the same shutdown as
+    // a confirmed close (a screen that cannot go on). Call it from the event loop, never
+    // from inside a window that is being loaded: that window is unloaded too.
+    void Unload_From_Code();
 
     // Whether the intro movie program we started is still running. Desktops give no
     // portable way to find another program's window by its title, so the answer comes

@@ -116,6 +116,34 @@ QVariant DataControl::currentValue(const QString& field) const {
     return m_rs.value(field);
 }
 
+namespace {
+
+// A Yes/No value as the page keeps it: -1 or "true" ticked, 0, "false" or Null not.
+bool tickedText(const QString& text) {
+    return !text.isEmpty() && text != QLatin1String("0") &&
+           text.compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+}
+
+} // namespace
+
+bool DataControl::isTicked(int row, int column) const {
+    if (row < 0 || row >= m_count || column < 0 || column >= m_columns.size()) return false;
+    const QVector<QString>* texts = rowTexts(row);
+    return texts && tickedText(texts->at(column));
+}
+
+void DataControl::setTicked(int row, int column, bool ticked) {
+    if (row < 0 || row >= m_count || column < 0 || column >= m_columns.size() ||
+        !m_columns[column].tick)
+        return;
+    setCurrentRow(row);
+    m_rs.Edit();
+    updateOrCancel(m_rs, [&] { m_rs.setValue(m_columns[column].field, ticked); });
+    // The row is read again from the table when it is next painted.
+    m_pages.remove(row / kPageRows);
+    emit dataChanged(index(row, 0), index(row, int(m_columns.size()) - 1));
+}
+
 const QVector<QString>* DataControl::rowTexts(int row) const {
     const int page = row / kPageRows;
     auto it = m_pages.constFind(page);
@@ -163,16 +191,32 @@ int DataControl::columnCount(const QModelIndex& parent) const {
 QVariant DataControl::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_count || index.column() >= m_columns.size())
         return QVariant();
+    if (m_columns[index.column()].tick) {
+        // A tick box shows no text; a screen reader hears whether it is ticked.
+        const bool ticked = isTicked(index.row(), index.column());
+        if (role == Qt::CheckStateRole) return ticked ? Qt::Checked : Qt::Unchecked;
+        if (role == Qt::AccessibleTextRole)
+            return ticked ? QStringLiteral("ticked") : QStringLiteral("not ticked");
+        return QVariant();
+    }
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::AccessibleTextRole)
         return QVariant();
     const QVector<QString>* texts = rowTexts(index.row());
     return texts ? texts->at(index.column()) : QString();
 }
 
+Qt::ItemFlags DataControl::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() < m_columns.size() && m_columns[index.column()].tick)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
 QVariant DataControl::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < m_columns.size())
-        return m_columns[section].field;
+        return m_columns[section].caption.isEmpty() ? m_columns[section].field
+                                                    : m_columns[section].caption;
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

@@ -22,10 +22,13 @@ public:
     explicit DataControl(QObject* parent = nullptr);
 
     // One grid column: the field it shows and, for a row where that field is Null, the
-    // field shown instead (none when empty).
+    // field shown instead (none when empty); its heading (the field's name when empty); and
+    // whether it is a Yes/No field shown as a tick box the user can change.
     struct Column {
         QString field;
         QString whenNull;
+        QString caption;
+        bool tick = false;
         bool operator==(const Column&) const = default;
     };
     void setColumns(const QVector<Column>& columns);
@@ -54,11 +57,17 @@ public:
 
     // The value of a field of the current row (Null without one).
     QVariant currentValue(const QString& field) const;
+    // Whether a tick column's box is ticked in a row, as last read.
+    bool isTicked(int row, int column) const;
+    // Makes the row current and stores its tick straight into the table, so the box shows
+    // only what is stored. Raises the engine's error with the row as it was.
+    void setTicked(int row, int column, bool ticked);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 signals:
     // The current row changed (-1: none).

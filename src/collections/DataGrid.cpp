@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace kv {
 
@@ -61,6 +62,26 @@ bool DataGrid::stepRow(int rows) {
     if (from < 0 || to == from) return false;
     m_data->setCurrentRow(to);
     return true;
+}
+
+void DataGrid::holdStep(int rows) {
+    constexpr int kFirstRepeatMs = 350;
+    constexpr int kRepeatMs = 90;
+    if (!m_holdTimer) {
+        m_holdTimer = new QTimer(this);
+        connect(m_holdTimer, &QTimer::timeout, this, [this] {
+            m_holdTimer->setInterval(kRepeatMs);
+            if (!stepRow(m_holdRows)) m_holdTimer->stop();
+        });
+    }
+    m_holdRows = rows;
+    stepRow(rows);
+    m_holdTimer->start(kFirstRepeatMs);
+}
+
+void DataGrid::releaseHold() {
+    if (m_holdTimer) m_holdTimer->stop();
+    m_holdRows = 0;
 }
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+class QTimer;
+
 namespace kv {
 
 class DataControl;
@@ -19,6 +21,10 @@ public:
     // Moves the current row by rows (up when negative) as far as there are rows; true when it
     // moved.
     bool stepRow(int rows);
+    // A scroll button held down: one row at once, then one row at a time until released
+    // (the first repeat waits a little longer, as a held key's does).
+    void holdStep(int rows);
+    void releaseHold();
 
 signals:
     void rowActivated();
@@ -35,6 +41,8 @@ private:
     void followData(int row);
     DataControl* m_data = nullptr;
     bool m_following = false;
+    QTimer* m_holdTimer = nullptr;
+    int m_holdRows = 0;
 };
 
 } // namespace kv

@@ -210,4 +210,17 @@ void Field::AppendChunk(const QByteArray& data) const {
     impl().appendChunk(m_index, data);
 }
 
+void updateOrCancel(Recordset& rs, const std::function<void()>& assign) {
+    try {
+        assign();
+        rs.Update();
+    } catch (...) {
+        try {
+            rs.CancelUpdate();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
 } // namespace kv

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 namespace kv {
@@ -93,5 +94,10 @@ private:
     db::RecordsetImpl& impl() const;
     std::shared_ptr<db::RecordsetImpl> m_impl;
 };
+
+// Assigns the fields of the record being edited or added (after Edit or AddNew) and stores
+// it. On an error the edit is cancelled, so the record stays as it is stored, and the error
+// is raised again.
+void updateOrCancel(Recordset& rs, const std::function<void()>& assign);
 
 } // namespace kv

@@ -24,5 +24,6 @@ inline const QString Message = QStringLiteral("frmHelp");
 inline const QString HelpBook = QStringLiteral("frmHelpBook");
 inline const QString CollectionProperties = QStringLiteral("frmpropCollection");
 inline const QString ItemProperties = QStringLiteral("frmPropAlbum");
+inline const QString UserDetails = QStringLiteral("frmPropUser");
 
 } // namespace kv::form

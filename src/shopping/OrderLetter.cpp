@@ -112,17 +112,20 @@ bool Order_Send_Line(Recordset& rsOrdered, QString& strText, int intItem) {
     });
 }
 
+bool forEachOrderedItem(Recordset& rsOrdered, const std::function<bool(int intItem)>& line) {
+    if (rsOrdered.Bof() && rsOrdered.Eof()) return true;
+    rsOrdered.MoveFirst();
+    for (int intItem = 1; !rsOrdered.Eof(); ++intItem) {
+        if (!line(intItem)) return false;
+        rsOrdered.MoveNext();
+    }
+    return true;
+}
+
 bool Order_Send_Data_all(Recordset& rsOrdered, QString& strText) {
     return guarded("Order_Send_Data_all", [&] {
-        if (rsOrdered.Bof() && rsOrdered.Eof()) return true;
-        rsOrdered.MoveFirst();
-        int intItem = 1;
-        while (!rsOrdered.Eof()) {
-            if (!Order_Send_Line(rsOrdered, strText, intItem)) return false;
-            ++intItem;
-            rsOrdered.MoveNext();
-        }
-        return true;
+        return forEachOrderedItem(
+            rsOrdered, [&](int intItem) { return Order_Send_Line(rsOrdered, strText, intItem); });
     });
 }
 

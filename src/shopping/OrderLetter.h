@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace kv {
 
@@ -44,6 +45,10 @@ void Append_Letter_Line(QString& strText, const QString& strLine);
 // The e-mail text before the item blocks: the title, an empty line and the letter lines.
 QString Order_Send_Head(const ShopRecord& shop, const UserDetails& user, bool bPayByCard,
                         bool bContactMe, const QString& strDate);
+
+// Runs `line` for each row of the ordered items with its number, from 1 in the record set's
+// order (none for an empty record set); stops with false at the first that fails.
+bool forEachOrderedItem(Recordset& rsOrdered, const std::function<bool(int intItem)>& line);
 
 // Appends the block of every ordered item, numbered from 1 in the record set's order; an
 // empty record set adds nothing. False (reported) when a row cannot be read: the text then

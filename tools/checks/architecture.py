@@ -13,6 +13,7 @@ EXTERNAL = {
     "SQLite::SQLite3": "SQLite",
     "CURL::libcurl": "libcurl",
     "Qt6Keychain::Qt6Keychain": "QtKeychain",
+    "PkgConfig::SODIUM": "libsodium",
     "kv_resources": "resources",
     "ZLIB::ZLIB": "zlib",
 }
