@@ -22,7 +22,7 @@ QString errnoText(int e) {
 }
 
 QString largerThan(qint64 limit) {
-    return largerThan(limit);
+    return QStringLiteral("larger than %1 bytes").arg(limit);
 }
 
 QString notRegular() {
