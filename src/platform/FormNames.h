@@ -24,5 +24,8 @@ inline const QString Message = QStringLiteral("frmHelp");
 inline const QString HelpBook = QStringLiteral("frmHelpBook");
 inline const QString CollectionProperties = QStringLiteral("frmpropCollection");
 inline const QString ItemProperties = QStringLiteral("frmPropAlbum");
+// The collections dialog of the collection screen.
+inline const QString CollectionList = QStringLiteral("frmCollectionList");
+inline const QString ConnectionProperties = QStringLiteral("frmPropConnection");
 
 } // namespace kv::form

@@ -9,6 +9,10 @@ namespace kv {
 // left = (screen width - window width) / 2, top = (screen height - window height) / 2.
 void Center_Form(QWidget* window);
 
+// Centres the window on its screen when it is first shown; afterwards it stays where the
+// user puts it.
+void centreOnFirstShow(QWidget* window);
+
 // Gives a new widget its control name (the name the program's code and tests find it by).
 template <typename W> W* named(W* widget, const QString& name) {
     widget->setObjectName(name);
