@@ -17,6 +17,9 @@ PACKAGES=(
   xvfb xauth poppler-utils fonts-dejavu-core
   # the mail tests' own SMTP server on 127.0.0.1 and its certificate
   python3-aiosmtpd openssl
+  # printing: fonts with the widths of the faces the printouts name, and a print queue
+  # that writes PDF files for the queue test
+  fonts-liberation2 cups printer-driver-cups-pdf python3
 )
 
 SUDO=""

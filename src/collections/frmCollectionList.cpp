@@ -43,7 +43,7 @@ frmCollectionList::frmCollectionList(QWidget* parent) : QDialog(parent) {
     cmdHelp = buttons.help;
     layOutDialog(this, body, buttons);
     resize(360, 260);
-    centreOnFirstShow(this);
+    Center_Form_When_Shown(this);
 
     for (const auto& c : RCollections().Items()) {
         auto* row = new QListWidgetItem(c->strTitle, LstCollections);

@@ -109,7 +109,7 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
     cmdCancel = buttons.cancel;
     cmdHelp = buttons.help;
     layOutDialog(this, SSTab1, buttons);
-    centreOnFirstShow(this);
+    Center_Form_When_Shown(this);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         Accepted = true;

@@ -97,7 +97,7 @@ frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
     cmdCancel = buttons.cancel;
     cmdHelp = buttons.help;
     layOutDialog(this, SSTProps, buttons);
-    centreOnFirstShow(this);
+    Center_Form_When_Shown(this);
     resize(440, 330);
 
     connect(cmdIcon, &QPushButton::clicked, this, &frmpropCollection::cmdIcon_Click);

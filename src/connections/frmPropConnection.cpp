@@ -81,7 +81,7 @@ frmPropConnection::frmPropConnection(QWidget* parent) : QDialog(parent) {
     cmdHelp = buttons.help;
     layOutDialog(this, SSTab1, buttons);
     resize(420, sizeHint().height());
-    centreOnFirstShow(this);
+    Center_Form_When_Shown(this);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] {

@@ -7,6 +7,7 @@
 #include "platform/HelpViewer.h"
 #include "platform/Mail.h"
 #include "platform/MessageBox.h"
+#include "platform/Printer.h"
 #include "platform/ProcessControl.h"
 #include "platform/Resources.h"
 #include "platform/SecretStore.h"
@@ -38,6 +39,7 @@ struct Services {
     std::unique_ptr<IShell> shell;
     std::unique_ptr<IMail> mail;
     std::unique_ptr<ISecretStore> secrets;
+    std::unique_ptr<IPrinter> printer;
 };
 
 // Values fixed during start-up that live for the whole run.

@@ -1,5 +1,6 @@
 #include "program/Program.h"
 
+#include "about/frmAbout.h"
 #include "app/Navigation.h"
 #include "app/frmBackground.h"
 #include "app/frmSplash.h"
@@ -41,6 +42,7 @@ void registerProgramWindows(AppContext& context) {
     forms.registerFactory(form::FindFilterSort, [] {
         return new fSearch(qobject_cast<QWidget*>(ctx().forms.loaded(form::Background)));
     });
+    forms.registerFactory(form::About, [] { return new frmAbout; });
 }
 
 StartupPlan programStartupPlan(AppContext& context) {

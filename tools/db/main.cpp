@@ -3,6 +3,8 @@
 //   korvanda-db create DIR [--shops FILE]   a fresh template KORDB.MDB and KORDB.MDW in DIR
 //   korvanda-db check DB                    "ok" (status 0) or the program's message (1)
 //   korvanda-db sql DB "STATEMENT"          runs one statement of the program's dialect
+//   korvanda-db export DB N OUT [--details recording|custom|recording,custom]
+//                                           collection N as a .txt, .csv, .html or .pdf file
 //
 // Query output: a header line of field names, then one line per row; fields separated by
 // a tab; Null is \N; Yes/No fields are True or False; numbers are plain decimals; a
@@ -10,6 +12,7 @@
 // binary values are \x and hex digits. An action statement prints the number of rows it
 // changed. Engine errors print "Error N: description" on standard error (status 1).
 
+#include "Export.h"
 #include "db/CatalogueTemplate.h"
 #include "db/Connection.h"
 #include "db/Database.h"
@@ -24,6 +27,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 
 using namespace kv;
 
@@ -42,7 +46,8 @@ void errOut(const QString& text) {
 int usage() {
     errOut(QStringLiteral("usage: korvanda-db create DIR [--shops FILE]\n"
                           "       korvanda-db check DB\n"
-                          "       korvanda-db sql DB \"STATEMENT\"\n"));
+                          "       korvanda-db sql DB \"STATEMENT\"\n"
+                          "       korvanda-db export DB N OUT [--details recording|custom|recording,custom]\n"));
     return 2;
 }
 
@@ -170,6 +175,8 @@ int sql(const QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Export makes its own application object (it needs the GUI layer's fonts).
+    if (argc > 1 && std::strcmp(argv[1], "export") == 0) return exportMain(argc, argv);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) return usage();

@@ -1,5 +1,6 @@
 #include "platform/qt/QtServices.h"
 
+#include "platform/qt/QtPrinter.h"
 #include "platform/qt/QtResources.h"
 #include "platform/qt/QtSecretStore.h"
 #include "platform/qt/QtSound.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -103,7 +105,20 @@ public:
         return QFileDialog::getOpenFileName(parent, title, initialDir, qtFilterFromClassic(filter));
     }
     QString saveFile(QWidget* parent, const QString& title, const QString& filter, const QString& initialPath) override {
-        return QFileDialog::getSaveFileName(parent, title, initialPath, qtFilterFromClassic(filter));
+        QFileDialog dialog(parent, title, initialPath, qtFilterFromClassic(filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // A name typed without an extension takes the chosen type's, before the dialog asks
+        // whether to replace an existing file of that name.
+        const auto suffixOf = [](const QString& nameFilter) {
+            static const QRegularExpression single(QStringLiteral("\\(\\*\\.(\\w+)[ )]"));
+            const QRegularExpressionMatch m = single.match(nameFilter);
+            return m.hasMatch() ? m.captured(1).toLower() : QString();
+        };
+        dialog.setDefaultSuffix(suffixOf(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&](const QString& chosen) { dialog.setDefaultSuffix(suffixOf(chosen)); });
+        if (dialog.exec() != QDialog::Accepted) return QString();
+        return dialog.selectedFiles().value(0);
     }
 };
 
@@ -225,6 +240,7 @@ void installQtServices(AppContext& context) {
     s.process = std::make_unique<QtProcessControl>();
     s.shell = std::make_unique<QtShell>();
     s.secrets = std::make_unique<QtSecretStore>(QStringLiteral("Korvanda"));
+    s.printer = std::make_unique<QtPrinter>();
 }
 
 } // namespace kv

@@ -20,16 +20,13 @@ void Center_Form(QWidget* window) {
 
 namespace {
 
-class CentreOnce : public QObject {
+class CentreOnFirstShow : public QObject {
 public:
-    explicit CentreOnce(QWidget* window) : QObject(window) { window->installEventFilter(this); }
-
-protected:
+    using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched == parent()) {
-            auto* window = static_cast<QWidget*>(watched);
-            window->removeEventFilter(this);
-            Center_Form(window);
+        if (event->type() == QEvent::Show) {
+            Center_Form(static_cast<QWidget*>(watched));
+            watched->removeEventFilter(this);
             deleteLater();
         }
         return false;
@@ -38,9 +35,8 @@ protected:
 
 } // namespace
 
-void centreOnFirstShow(QWidget* window) {
-    if (window)
-        new CentreOnce(window);
+void Center_Form_When_Shown(QWidget* window) {
+    if (window) window->installEventFilter(new CentreOnFirstShow(window));
 }
 
 } // namespace kv

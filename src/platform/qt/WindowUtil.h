@@ -8,10 +8,8 @@ namespace kv {
 // Moves the window so that it is centred on its screen:
 // left = (screen width - window width) / 2, top = (screen height - window height) / 2.
 void Center_Form(QWidget* window);
-
-// Centres the window on its screen when it is first shown; afterwards it stays where the
-// user puts it.
-void centreOnFirstShow(QWidget* window);
+// Centres a dialog on the screen when it is first shown (its size is known only then).
+void Center_Form_When_Shown(QWidget* window);
 
 // Gives a new widget its control name (the name the program's code and tests find it by).
 template <typename W> W* named(W* widget, const QString& name) {
