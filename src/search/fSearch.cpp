@@ -166,6 +166,10 @@ void fSearch::modeSetUp() {
     }
     lblMessage->clear();
     directionChanged();
+    // Each showing starts at the first entry, with the main button as Enter's: otherwise the
+    // button pressed last (often Cancel) keeps the focus and takes the user's Enter.
+    cmdFindNext->setDefault(true);
+    (sort ? static_cast<QWidget*>(cboIn) : cboWhat)->setFocus();
 }
 
 void fSearch::fillFields() {
