@@ -152,6 +152,7 @@ void frmCollection::createCollectionHeading() {
     lstCollection = named(new QListWidget(this), QStringLiteral("lstCollection"));
     lstCollection->setStyleSheet(QString::fromLatin1(screenStyle::List));
     lstCollection->setAccessibleName(QStringLiteral("Collections"));
+    lstCollection->setProperty(ScreenWindow::ClosesOnEscape, true);
     lstCollection->hide();
 }
 

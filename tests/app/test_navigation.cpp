@@ -270,6 +270,20 @@ TEST_F(Navigation, KeysOfTheBackgroundAreConsumedBeforeTheScreenSeesThem) {
     EXPECT_EQ(edit->text(), QStringLiteral("abcx"));
 }
 
+// An open drop-down list closes on Escape; the screen stays, and other keys still go to the
+// background.
+TEST_F(Navigation, AControlThatClosesOnEscapeKeepsTheKey) {
+    ASSERT_TRUE(go(4));
+    auto* list = new QLineEdit(window(form::Collection));
+    list->setProperty(ScreenWindow::ClosesOnEscape, true);
+    list->show();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_EQ(ctx().intCurrentScreen, 4);
+    QTest::keyClick(list, Qt::Key_F5);
+    EXPECT_EQ(ctx().intCurrentScreen, 2);
+}
+
 TEST_F(Navigation, ButtonsShowTheirPressedPictureWhileDown) {
     ImageButton* b = background()->imgShopping;
     QTest::mousePress(b, Qt::LeftButton);
