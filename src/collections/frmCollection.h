@@ -196,6 +196,7 @@ private:
     void scrollStep();
     bool hasRow() const;
     void showDetails(const QString& title, const QString& text);
+    void showDetailTab(int tab);
     // The record source (frmCollection.cpp).
     void reread();
     // The database's change count, to know whether the grid's rows are still current.

@@ -110,24 +110,23 @@ bool frmCollection::bConnection_Show() {
 }
 
 void frmCollection::imgtabdetails_Click() {
-    if (m_detailTab == 0) return;
-    m_detailTab = 0;
-    imgtabdetails->showPressed();
-    imgtabtracks->showNormal();
-    detailsArea->show();
-    lblTitle->show();
-    MvrDetails->hide();
-    Refresh_Details();
+    showDetailTab(0);
 }
 
 void frmCollection::imgtabtracks_Click() {
-    if (m_detailTab == 1) return;
-    m_detailTab = 1;
-    imgtabtracks->showPressed();
-    imgtabdetails->showNormal();
-    detailsArea->hide();
-    lblTitle->hide();
-    MvrDetails->show();
+    showDetailTab(1);
+}
+
+// Tab 0 is the details text, tab 1 the tracks; the active tab keeps its pressed picture.
+void frmCollection::showDetailTab(int tab) {
+    if (m_detailTab == tab) return;
+    m_detailTab = tab;
+    const bool details = tab == 0;
+    (details ? imgtabdetails : imgtabtracks)->showPressed();
+    (details ? imgtabtracks : imgtabdetails)->showNormal();
+    detailsArea->setVisible(details);
+    lblTitle->setVisible(details);
+    MvrDetails->setVisible(!details);
     Refresh_Details();
 }
 
