@@ -113,7 +113,12 @@ def buttons(root, name, on_bar=None):
 
 
 def press(root, name, on_bar=None, where=""):
-    found = wait_for("a button named %r %s" % (name, where), lambda: buttons(root, name, on_bar), 10)
+    try:
+        found = wait_for("a button named %r %s" % (name, where), lambda: buttons(root, name, on_bar), 10)
+    except SystemExit:
+        shown = sorted({a.name for a in descendants(root) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(a)})
+        print("buttons showing %s: %s" % (where, shown))
+        raise
     acc = found[0]
     action = acc.queryAction()
     names = [action.getName(i).lower() for i in range(action.nActions)]
