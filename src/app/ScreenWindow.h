@@ -9,7 +9,13 @@ namespace kv {
 // until navigation shows it. A screen that keeps a search type exposes it as the Qt
 // property "SearchType" (-1 before the first choice).
 class ScreenWindow : public QWidget {
+public:
+    // The background window takes Escape (back) before any control sees it; a control with
+    // this property set true, such as a drop-down list standing open, closes itself instead.
+    static constexpr const char* ClosesOnEscape = "closesOnEscape";
+
     Q_OBJECT
+
 public:
     explicit ScreenWindow(const QString& name);
 

@@ -1,6 +1,7 @@
 #include "app/frmBackground.h"
 
 #include "app/Navigation.h"
+#include "app/ScreenWindow.h"
 #include "core/ErrorReport.h"
 #include "platform/AppContext.h"
 #include "platform/FormNames.h"
@@ -226,7 +227,9 @@ bool frmBackground::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() && isEnabled() &&
         static_cast<QWidget*>(watched)->window() == this) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::NoModifier && handleKey(key->key()))
+        const bool ownEscape = key->key() == Qt::Key_Escape &&
+                               watched->property(ScreenWindow::ClosesOnEscape).toBool();
+        if (key->modifiers() == Qt::NoModifier && !ownEscape && handleKey(key->key()))
             return true; // consumed
     }
     return QWidget::eventFilter(watched, event);

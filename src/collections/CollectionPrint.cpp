@@ -4,6 +4,7 @@
 #include "collections/frmPrint.h"
 #include "core/ErrorReport.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
 #include "print/ListPrint.h"
 #include "settings/ui/frmHelp.h"
 
@@ -17,7 +18,7 @@ namespace kv {
 
 namespace {
 
-QWidget* mainWindow() { return qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))); }
+QWidget* mainWindow() { return qobject_cast<QWidget*>(ctx().forms.loaded(form::Background)); }
 
 QFont ownerFont() {
     const QWidget* owner = mainWindow();

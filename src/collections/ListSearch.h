@@ -34,10 +34,8 @@ public:
                               const QString& orderbyClause) = 0;
 };
 
-// The dialog's name among the program's windows.
-inline const QString kListSearchName = QStringLiteral("fSearch");
-
-// The dialog, loaded on first use; nullptr when the program has no such window.
+// The dialog, loaded on first use (it is registered as form::FindFilterSort); nullptr when
+// the program has no such window.
 IListSearch* listSearch();
 
 } // namespace kv

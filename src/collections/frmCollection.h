@@ -12,6 +12,7 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QMouseEvent;
 class QScrollArea;
 class QTimer;
 
@@ -161,21 +162,50 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Building the controls (frmCollectionControls.cpp).
     void createControls();
+    void createBackdrop();
+    void createGrid();
+    void createDetailsPanel();
+    void createButtons();
+    void createCollectionHeading();
+    void createMenus();
+    void connectEvents();
+    void connectButtons();
+    void orderTabs();
+    // Placing them (frmCollectionLayout.cpp).
+    void warnOfSmallScreen();
     void arrange();
     void showModeControls();
+    // Collections mode (frmCollectionCollections.cpp).
     void fillCollectionList();
     void selectCollectionRow(int row);
     void collectionChanged(qint16 intCollectionID);
     void showCollectionHeading();
     void buildFindLists();
+    bool collectionListKey(int key);
+    bool headingMouseRelease(QObject* watched, QMouseEvent* event);
+    void editItem();
+    void removeItem();
+    // Connections mode (frmCollectionConnections.cpp).
+    qint32 currentConnectionID() const;
+    void editConnection();
+    void removeConnection();
+    // The details panel (frmCollectionDetails.cpp).
     void rowChanged();
     void scrollStep();
     bool hasRow() const;
-    qint32 currentConnectionID() const;
+    void showDetails(const QString& title, const QString& text);
+    void showDetailTab(int tab);
+    // The record source (frmCollection.cpp).
     void reread();
+    // The database's change count, to know whether the grid's rows are still current.
+    static qint64 databaseStamp();
     // The find dialog with this screen's lists, or nullptr.
     IListSearch* listSearchFor();
+    // The dialog's lists for the current mode: connections offer every field by its name.
+    QList<int> renamedForDialog() const;
+    QStringList renamedNamesForDialog() const;
 
     int m_mode = 0;
     qint16 m_collectionID = -1;

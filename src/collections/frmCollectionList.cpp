@@ -3,49 +3,47 @@
 #include "collections/CollectionStore.h"
 #include "collections/NRCollections.h"
 #include "platform/AppContext.h"
+#include "platform/qt/DialogButtons.h"
+#include "platform/qt/DialogOnFirstUse.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/Help.h"
 #include "settings/HelpContexts.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace kv {
 
-namespace {
-
-const QString kDialogName = QStringLiteral("frmCollectionList");
-
-} // namespace
-
 frmCollectionList::frmCollectionList(QWidget* parent) : QDialog(parent) {
-    setObjectName(kDialogName);
+    setObjectName(form::CollectionList);
     setWindowTitle(QStringLiteral("Collections"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    LstCollections = named(new QListWidget(this), QStringLiteral("LstCollections"));
+    // The list with what acts on its rows beside it; Close and Help at the foot.
+    auto* body = new QWidget(this);
+    LstCollections = named(new QListWidget(body), QStringLiteral("LstCollections"));
     LstCollections->setAccessibleName(QStringLiteral("Collections"));
-    cmdAdd = named(new QPushButton(QStringLiteral("Add"), this), QStringLiteral("cmdAdd"));
-    cmdEdit = named(new QPushButton(QStringLiteral("Edit"), this), QStringLiteral("cmdEdit"));
-    cmdDelete = named(new QPushButton(QStringLiteral("Delete"), this), QStringLiteral("cmdDelete"));
-    cmdClose = named(new QPushButton(QStringLiteral("Close"), this), QStringLiteral("cmdClose"));
-    cmdHelp = named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("cmdHelp"));
-    cmdClose->setDefault(true);
-
-    auto* buttons = new QVBoxLayout;
+    cmdAdd = named(new QPushButton(QStringLiteral("Add"), body), QStringLiteral("cmdAdd"));
+    cmdEdit = named(new QPushButton(QStringLiteral("Edit"), body), QStringLiteral("cmdEdit"));
+    cmdDelete = named(new QPushButton(QStringLiteral("Delete"), body), QStringLiteral("cmdDelete"));
+    auto* actions = new QVBoxLayout;
     for (QPushButton* b : {cmdAdd, cmdEdit, cmdDelete})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdClose);
-    buttons->addWidget(cmdHelp);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(LstCollections, 1);
-    layout->addLayout(buttons);
+        actions->addWidget(b);
+    actions->addStretch(1);
+    auto* bodyLayout = new QHBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->addWidget(LstCollections, 1);
+    bodyLayout->addLayout(actions);
+    const DialogButtonRow buttons =
+        dialogButtonRow(this, QStringLiteral("Close"), QStringLiteral("cmdClose"), QString());
+    cmdClose = buttons.ok;
+    cmdHelp = buttons.help;
+    layOutDialog(this, body, buttons);
     resize(360, 260);
+    Center_Form_When_Shown(this);
 
     for (const auto& c : RCollections().Items()) {
         auto* row = new QListWidgetItem(c->strTitle, LstCollections);
@@ -76,22 +74,8 @@ void frmCollectionList::closeEvent(QCloseEvent* event) {
     hide();
 }
 
-void frmCollectionList::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        Center_Form(this);
-    }
-}
-
 frmCollectionList* collectionListDialog() {
-    FormRegistry& forms = ctx().forms;
-    if (!forms.hasFactory(kDialogName))
-        forms.registerFactory(kDialogName, [] {
-            return new frmCollectionList(
-                qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))));
-        });
-    return forms.get<frmCollectionList>(kDialogName);
+    return dialogOnFirstUse<frmCollectionList>(form::CollectionList);
 }
 
 } // namespace kv

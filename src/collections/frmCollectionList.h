@@ -25,10 +25,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    bool m_centred = false;
 };
 
 // The dialog of the run, loaded on first use.

@@ -109,6 +109,7 @@ frmPropAlbum::frmPropAlbum(QWidget* parent) : QDialog(parent) {
     cmdCancel = buttons.cancel;
     cmdHelp = buttons.help;
     layOutDialog(this, SSTab1, buttons);
+    Center_Form_When_Shown(this);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] {
         Accepted = true;
@@ -161,14 +162,6 @@ void frmPropAlbum::placeNotes(int labelTwips) {
 void frmPropAlbum::setThisCollection(const QString& key) {
     if (key != m_thisCollection) Setup_UDFinput(key);
     m_thisCollection = key;
-}
-
-void frmPropAlbum::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        Center_Form(this);
-    }
 }
 
 } // namespace kv

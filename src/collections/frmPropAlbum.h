@@ -57,16 +57,12 @@ public:
     static constexpr int kRowStepTwips = 600;
     static constexpr int twipsToPixels(int twips) { return twips / 15; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     // The notes follow the last user-field row.
     void placeNotes(int labelTwips);
 
     QString m_thisCollection;
     QWidget* m_myDetails = nullptr;
-    bool m_centred = false;
 };
 
 } // namespace kv

@@ -97,6 +97,7 @@ frmpropCollection::frmpropCollection(QWidget* parent) : QDialog(parent) {
     cmdCancel = buttons.cancel;
     cmdHelp = buttons.help;
     layOutDialog(this, SSTProps, buttons);
+    Center_Form_When_Shown(this);
     resize(440, 330);
 
     connect(cmdIcon, &QPushButton::clicked, this, &frmpropCollection::cmdIcon_Click);
@@ -183,14 +184,6 @@ void frmpropCollection::cmdOK_Click() {
 void frmpropCollection::cmdCancel_Click() {
     Accepted = false;
     reject();
-}
-
-void frmpropCollection::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        Center_Form(this);
-    }
 }
 
 } // namespace kv

@@ -54,16 +54,12 @@ public:
     bool bValidate_Entry();
     void cmdIcon_Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void cmdOK_Click();
     void cmdCancel_Click();
 
     QString m_iconFile;
     QPixmap m_icon;
-    bool m_centred = false;
 };
 
 } // namespace kv

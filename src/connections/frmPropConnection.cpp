@@ -1,24 +1,22 @@
 #include "connections/frmPropConnection.h"
 
 #include "platform/AppContext.h"
+#include "platform/qt/DialogButtons.h"
+#include "platform/qt/DialogOnFirstUse.h"
 #include "platform/qt/WindowUtil.h"
 #include "settings/Help.h"
 #include "settings/HelpContexts.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace kv {
 
 namespace {
-
-const QString kDialogName = QStringLiteral("frmPropConnection");
 
 // A several-line box that holds at most `limit` characters, as its field does: typing
 // or pasting past the limit keeps the first `limit`.
@@ -44,7 +42,7 @@ QPlainTextEdit* limitedBox(QWidget* parent, const char* name, int limit, int lin
 } // namespace
 
 frmPropConnection::frmPropConnection(QWidget* parent) : QDialog(parent) {
-    setObjectName(kDialogName);
+    setObjectName(form::ConnectionProperties);
     setWindowTitle(QStringLiteral("Connection Item"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
@@ -77,19 +75,13 @@ frmPropConnection::frmPropConnection(QWidget* parent) : QDialog(parent) {
     form->addRow(lblNotes, txtNotes);
     SSTab1->addTab(page, QStringLiteral("Connection Details"));
 
-    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
-    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"));
-    cmdHelp = named(new QPushButton(QStringLiteral("Help"), this), QStringLiteral("cmdHelp"));
-    cmdOK->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdHelp);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
-    layout->addLayout(buttons);
+    const DialogButtonRow buttons = dialogButtonRow(this);
+    cmdOK = buttons.ok;
+    cmdCancel = buttons.cancel;
+    cmdHelp = buttons.help;
+    layOutDialog(this, SSTab1, buttons);
     resize(420, sizeHint().height());
+    Center_Form_When_Shown(this);
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] {
@@ -112,22 +104,8 @@ void frmPropConnection::cmdOK_Click() {
     accept();
 }
 
-void frmPropConnection::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!m_centred) {
-        m_centred = true;
-        Center_Form(this);
-    }
-}
-
 frmPropConnection* connectionDialog() {
-    FormRegistry& forms = ctx().forms;
-    if (!forms.hasFactory(kDialogName))
-        forms.registerFactory(kDialogName, [] {
-            return new frmPropConnection(
-                qobject_cast<QWidget*>(ctx().forms.loaded(QStringLiteral("frmBackground"))));
-        });
-    return forms.get<frmPropConnection>(kDialogName);
+    return dialogOnFirstUse<frmPropConnection>(form::ConnectionProperties);
 }
 
 } // namespace kv

@@ -38,12 +38,8 @@ public:
     QPushButton* cmdCancel;
     QPushButton* cmdHelp;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void cmdOK_Click();
-    bool m_centred = false;
 };
 
 // The dialog of the run, loaded on first use.

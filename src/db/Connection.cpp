@@ -148,7 +148,12 @@ void fnLike(sqlite3_context* c, int argc, sqlite3_value** argv) {
             return;
         }
     }
-    sqlite3_result_int(c, pattern->matches(textOf(argv[0])) ? 1 : 0);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    if (!text) { // out of memory converting a number to text
+        sqlite3_result_error_nomem(c);
+        return;
+    }
+    sqlite3_result_int(c, pattern->matchesUtf8(text, sqlite3_value_bytes(argv[0])) ? 1 : 0);
 }
 
 // a + b: Null when either is Null; two texts are joined; otherwise both must be numbers.

@@ -80,18 +80,18 @@ std::optional<LikePattern> LikePattern::compile(QStringView pattern) {
     return p;
 }
 
-bool LikePattern::matchOne(const Token& t, QChar c) const {
+bool LikePattern::matchOne(const Token& t, char16_t c) {
     switch (t.kind) {
     case Token::One:
         return true;
     case Token::Digit:
-        return c.unicode() >= u'0' && c.unicode() <= u'9';
+        return c >= u'0' && c <= u'9';
     case Token::Char:
-        return c.unicode() == t.ch;
+        return c == t.ch;
     case Token::Set: {
         bool in = false;
         for (const auto& [from, to] : t.ranges)
-            if (c.unicode() >= from && c.unicode() <= to) {
+            if (c >= from && c <= to) {
                 in = true;
                 break;
             }
@@ -103,9 +103,7 @@ bool LikePattern::matchOne(const Token& t, QChar c) const {
     return false;
 }
 
-bool LikePattern::matches(QStringView text) const {
-    const QString folded = text.toString().toCaseFolded();
-    const qsizetype n = folded.size();
+template <typename CharAt> bool LikePattern::matchFolded(qsizetype n, CharAt at) const {
     const auto m = static_cast<qsizetype>(m_tokens.size());
     qsizetype ti = 0, pi = 0, starP = -1, starT = 0;
     // Every token but "*" takes exactly one character, so going back to the last "*" and
@@ -114,7 +112,7 @@ bool LikePattern::matches(QStringView text) const {
         if (pi < m && m_tokens[pi].kind == Token::Any) {
             starP = pi++;
             starT = ti;
-        } else if (pi < m && matchOne(m_tokens[pi], folded.at(ti))) {
+        } else if (pi < m && matchOne(m_tokens[pi], at(ti))) {
             ++pi;
             ++ti;
         } else if (starP >= 0) {
@@ -127,6 +125,19 @@ bool LikePattern::matches(QStringView text) const {
     while (pi < m && m_tokens[pi].kind == Token::Any)
         ++pi;
     return pi == m;
+}
+
+bool LikePattern::matches(QStringView text) const {
+    const QString folded = text.toString().toCaseFolded();
+    return matchFolded(folded.size(), [&](qsizetype k) { return folded.at(k).unicode(); });
+}
+
+bool LikePattern::matchesUtf8(const char* text, qsizetype length) const {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (qsizetype k = 0; k < length; ++k)
+        if (bytes[k] & 0x80)
+            return matches(QString::fromUtf8(text, length));
+    return matchFolded(length, [bytes](qsizetype k) { return char16_t(asciiLower(bytes[k])); });
 }
 
 } // namespace kv::db

@@ -26,6 +26,10 @@ public:
     // Empty when the pattern is malformed (a "[" without its "]").
     static std::optional<LikePattern> compile(QStringView pattern);
     bool matches(QStringView text) const;
+    // The same for UTF-8 text as the database hands it over. Text that is all ASCII (the
+    // usual case) is matched where it lies, without copying or folding it into a string:
+    // the pattern is folded already, and an ASCII character folds to its lower case.
+    bool matchesUtf8(const char* text, qsizetype length) const;
 
 private:
     struct Token {
@@ -34,7 +38,9 @@ private:
         bool negated = false;
         std::vector<std::pair<char16_t, char16_t>> ranges;
     };
-    bool matchOne(const Token& t, QChar c) const;
+    static bool matchOne(const Token& t, char16_t c);
+    // The wildcard match over n folded characters, the k-th given by at(k).
+    template <typename CharAt> bool matchFolded(qsizetype n, CharAt at) const;
     std::vector<Token> m_tokens;
 };
 

@@ -25,5 +25,8 @@ inline const QString HelpBook = QStringLiteral("frmHelpBook");
 inline const QString CollectionProperties = QStringLiteral("frmpropCollection");
 inline const QString ItemProperties = QStringLiteral("frmPropAlbum");
 inline const QString UserDetails = QStringLiteral("frmPropUser");
+// The collections dialog of the collection screen.
+inline const QString CollectionList = QStringLiteral("frmCollectionList");
+inline const QString ConnectionProperties = QStringLiteral("frmPropConnection");
 
 } // namespace kv::form

@@ -4,6 +4,8 @@
 #include "core/ErrorReport.h"
 #include "db/Field.h"
 #include "platform/AppContext.h"
+#include "platform/FormNames.h"
+#include "platform/qt/DialogButtons.h"
 #include "platform/qt/WindowUtil.h"
 #include "search/SearchCriteria.h"
 #include "settings/Help.h"
@@ -32,18 +34,24 @@ const QString kUnsupported = QStringLiteral("The search form does not support ob
 } // namespace
 
 fSearch::fSearch(QWidget* parent) : QDialog(parent) {
-    setObjectName(kListSearchName);
+    setObjectName(form::FindFilterSort);
     setWindowTitle(QStringLiteral("Find in Field:"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
+    // The buttons stand in a column beside the entries; Clear, shown only to filter and
+    // sort, takes the second place and the others move down for it.
+    const DialogButtonRow buttons = dialogButtonRow(this, QStringLiteral("Find &Next"), QStringLiteral("cmdFindNext"),
+                                                    QStringLiteral("cmdCancel"), Qt::Vertical);
+    cmdFindNext = buttons.ok;
+    cmdCancel = buttons.cancel;
+    cmdHelp = buttons.help;
+    cmdHelp->setText(QStringLiteral("&Help"));
     cmdClear = named(new QPushButton(QStringLiteral("&Clear"), this), QStringLiteral("cmdClear"));
+    buttons.layout->insertWidget(1, cmdClear);
     cboMatch = named(new QComboBox(this), QStringLiteral("cboMatch"));
     cboMatch->addItems({QStringLiteral("Any Part of Field"), QStringLiteral("Whole Field"),
                         QStringLiteral("Start of Field")});
     cboIn = named(new QComboBox(this), QStringLiteral("cboIn"));
-    cmdFindNext = named(new QPushButton(QStringLiteral("Find &Next"), this), QStringLiteral("cmdFindNext"));
-    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"));
-    cmdHelp = named(new QPushButton(QStringLiteral("&Help"), this), QStringLiteral("cmdHelp"));
     cboWhat = named(new QComboBox(this), QStringLiteral("cboWhat"));
     cboWhat->setEditable(true);
     cboWhat->setInsertPolicy(QComboBox::NoInsert);
@@ -64,7 +72,6 @@ fSearch::fSearch(QWidget* parent) : QDialog(parent) {
     lblIn->setBuddy(cboIn);
     lblWhat->setBuddy(cboWhat);
     lblDirection->setBuddy(cboDirection);
-    cmdFindNext->setDefault(true);
 
     m_layout = new QGridLayout(this);
     m_layout->setColumnStretch(1, 1);
@@ -77,6 +84,7 @@ fSearch::fSearch(QWidget* parent) : QDialog(parent) {
     m_layout->addWidget(cboMatch, 2, 1);
     m_layout->addWidget(lblDirection, 3, 0);
     m_layout->addWidget(cboDirection, 3, 1);
+    m_layout->addLayout(buttons.layout, 0, 2, 4, 1);
     m_layout->addWidget(frmMessage, 4, 0, 1, 3);
 
     connect(cmdFindNext, &QPushButton::clicked, this, [this] { cmdFindNext_Click(); });
@@ -145,15 +153,6 @@ void fSearch::modeSetUp() {
     cmdFindNext->setText(find ? QStringLiteral("Find &Next") : filter ? QStringLiteral("&Apply Filter")
                                                                       : QStringLiteral("&Apply Sort"));
     cmdClear->setVisible(!find);
-    // The buttons stand in a column beside the entries: Cancel and Help move down one place
-    // when Clear is there.
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdFindNext, cmdClear, cmdCancel, cmdHelp})
-        m_layout->removeWidget(w);
-    m_layout->addWidget(cmdFindNext, 0, 2);
-    int row = 1;
-    if (!find) m_layout->addWidget(cmdClear, row++, 2);
-    m_layout->addWidget(cmdCancel, row++, 2);
-    m_layout->addWidget(cmdHelp, row, 2);
 
     cboWhat->clearEditText();
     {
@@ -167,6 +166,10 @@ void fSearch::modeSetUp() {
     }
     lblMessage->clear();
     directionChanged();
+    // Each showing starts at the first entry, with the main button as Enter's: otherwise the
+    // button pressed last (often Cancel) keeps the focus and takes the user's Enter.
+    cmdFindNext->setDefault(true);
+    (sort ? static_cast<QWidget*>(cboIn) : cboWhat)->setFocus();
 }
 
 void fSearch::fillFields() {

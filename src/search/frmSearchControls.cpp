@@ -1,6 +1,7 @@
 // Building the search screen's controls: their pictures, styles, names, events and the
 // order the keyboard visits them in.
 #include "app/Navigation.h"
+#include "app/ScreenStyle.h"
 #include "collections/SearchCollections.h"
 #include "platform/AppContext.h"
 #include "platform/qt/ImageButton.h"
@@ -25,21 +26,6 @@ namespace kv {
 
 namespace {
 
-const char* const kGridStyle =
-    "QTableView { background: #14161f; alternate-background-color: #171a24; color: #f4efe6;"
-    "  border: 1px solid #2b3042; selection-background-color: #e8a33d; selection-color: #14161f;"
-    "  outline: 0; }"
-    "QTableView:focus { border: 1px solid #8a6a3a; }"
-    "QTableView::item { padding-left: 4px; }"
-    "QHeaderView::section { background: #2b3042; color: #b9b4a8; border: none;"
-    "  padding: 2px 4px; font-weight: bold; }"
-    "QScrollBar:vertical { background: #1d2130; width: 10px; margin: 0; }"
-    "QScrollBar::handle:vertical { background: #3a4058; min-height: 20px; border-radius: 4px; }"
-    "QScrollBar::handle:vertical:disabled { background: transparent; }"
-    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
-    "QLabel { color: #a9a49b; }";
-
 const char* const kKeywordStyle =
     "QLineEdit { background: #14161f; color: #f4efe6; border: 1px solid #3a3f52;"
     "  border-radius: 4px;"
@@ -57,16 +43,6 @@ const char* const kComboStyle =
     "QComboBox QAbstractItemView { background: #1d2130; color: #f4efe6; border: 1px solid #e8a33d;"
     "  selection-background-color: #e8a33d; selection-color: #14161f; }";
 
-const char* const kMenuStyle =
-    "QMenu { background: #1d2130; color: #f4efe6; border: 1px solid #e8a33d; padding: 3px; }"
-    "QMenu::item { padding: 3px 18px 3px 12px; }"
-    "QMenu::item:selected { background: #e8a33d; color: #14161f; }"
-    "QMenu::item:disabled { color: #6f6b66; }";
-
-const char* const kShapeStyle =
-    "QFrame { background: rgba(20, 22, 31, 150); border: 1px solid rgba(232, 163, 61, 60);"
-    "  border-radius: 6px; }";
-
 QLabel* textLabel(QWidget* parent, const char* name, const QString& text = QString()) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
@@ -77,26 +53,6 @@ QLabel* textLabel(QWidget* parent, const char* name, const QString& text = QStri
     f.setPointSizeF(8.5);
     label->setFont(f);
     return label;
-}
-
-QFrame* shape(QWidget* parent, const char* name) {
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(QLatin1String(name));
-    frame->setStyleSheet(QString::fromLatin1(kShapeStyle));
-    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    return frame;
-}
-
-// An image button of the screen: its control name, what a screen reader calls it, and the
-// tip a pointer resting on it shows.
-ImageButton* button(QWidget* parent, const char* name, int normal, int pressed, const QString& accessibleName,
-                    const QString& tip) {
-    const int base = ctx().constants.lngResourceBase;
-    auto* b = new ImageButton(base + normal, base + pressed, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAccessibleName(accessibleName);
-    b->setToolTip(tip);
-    return b;
 }
 
 // A hidden label that keeps a picture for the scroll buttons.
@@ -111,7 +67,7 @@ QLabel* pictureStore(QWidget* parent, const char* name, int number) {
 UnboundGrid* grid(QWidget* parent, const char* name, const QString& listName) {
     auto* g = new UnboundGrid({QStringLiteral("ub_grid1"), QStringLiteral("ub_grid2")}, parent);
     g->setObjectName(QLatin1String(name));
-    g->setStyleSheet(QString::fromLatin1(kGridStyle));
+    g->setStyleSheet(QString::fromLatin1(screenStyle::Grid));
     g->setListName(listName);
     return g;
 }
@@ -134,11 +90,11 @@ void frmSearch::createBackdrop() {
     imgMain->setPixmap(resourcePicture(ctx().constants.lngResourceBase + searchArt::Backdrop, this));
     imgMain->setScaledContents(true);
     imgMain->setGeometry(rect());
-    Shape1 = shape(this, "Shape1");
-    Shape2 = shape(this, "Shape2");
-    Shape3 = shape(this, "Shape3");
-    Shape4 = shape(this, "Shape4");
-    Shape5 = shape(this, "Shape5");
+    Shape1 = screenPanel(this, "Shape1");
+    Shape2 = screenPanel(this, "Shape2");
+    Shape3 = screenPanel(this, "Shape3");
+    Shape4 = screenPanel(this, "Shape4");
+    Shape5 = screenPanel(this, "Shape5");
 }
 
 // The search type tabs, the keyword box and the keyword grid.
@@ -158,14 +114,14 @@ void frmSearch::createKeywordPanel() {
     txtKeyword->installEventFilter(this);
 
     lblHits1 = textLabel(this, "lblHits1");
-    imgGo = button(this, "imgGo", searchArt::Go, searchArt::GoDown, QStringLiteral("Go"), QStringLiteral("Search"));
+    imgGo = screenButton(this, "imgGo", searchArt::Go, searchArt::GoDown, QStringLiteral("Go"), QStringLiteral("Search"));
     imgTDn_Dn = pictureStore(this, "imgTDn_Dn", searchArt::ScrollDnDown);
     imgTDn_Up = pictureStore(this, "imgTDn_Up", searchArt::ScrollDn);
     imgTUp_Dn = pictureStore(this, "imgTUp_Dn", searchArt::ScrollUpDown);
     imgTUP_up = pictureStore(this, "imgTUP_up", searchArt::ScrollUp);
-    imgMDn = button(this, "imgMDn", searchArt::ScrollDn, searchArt::ScrollDnDown,
+    imgMDn = screenButton(this, "imgMDn", searchArt::ScrollDn, searchArt::ScrollDnDown,
                     QStringLiteral("Scroll the key words down"), QStringLiteral("Scroll down"));
-    imgMUp = button(this, "imgMUp", searchArt::ScrollUp, searchArt::ScrollUpDown,
+    imgMUp = screenButton(this, "imgMUp", searchArt::ScrollUp, searchArt::ScrollUpDown,
                     QStringLiteral("Scroll the key words up"), QStringLiteral("Scroll up"));
 
     TDBGrid1 = grid(this, "TDBGrid1", QStringLiteral("Key words"));
@@ -175,7 +131,7 @@ void frmSearch::createKeywordPanel() {
     TDBGrid1->setRowProvider([this](qint32 row, int) { return m_search.keyword(row); });
 
     for (int t = 0; t < searchType::Count; ++t) {
-        imgSType[t] = button(this, kTypeNames[t], searchArt::TypeTab[t][0], searchArt::TypeTab[t][1], kTypeLabels[t],
+        imgSType[t] = screenButton(this, kTypeNames[t], searchArt::TypeTab[t][0], searchArt::TypeTab[t][1], kTypeLabels[t],
                              kTypeTips[t]);
         imgSType[t]->setProperty("Index", t);
         // The chosen type keeps its pressed picture.
@@ -205,9 +161,9 @@ void frmSearch::createTopicPanel() {
     TDBGrid2->setColumnHidden(1, true);
     TDBGrid2->view()->horizontalHeader()->hide();
     TDBGrid2->setRowProvider([this](qint32 row, int column) { return topicRow(row, column); });
-    imgRDn = button(this, "imgRDn", searchArt::ScrollDn, searchArt::ScrollDnDown,
+    imgRDn = screenButton(this, "imgRDn", searchArt::ScrollDn, searchArt::ScrollDnDown,
                     QStringLiteral("Scroll the recordings down"), QStringLiteral("Scroll down"));
-    imgRUp = button(this, "imgRUp", searchArt::ScrollUp, searchArt::ScrollUpDown,
+    imgRUp = screenButton(this, "imgRUp", searchArt::ScrollUp, searchArt::ScrollUpDown,
                     QStringLiteral("Scroll the recordings up"), QStringLiteral("Scroll up"));
 }
 
@@ -240,18 +196,18 @@ void frmSearch::createRecordingPanel() {
     imgIcon->setObjectName(QStringLiteral("imgIcon"));
     imgIcon->setPixmap(resourcePicture(ctx().constants.lngResourceBase + searchArt::RecordingIcon, this));
     imgIcon->setAccessibleName(QStringLiteral("Recording"));
-    imgUp = button(this, "imgUp", searchArt::ScrollUp, searchArt::ScrollUpDown, QStringLiteral("Previous release"),
+    imgUp = screenButton(this, "imgUp", searchArt::ScrollUp, searchArt::ScrollUpDown, QStringLiteral("Previous release"),
                    QStringLiteral("Previous release"));
-    imgDown = button(this, "imgDown", searchArt::ScrollDn, searchArt::ScrollDnDown, QStringLiteral("Next release"),
+    imgDown = screenButton(this, "imgDown", searchArt::ScrollDn, searchArt::ScrollDnDown, QStringLiteral("Next release"),
                      QStringLiteral("Next release"));
     LblReleases = textLabel(this, "LblReleases");
-    imgGot_it = button(this, "imgGot_it", searchArt::GotIt, searchArt::GotItDown, QStringLiteral("Got it"),
+    imgGot_it = screenButton(this, "imgGot_it", searchArt::GotIt, searchArt::GotItDown, QStringLiteral("Got it"),
                        QStringLiteral("Add to one of your collections"));
-    imgWant_it = button(this, "imgWant_it", searchArt::WantIt, searchArt::WantItDown, QStringLiteral("Want it"),
+    imgWant_it = screenButton(this, "imgWant_it", searchArt::WantIt, searchArt::WantItDown, QStringLiteral("Want it"),
                         QStringLiteral("Add to your shopping list"));
-    imgDetails = button(this, "imgDetails", searchArt::Details, searchArt::DetailsDown, QStringLiteral("Details"),
+    imgDetails = screenButton(this, "imgDetails", searchArt::Details, searchArt::DetailsDown, QStringLiteral("Details"),
                         QStringLiteral("Details of the recording"));
-    imgSearch = button(this, "imgSearch", searchArt::Search, searchArt::SearchDown,
+    imgSearch = screenButton(this, "imgSearch", searchArt::Search, searchArt::SearchDown,
                        QStringLiteral("Back to the search"), QStringLiteral("Back to the search"));
 }
 
@@ -274,7 +230,7 @@ void frmSearch::createCollectionsPart() {
     mnuPopup2Node = new QMenu(QStringLiteral("Popup2"), this);
     mnuPopup2Node->setObjectName(QStringLiteral("mnuPopup2Node"));
     for (QMenu* menu : {mnuPopup1Node, mnuPopup2Node})
-        menu->setStyleSheet(QString::fromLatin1(kMenuStyle));
+        menu->setStyleSheet(QString::fromLatin1(screenStyle::Menu));
     // The collections fill the got-it menu and the icons, and add the release shown.
     m_collections = new SearchCollections(
         {mnuPopup2Node, picCollections, mnuPopup1Node, mnuPopupRemove, mnuPopupProp},

@@ -13,7 +13,9 @@
 #include <QApplication>
 #include <QSet>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -268,6 +270,31 @@ TEST_F(Navigation, KeysOfTheBackgroundAreConsumedBeforeTheScreenSeesThem) {
     // Ordinary keys still reach the screen.
     QTest::keyClick(edit, Qt::Key_X);
     EXPECT_EQ(edit->text(), QStringLiteral("abcx"));
+}
+
+// An open drop-down list closes on Escape; the screen stays.
+TEST_F(Navigation, AControlThatClosesOnEscapeKeepsTheKey) {
+    struct DropDown : QListWidget {
+        using QListWidget::QListWidget;
+        void keyPressEvent(QKeyEvent* e) override {
+            if (e->key() != Qt::Key_Escape) return QListWidget::keyPressEvent(e);
+            hide();
+            e->accept();
+        }
+    };
+    ASSERT_TRUE(go(4));
+    auto* list = new DropDown(window(form::Collection));
+    list->setProperty(ScreenWindow::ClosesOnEscape, true);
+    list->show();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_EQ(ctx().intCurrentScreen, 4);
+    EXPECT_TRUE(list->isHidden());
+    // Without the property the same key is Back.
+    list->setProperty(ScreenWindow::ClosesOnEscape, false);
+    list->show();
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_NE(ctx().intCurrentScreen, 4);
 }
 
 TEST_F(Navigation, ButtonsShowTheirPressedPictureWhileDown) {

@@ -2,11 +2,13 @@
 
 #include "fakes/QueryRows.h"
 
-// The collection store on a copy of the template database the build puts in the
-// application folder, with the platform fakes standing in for the user.
+// The collection store on a template database made for the test (the build's own copy in
+// the application folder may hold the developer's collections by now), with the platform
+// fakes standing in for the user.
 
 #include "collections/CollectionStore.h"
 #include "collections/NRCollections.h"
+#include "db/CatalogueTemplate.h"
 #include "db/Connection.h"
 #include "db/Database.h"
 #include "db/Recordset.h"
@@ -15,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -69,10 +72,13 @@ class StoreTest : public ::testing::Test {
 protected:
     StoreTest() {
         path = dir.filePath(QStringLiteral("KORDB.MDB"));
-        const QString templ = QStringLiteral(KV_APP_DIR "/KORDB.MDB");
-        EXPECT_TRUE(QFile::copy(templ, path)) << "the build's template " << templ.toStdString();
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        db::createTemplateDatabase(path, {});
         catalogueState().dbCatalogue = Database::open(path);
+    }
+    // A test whose database did not come up stops here rather than pass on nothing.
+    void SetUp() override {
+        ASSERT_TRUE(QFileInfo(path).isFile()) << path.toStdString();
+        ASSERT_FALSE(db().isNull());
     }
     ~StoreTest() override {
         CloseCollections();

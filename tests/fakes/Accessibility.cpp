@@ -8,6 +8,7 @@
 #include <QMetaEnum>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <QWidget>
 
@@ -175,6 +176,24 @@ QStringList accessibilityFaults(QWidget* root) {
         return ::testing::AssertionSuccess() << walk.checked << " controls checked";
     return ::testing::AssertionFailure() << walk.faults.size() << " of " << walk.checked << " controls:\n  "
                                          << walk.faults.join(QStringLiteral("\n  ")).toStdString();
+}
+
+QString accessibleNameOf(QWidget* control) {
+    QAccessibleInterface* iface = control ? QAccessible::queryAccessibleInterface(control) : nullptr;
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+::testing::AssertionResult pressAsScreenReader(QWidget* control) {
+    QAccessibleInterface* iface = control ? QAccessible::queryAccessibleInterface(control) : nullptr;
+    const QString name = control ? control->objectName() : QStringLiteral("(none)");
+    QAccessibleActionInterface* actions = iface ? iface->actionInterface() : nullptr;
+    if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        return ::testing::AssertionFailure() << name.toStdString() << " cannot be pressed";
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    // A button that shows its press releases a moment later, from the event loop.
+    if (!QTest::qWaitFor([iface] { return !iface->state().pressed; }))
+        return ::testing::AssertionFailure() << name.toStdString() << " stayed pressed";
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace kv::test

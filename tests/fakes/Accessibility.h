@@ -22,4 +22,12 @@ QStringList accessibilityFaults(QWidget* root);
 // too when nothing could be checked, so an empty window does not pass unseen.
 ::testing::AssertionResult isAccessible(QWidget* root);
 
+// The name a screen reader speaks for the control.
+QString accessibleNameOf(QWidget* control);
+
+// Presses a control through its accessibility interface, as a screen reader does, and
+// waits for the click that follows from the event loop. Fails when the control offers no
+// press action.
+::testing::AssertionResult pressAsScreenReader(QWidget* control);
+
 } // namespace kv::test

@@ -18,19 +18,7 @@ using namespace kv::test;
 namespace {
 
 void press(QWidget* control) {
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(control);
-    ASSERT_NE(iface, nullptr);
-    ASSERT_NE(iface->actionInterface(), nullptr);
-    ASSERT_TRUE(iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()))
-        << control->objectName().toStdString();
-    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    // The click follows from the event loop, as a push button's does.
-    auto* button = qobject_cast<ImageButton*>(control);
-    ASSERT_TRUE(QTest::qWaitFor([button] { return !button || !button->isDown(); }));
-}
-
-QString nameOf(QWidget* control) {
-    return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+    ASSERT_TRUE(pressAsScreenReader(control));
 }
 
 TEST_F(SearchScreenTest, EveryControlIsNamedInTheSearchAndTheDetails) {
@@ -38,10 +26,10 @@ TEST_F(SearchScreenTest, EveryControlIsNamedInTheSearchAndTheDetails) {
     EXPECT_TRUE(isAccessible(&s));
     // The whole main window: the bar's buttons as well.
     EXPECT_TRUE(isAccessible(background()));
-    EXPECT_EQ(nameOf(s.TDBGrid1->view()), "Key words");
-    EXPECT_EQ(nameOf(s.TDBGrid1->scrollBar()), "Key words");
-    EXPECT_EQ(nameOf(s.imgGot_it), "Got it");
-    EXPECT_EQ(nameOf(s.imgMUp), "Scroll the key words up");
+    EXPECT_EQ(accessibleNameOf(s.TDBGrid1->view()), "Key words");
+    EXPECT_EQ(accessibleNameOf(s.TDBGrid1->scrollBar()), "Key words");
+    EXPECT_EQ(accessibleNameOf(s.imgGot_it), "Got it");
+    EXPECT_EQ(accessibleNameOf(s.imgMUp), "Scroll the key words up");
     // The object names stay the design's.
     EXPECT_EQ(s.imgGot_it->objectName(), "imgGot_it");
 
@@ -90,7 +78,7 @@ TEST_F(SearchScreenTest, ACollectionIconIsNamedAndItsMenuComesWithTheMenuKey) {
     press(s.imgWant_it);
     const QList<QLabel*> icons = s.collections()->collectionIcons();
     ASSERT_EQ(icons.size(), 1);
-    EXPECT_FALSE(nameOf(icons[0]).isEmpty());
+    EXPECT_FALSE(accessibleNameOf(icons[0]).isEmpty());
     EXPECT_NE(icons[0]->focusPolicy(), Qt::NoFocus);
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), icons[0]->mapToGlobal(QPoint(0, 0)));
     QApplication::sendEvent(icons[0], &menuKey);
@@ -105,7 +93,7 @@ TEST_F(SearchScreenTest, TheArtistPopupIsNamed) {
     ASSERT_NE(popup, nullptr);
     // Nothing in it is pressed or typed into; the page it reads out has a name.
     EXPECT_TRUE(accessibilityFaults(popup).isEmpty()) << accessibilityFaults(popup).join('\n').toStdString();
-    EXPECT_EQ(nameOf(popup->mvSecondary), "The artist's recordings");
+    EXPECT_EQ(accessibleNameOf(popup->mvSecondary), "The artist's recordings");
 }
 
 } // namespace

@@ -34,8 +34,8 @@ TEST_F(SearchScreenTest, CollectionScreenshots) {
     const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
     if (folder.isEmpty()) GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
     AppContext& a = t.ctx();
-    a.forms.registerFactory("frmCollection", [] { return new frmCollection; });
-    a.forms.registerFactory("fSearch", [] { return new fSearch; });
+    a.forms.registerFactory(form::Collection, [] { return new frmCollection; });
+    a.forms.registerFactory(form::FindFilterSort, [] { return new fSearch; });
     frmSearch& s = screen();
     ASSERT_TRUE(bInit_MV(s.MvrDetails));
     ASSERT_TRUE(bInit_Connections());
@@ -57,7 +57,7 @@ TEST_F(SearchScreenTest, CollectionScreenshots) {
            WHERE "Catalogue Number" = 'POLS 272')");
 
     ASSERT_TRUE(Go_To_Screen(screen::Collections));
-    auto* c = a.forms.find<frmCollection>("frmCollection");
+    auto* c = a.forms.find<frmCollection>(form::Collection);
     ASSERT_TRUE(c && c->isVisible());
     c->lstCollection->setCurrentItem(c->lstCollection->findItems("Vinyl", Qt::MatchExactly).value(0));
     c->Refresh_Collection();

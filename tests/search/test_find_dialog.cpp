@@ -143,4 +143,23 @@ TEST(FindDialog, ModesArrangeTheControls) {
     EXPECT_EQ(d.cmdFindNext->text(), "Find &Previous");
 }
 
+// Shown again after the user left it with Cancel, the dialog takes typing and Enter in its
+// entries, not on the button pressed last.
+TEST(FindDialog, EachShowingStartsAtTheFirstEntry) {
+    TestContext t;
+    fSearch d;
+    const auto focusedIn = [&d](QWidget* entry) {
+        QWidget* f = d.focusWidget();
+        return f && (f == entry || entry->isAncestorOf(f));
+    };
+    for (int mode : {1, 2, 3}) {
+        d.cmdCancel->setFocus();
+        d.cmdCancel->setDefault(true);
+        d.setMode(mode);
+        EXPECT_TRUE(focusedIn(mode == 3 ? static_cast<QWidget*>(d.cboIn) : d.cboWhat)) << mode;
+        EXPECT_TRUE(d.cmdFindNext->isDefault()) << mode;
+        EXPECT_FALSE(d.cmdCancel->isDefault()) << mode;
+    }
+}
+
 } // namespace

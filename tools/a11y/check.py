@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """Drives a running Korvanda through the AT-SPI accessibility bus, as a screen reader does.
 
-Presses every button of the switchboard, the bar and the search screen by its name, opens
-and closes the dialogs they lead to, and reports every control a person can press or type
-into that has no name. Started by tools/a11y/run.sh; exits 1 on any fault.
+Presses every button of the switchboard, the bar, the search screen, the collection screen
+and the connections by its name, opens and closes the dialogs they lead to, and reports
+every control a person can press or type into that has no name. Started by
+tools/a11y/run.sh; exits 1 on any fault.
 """
+import os
 import sys
 import time
 
@@ -111,7 +113,12 @@ def buttons(root, name, on_bar=None):
 
 
 def press(root, name, on_bar=None, where=""):
-    found = wait_for("a button named %r %s" % (name, where), lambda: buttons(root, name, on_bar), 10)
+    try:
+        found = wait_for("a button named %r %s" % (name, where), lambda: buttons(root, name, on_bar), 10)
+    except SystemExit:
+        shown = sorted({a.name for a in descendants(root) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON and showing(a)})
+        print("buttons showing %s: %s" % (where, shown))
+        raise
     acc = found[0]
     action = acc.queryAction()
     names = [action.getName(i).lower() for i in range(action.nActions)]
@@ -179,6 +186,65 @@ def describe_desktop():
     return "\n".join(lines)
 
 
+def find_filter_sort(frame, where, first_field):
+    """The find, filter and sort dialog in its three modes, each named by the first field."""
+    for button, caption in (("Find", "Find in field : "), ("Filter", "Filter in field : "),
+                            ("Sort", "Sort by field : ")):
+        press(frame, button, on_bar=False, where=where)
+        dialog(caption + first_field)
+
+
+def collection_screen(frame):
+    press(frame, "Collections", on_bar=True, where="bar")
+    wait_for("the collection screen", lambda: title_is("Collections"), 10)
+    check_names(frame, "collection screen")
+    where = "collection screen"
+    press(frame, "Choose another collection", where=where)
+    wait_for("the collection list", lambda: named(frame, pyatspi.ROLE_LIST, "Collections"), 10)
+    check_names(frame, "collection list")
+    key(KEY_ESCAPE)
+    for name in ("Show the tracks", "Show the details", "Next row", "Previous row", "Print the collection"):
+        press(frame, name, where=where)
+    find_filter_sort(frame, where, "Catalogue Number")
+    # The collection shown first is empty: both ask for a row.
+    for name in ("Edit the recording", "Remove the recording"):
+        press(frame, name, where=where)
+        texts = wait_for("the box asking for a recording", dismiss_boxes, 10)
+        if not any("Please select the recording" in t for t in texts):
+            faults.append("%s: %r said %r" % (where, name, texts))
+    press(frame, "Manage the collections", where=where)
+    dialog("Collections", close_with="Close")
+    press(frame, "Back", on_bar=True, where="bar")
+
+
+def connections_screen(frame):
+    press(frame, "Connections", on_bar=True, where="bar")
+    wait_for("the connections", lambda: title_is("Connections"), 10)
+    check_names(frame, "connections")
+    where = "connections"
+    for name in ("Next row", "Previous row"):
+        press(frame, name, where=where)
+    find_filter_sort(frame, where, "Connection ID")
+    press(frame, "New connection", where=where)
+    dialog("Connection Item")
+    press(frame, "Edit the connection", where=where)
+    dialog("Connection Item")
+    press(frame, "Remove the connection", where=where)
+    wait_for("the question before removing", lambda: dismiss_boxes("No"), 10)
+    # The first connection of a new database is a web site: the opener receives it.
+    press(frame, "Open the site in your browser", where=where)
+    opened = os.environ.get("KV_A11Y_OPENED")
+    if opened:
+        def site():
+            with open(opened) as f:
+                return f.read().strip()
+        url = wait_for("the browser to be asked", site, 10)
+        if not url.startswith(("http://", "https://")):
+            faults.append("%s: the browser was handed %r" % (where, url))
+    dismiss_boxes()
+    press(frame, "Back", on_bar=True, where="bar")
+
+
 def main():
     try:
         frame = wait_for("the main window", main_window, 60)
@@ -242,6 +308,9 @@ def main():
     press(frame, "Back to the search", where="details")
     wait_for("the search again", lambda: title_is("Search"), 10)
     check_names(frame, "search screen")
+
+    collection_screen(frame)
+    connections_screen(frame)
 
     # The bar's dialogs last: the help window stands over the main window.
     press(frame, "Options", on_bar=True, where="bar")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks Korvanda with a real screen reader's view of it: starts the built program on a
 # virtual display with the AT-SPI accessibility bus, then tools/a11y/check.py presses
-# every button of the switchboard, the bar and the search screen by its name and looks
+# every button of the switchboard, the bar and the screens by its name and looks
 # for controls without a name. The program runs from a copy of the application folder
 # with a fresh database and fresh settings, so nothing of yours is touched.
 #
@@ -26,8 +26,17 @@ for f in korvanda Music.M14 Shops.M14 Korvanda.hlp cds_an.avi text_an.avi; do
   [ -e "$BUILD_DIR/bin/$f" ] && cp "$BUILD_DIR/bin/$f" "$app/"
 done
 printf '[Program Options]\nPlay Intro=False\n' > "$work/config/TALV_Ltd/TALV_Ltd.ini"
+# The desktop's opener stands in for the browser: it writes down the address it is handed.
+mkdir -p "$work/bin"
+cat > "$work/bin/xdg-open" <<SCRIPT
+#!/bin/sh
+printf '%s\n' "\$1" >> "$work/opened"
+SCRIPT
+chmod +x "$work/bin/xdg-open"
+touch "$work/opened"
 
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" PATH="$work/bin:$PATH"
+export KV_A11Y_OPENED="$work/opened"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 export KV_A11Y_APP="$app/korvanda" KV_A11Y_LOG="$work/korvanda.log"
 exec xvfb-run -a -s "-screen 0 1024x768x24" \

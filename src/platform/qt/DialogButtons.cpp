@@ -9,17 +9,22 @@
 namespace kv {
 
 DialogButtonRow dialogButtonRow(QWidget* dialog, const QString& okCaption, const QString& okName,
-                                const QString& cancelName) {
+                                const QString& cancelName, Qt::Orientation orientation) {
     DialogButtonRow row;
     row.ok = named(new QPushButton(okCaption, dialog), okName);
-    row.cancel = named(new QPushButton(QStringLiteral("Cancel"), dialog), cancelName);
+    if (!cancelName.isEmpty())
+        row.cancel = named(new QPushButton(QStringLiteral("Cancel"), dialog), cancelName);
     row.help = named(new QPushButton(QStringLiteral("Help"), dialog), QStringLiteral("cmdHelp"));
     row.ok->setDefault(true);
-    row.layout = new QHBoxLayout;
-    row.layout->addStretch(1);
-    row.layout->addWidget(row.ok);
-    row.layout->addWidget(row.cancel);
-    row.layout->addWidget(row.help);
+    const bool column = orientation == Qt::Vertical;
+    row.layout = column ? static_cast<QBoxLayout*>(new QVBoxLayout) : new QHBoxLayout;
+    if (!column)
+        row.layout->addStretch(1);
+    for (QPushButton* b : {row.ok, row.cancel, row.help})
+        if (b)
+            row.layout->addWidget(b);
+    if (column)
+        row.layout->addStretch(1);
     return row;
 }
 
