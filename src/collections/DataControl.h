@@ -26,8 +26,8 @@ public:
     // whether it is a Yes/No field shown as a tick box the user can change.
     struct Column {
         QString field;
-        QString whenNull;
-        QString caption;
+        QString whenNull = {};
+        QString caption = {};
         bool tick = false;
         bool operator==(const Column&) const = default;
     };

@@ -169,9 +169,11 @@ TEST_F(Navigation, TabReachesEveryButtonOfTheBar) {
         reached.insert(QApplication::focusWidget());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    for (ImageButton* b : background()->findChildren<ImageButton*>())
-        if (b->parentWidget() == background())
+    for (ImageButton* b : background()->findChildren<ImageButton*>()) {
+        if (b->parentWidget() == background()) {
             EXPECT_TRUE(reached.contains(b)) << b->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(Navigation, CollectionsAndConnectionsHideTheFindDialog) {
