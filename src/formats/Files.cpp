@@ -242,4 +242,54 @@ bool AtomicFile::commit(QString* error) {
     return true;
 }
 
+ScratchFile::~ScratchFile() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool ScratchFile::fail(QString* error, const QString& why) const {
+    if (error) *error = QStringLiteral("cannot write a scratch file in %1: %2").arg(m_dir, why);
+    return false;
+}
+
+bool ScratchFile::open(const QString& dir, QString* error) {
+    m_dir = dir;
+    const QByteArray name = QFile::encodeName(dir.isEmpty() ? QStringLiteral(".") : dir);
+    m_fd = ::open(name.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (m_fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // A file system without unnamed files: a named one, unlinked at once.
+        QByteArray pattern = name + "/.korvanda-scratch-XXXXXX";
+        m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (m_fd >= 0) ::unlink(pattern.constData());
+    }
+    return m_fd >= 0 || fail(error, errnoText(errno));
+}
+
+bool ScratchFile::append(const void* data, size_t size, QString* error) {
+    if (m_fd < 0) return fail(error, QStringLiteral("the file is not open"));
+    off_t at = off_t(m_size);
+    if (!writeAll(m_fd, static_cast<const char*>(data), size, &at))
+        return fail(error, errnoText(errno));
+    m_size += size;
+    return true;
+}
+
+bool ScratchFile::read(uint64_t offset, void* data, size_t size, QString* error) const {
+    auto* p = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = m_fd < 0 ? -1 : ::pread(m_fd, p, size, off_t(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (error)
+                *error = QStringLiteral("cannot read a scratch file in %1: %2")
+                             .arg(m_dir, n == 0 ? QStringLiteral("it is shorter than written")
+                                                : errnoText(errno));
+            return false;
+        }
+        p += n;
+        size -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
 } // namespace kv::formats

@@ -74,4 +74,29 @@ private:
     int m_errno = 0; // the first write error
 };
 
+// A file without a name in a folder, for data too large to hold while it is worked on:
+// written in order and read back by offset. It vanishes when closed, or when the process
+// ends however it ends, so nothing is left to clean up.
+class ScratchFile {
+public:
+    ScratchFile() = default;
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Errors read "cannot write a scratch file in DIR: reason".
+    bool open(const QString& dir, QString* error);
+    bool append(const void* data, size_t size, QString* error);
+    // Exactly `size` bytes from `offset` (a short file is an error).
+    bool read(uint64_t offset, void* data, size_t size, QString* error) const;
+    uint64_t size() const { return m_size; }
+
+private:
+    bool fail(QString* error, const QString& why) const;
+
+    QString m_dir;
+    int m_fd = -1;
+    uint64_t m_size = 0;
+};
+
 } // namespace kv::formats

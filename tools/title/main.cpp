@@ -27,7 +27,7 @@ int failWith(const QString& s) {
 
 int usage() {
     return failWith(QStringLiteral("usage:\n"
-                                   "  korvanda-title build catalogue SRC_DIR OUT\n"
+                                   "  korvanda-title build catalogue SRC_DIR OUT [--memory MB] [--scratch DIR]\n"
                                    "  korvanda-title build shops SHOPS_CSV OUT\n"
                                    "  korvanda-title demo DIR [--artists N] [--seed S]\n"
                                    "  korvanda-title info TITLE\n"
@@ -230,11 +230,29 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
     QString error, report;
 
+    if (command == u"build" && args.size() >= 3 && args[0] == u"catalogue") {
+        title::CompileOptions options;
+        for (int i = 3; i < args.size(); i += 2) {
+            if (i + 1 >= args.size()) return usage();
+            quint64 mb = 0;
+            if (args[i] == u"--memory") {
+                if (!toNumber(args[i + 1], 1, 1u << 20, mb))
+                    return badNumber("--memory", args[i + 1], 1, 1u << 20);
+                options.memoryBytes = size_t(mb) << 20;
+            } else if (args[i] == u"--scratch") {
+                options.scratchDir = args[i + 1];
+            } else {
+                return usage();
+            }
+        }
+        if (!title::compileCatalogue(args[1], args[2], &error, &report, options))
+            return failWith(error);
+        out(report);
+        return 0;
+    }
     if (command == u"build" && args.size() == 3) {
         bool ok;
-        if (args[0] == u"catalogue")
-            ok = title::compileCatalogue(args[1], args[2], &error, &report);
-        else if (args[0] == u"shops")
+        if (args[0] == u"shops")
             ok = title::compileShops(args[1], args[2], &error, &report);
         else
             return usage();

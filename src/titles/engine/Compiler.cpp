@@ -9,6 +9,7 @@
 #include "titles/engine/Wheels.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <unordered_map>
 
@@ -77,14 +78,30 @@ struct Release {
     uint32_t recording;
     std::string_view catalogue, label, released, deleted, medium;
 };
+// A track as the recording's page needs it. Tracks are the bulk of a catalogue: they wait
+// in a RecordSorter keyed by recording, disc and number, and one recording's tracks are
+// held at a time.
 struct Track {
-    uint32_t recording;
     uint32_t disc, number;
-    std::string_view title;
     int64_t duration; // -1 when not given
     int64_t artist;   // -1: the recording's artist
-    uint32_t keyword;
+    std::string title;
 };
+std::string trackPayload(int64_t duration, int64_t artist, std::string_view title) {
+    std::string p;
+    putVarint(p, uint32_t(duration + 1));
+    putVarint(p, uint32_t(artist + 1));
+    p.append(title);
+    return p;
+}
+bool readTrackPayload(std::string_view p, Track& t) {
+    Cursor c(reinterpret_cast<const uint8_t*>(p.data()),
+             reinterpret_cast<const uint8_t*>(p.data() + p.size()));
+    t.duration = int64_t(c.varint()) - 1;
+    t.artist = int64_t(c.varint()) - 1;
+    t.title.assign(c.rest());
+    return c.ok();
+}
 
 QString wheelReport(const TitleWriter::Stats& s, const QString& out) {
     return QStringLiteral("Wrote %1: %2 bytes, %3 keywords, %4 word starts, %5 topic entries\n")
@@ -101,7 +118,10 @@ constexpr uint64_t kMaxAlbumId = 99999999;
 // The catalogue title from the four source files: read, file the keywords, write the pages.
 class CatalogueCompiler {
 public:
-    CatalogueCompiler(const QString& sourceDir, QString* error) : m_dir(sourceDir), m_error(error) {
+    CatalogueCompiler(const QString& sourceDir, const QString& scratchDir,
+                      const CompileOptions& options, QString* error)
+        : m_dir(sourceDir), m_error(error), m_w(scratchDir, options.memoryBytes),
+          m_trackSort(scratchDir, options.memoryBytes) {
         m_wArtists = m_w.addWheel(wheel::Artists, "Artists");
         m_wAlbums = m_w.addWheel(wheel::Albums, "Albums");
         m_wTracks = m_w.addWheel(wheel::Tracks, "Tracks");
@@ -112,12 +132,13 @@ public:
     }
 
     bool read() { return readArtists() && readRecordings() && readReleases() && readTracks(); }
-    void build() {
+    bool build() {
         fileKeywords();
         addContents();
-        addRecordings();
+        if (!addRecordings()) return false;
         addArtists();
         m_w.addBaggage(kMarkerFile, "Korvanda music catalogue\n");
+        return true;
     }
     bool write(const QString& outPath, QString* report) {
         TitleWriter::Stats stats;
@@ -128,7 +149,7 @@ public:
                     .arg(m_artists.size())
                     .arg(m_recordings.size())
                     .arg(m_releases.size())
-                    .arg(m_tracks.size())
+                    .arg(m_trackSort.count())
                     .arg(m_dir.path()) +
                 wheelReport(stats, outPath);
         return true;
@@ -141,10 +162,12 @@ private:
     bool readTracks();
     void fileKeywords();
     void addContents();
-    void addRecordings();
+    bool addRecordings();
+    bool nextTrack();
+    void fileGuests(uint32_t r);
     void addArtists();
     void releaseTable(size_t begin, size_t end);
-    void trackList(const Recording& rec, size_t begin, size_t end);
+    void trackList(const Recording& rec);
 
     uint32_t recordingTopic(uint32_t r) const { return 1 + r; }
     uint32_t artistTopic(uint32_t a) const { return 1 + uint32_t(m_recordings.size()) + a; }
@@ -164,7 +187,11 @@ private:
     std::vector<Recording> m_recordings;
     std::unordered_map<uint64_t, uint32_t> m_recordingIndex;
     std::vector<Release> m_releases;
-    std::vector<Track> m_tracks;
+    RecordSorter m_trackSort;
+    std::vector<Track> m_recordingTracks; // the tracks of the recording being paged
+    bool m_haveNext = false;               // the sorter's next track, read ahead
+    uint32_t m_nextRecording = 0;
+    Track m_next;
     std::vector<uint32_t> m_artistKeyword, m_ownKeyword;
 };
 
@@ -251,24 +278,48 @@ bool CatalogueCompiler::readTracks() {
         const auto r = m_recordingIndex.find(albumId);
         if (r == m_recordingIndex.end())
             return s.fail(QStringLiteral("album_id %1 is not in recordings.csv").arg(albumId));
-        Track t{r->second,
-                uint32_t(disc),
-                uint32_t(number),
-                {},
-                s[Duration].empty() ? -1 : int64_t(dur),
-                -1,
-                0};
+        int64_t artist = -1;
         if (!s[ArtistId].empty()) {
             const auto a = m_artistIndex.find(artistId);
             if (a == m_artistIndex.end())
                 return s.fail(QStringLiteral("artist_id %1 is not in artists.csv").arg(artistId));
-            t.artist = a->second;
+            artist = a->second;
         }
-        t.title = m_text.add(s[Title]);
-        t.keyword = m_w.keyword(m_wTracks, t.title);
-        m_tracks.push_back(t);
+        const uint32_t recording = r->second;
+        m_w.file(m_wTracks, m_w.keyword(m_wTracks, s[Title]), recordingTopic(recording));
+        const std::string payload =
+            trackPayload(s[Duration].empty() ? -1 : int64_t(dur), artist, s[Title]);
+        if (!m_trackSort.add({uint64_t(recording) << 32 | disc, number}, payload)) {
+            *m_error = m_trackSort.error();
+            return false;
+        }
     }
-    return s.ok();
+    if (!s.ok()) return false;
+    if (!m_trackSort.finish()) {
+        *m_error = m_trackSort.error();
+        return false;
+    }
+    return nextTrack();
+}
+
+// Reads the sorter's next track into m_next; false only on an error.
+bool CatalogueCompiler::nextTrack() {
+    RecordSorter::Key key;
+    std::string_view payload;
+    m_haveNext = m_trackSort.next(key, payload);
+    if (!m_trackSort.ok()) {
+        *m_error = m_trackSort.error();
+        return false;
+    }
+    if (!m_haveNext) return true;
+    m_nextRecording = uint32_t(key.a >> 32);
+    m_next.disc = uint32_t(key.a);
+    m_next.number = uint32_t(key.b);
+    if (!readTrackPayload(payload, m_next)) {
+        *m_error = QStringLiteral("a scratch file of the compile is damaged");
+        return false;
+    }
+    return true;
 }
 
 void CatalogueCompiler::fileKeywords() {
@@ -283,10 +334,6 @@ void CatalogueCompiler::fileKeywords() {
 
     std::stable_sort(m_releases.begin(), m_releases.end(),
                      [](const Release& a, const Release& b) { return a.recording < b.recording; });
-    std::stable_sort(m_tracks.begin(), m_tracks.end(), [](const Track& a, const Track& b) {
-        if (a.recording != b.recording) return a.recording < b.recording;
-        return a.disc != b.disc ? a.disc < b.disc : a.number < b.number;
-    });
 
     for (uint32_t r = 0; r < m_recordings.size(); ++r) {
         const uint32_t a = m_recordings[r].artist;
@@ -298,16 +345,17 @@ void CatalogueCompiler::fileKeywords() {
     for (const Release& x : m_releases)
         for (const std::string& number : catalogueNumberKeywords(x.catalogue))
             m_w.file(m_wCatalogue, m_w.keyword(m_wCatalogue, number), recordingTopic(x.recording));
-    // A guest on a compilation is found under its own name too.
-    for (const Track& t : m_tracks) {
-        m_w.file(m_wTracks, t.keyword, recordingTopic(t.recording));
-        const uint32_t owner = m_recordings[t.recording].artist;
-        if (t.artist >= 0 && uint32_t(t.artist) != owner && m_artists[owner].compilation) {
-            Artist& guest = m_artists[size_t(t.artist)];
-            if (guest.appearsOn.empty() || guest.appearsOn.back() != t.recording)
-                guest.appearsOn.push_back(t.recording);
-            m_w.file(m_wArtists, m_artistKeyword[size_t(t.artist)], recordingTopic(t.recording));
-        }
+}
+
+// A guest on a compilation is found under its own name too.
+void CatalogueCompiler::fileGuests(uint32_t r) {
+    const uint32_t owner = m_recordings[r].artist;
+    if (!m_artists[owner].compilation) return;
+    for (const Track& t : m_recordingTracks) {
+        if (t.artist < 0 || uint32_t(t.artist) == owner) continue;
+        Artist& guest = m_artists[size_t(t.artist)];
+        if (guest.appearsOn.empty() || guest.appearsOn.back() != r) guest.appearsOn.push_back(r);
+        m_w.file(m_wArtists, m_artistKeyword[size_t(t.artist)], recordingTopic(r));
     }
 }
 
@@ -316,7 +364,7 @@ void CatalogueCompiler::addContents() {
     m_page.block(BlockStyle::Paragraph)
         .text(std::to_string(m_artists.size()) + " artists, " +
               std::to_string(m_recordings.size()) + " recordings, " +
-              std::to_string(m_tracks.size()) + " tracks.");
+              std::to_string(m_trackSort.count()) + " tracks.");
     m_page.block(BlockStyle::Paragraph)
         .text("Type the name of an artist, an album or a track to search the catalogue.");
     m_w.setContents(
@@ -350,12 +398,11 @@ void CatalogueCompiler::releaseTable(size_t begin, size_t end) {
     }
 }
 
-void CatalogueCompiler::trackList(const Recording& rec, size_t begin, size_t end) {
+void CatalogueCompiler::trackList(const Recording& rec) {
     m_page.block(BlockStyle::Section).text("Tracks");
-    const bool discs = m_tracks[begin].disc != m_tracks[end - 1].disc;
+    const bool discs = m_recordingTracks.front().disc != m_recordingTracks.back().disc;
     uint32_t disc = UINT32_MAX;
-    for (size_t i = begin; i < end; ++i) {
-        const Track& t = m_tracks[i];
+    for (const Track& t : m_recordingTracks) {
         if (discs && t.disc != disc) {
             disc = t.disc;
             m_page.block(BlockStyle::Paragraph).text("Disc " + std::to_string(disc));
@@ -368,16 +415,20 @@ void CatalogueCompiler::trackList(const Recording& rec, size_t begin, size_t end
     }
 }
 
-void CatalogueCompiler::addRecordings() {
-    size_t ri = 0, ti = 0;
+bool CatalogueCompiler::addRecordings() {
+    size_t ri = 0;
     for (uint32_t r = 0; r < m_recordings.size(); ++r) {
         const Recording& rec = m_recordings[r];
         const Artist& artist = m_artists[rec.artist];
-        const size_t releaseBegin = ri, trackBegin = ti;
+        const size_t releaseBegin = ri;
         while (ri < m_releases.size() && m_releases[ri].recording == r)
             ++ri;
-        while (ti < m_tracks.size() && m_tracks[ti].recording == r)
-            ++ti;
+        m_recordingTracks.clear();
+        for (; m_haveNext && m_nextRecording == r;) {
+            m_recordingTracks.push_back(m_next);
+            if (!nextTrack()) return false;
+        }
+        fileGuests(r);
 
         std::string id = eightDigits(rec.albumId) + "R|" + field(rec.title) + "|" +
                          field(artist.name) + "|" + std::to_string(ri - releaseBegin);
@@ -394,10 +445,11 @@ void CatalogueCompiler::addRecordings() {
         if (!rec.year.empty()) m_page.block(BlockStyle::Paragraph).text("Year: ").text(rec.year);
         if (!rec.genre.empty()) m_page.block(BlockStyle::Paragraph).text("Genre: ").text(rec.genre);
         if (ri > releaseBegin) releaseTable(releaseBegin, ri);
-        if (ti > trackBegin) trackList(rec, trackBegin, ti);
+        if (!m_recordingTracks.empty()) trackList(rec);
         const std::string title = std::string(rec.title) + " - " + std::string(artist.name);
         m_w.addTopic('R', recordingContext(r), title, id, m_page.take());
     }
+    return true;
 }
 
 void CatalogueCompiler::addArtists() {
@@ -522,13 +574,14 @@ private:
 } // namespace
 
 bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString* error,
-                      QString* report) {
+                      QString* report, const CompileOptions& options) {
     QString why;
     if (!error) error = &why;
-    CatalogueCompiler c(sourceDir, error);
-    if (!c.read()) return false;
-    c.build();
-    return c.write(outPath, report);
+    // Scratch files go beside the title by default: that disk has to hold the title anyway.
+    const QString scratch =
+        options.scratchDir.isEmpty() ? QFileInfo(outPath).absolutePath() : options.scratchDir;
+    CatalogueCompiler c(sourceDir, scratch, options, error);
+    return c.read() && c.build() && c.write(outPath, report);
 }
 
 bool compileShops(const QString& shopsCsv, const QString& outPath, QString* error,

@@ -11,8 +11,17 @@ namespace kv::title {
 
 inline constexpr char kMarkerFile[] = "Korva.$$$";
 
+// What a catalogue compile may hold in memory for the pages it has made, and again for the
+// tracks it sorts by recording, before it moves them to unnamed scratch files in
+// `scratchDir` (the output's folder when empty). Everything else it holds grows with the
+// artists, recordings, releases and distinct keywords, not with the tracks.
+struct CompileOptions {
+    size_t memoryBytes = size_t(512) << 20;
+    QString scratchDir;
+};
+
 bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString* error,
-                      QString* report = nullptr);
+                      QString* report = nullptr, const CompileOptions& options = {});
 bool compileShops(const QString& shopsCsv, const QString& outPath, QString* error,
                   QString* report = nullptr);
 

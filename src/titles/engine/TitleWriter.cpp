@@ -127,18 +127,22 @@ struct TitleWriter::Wheel {
     }
 };
 
-TitleWriter::TitleWriter() = default;
+TitleWriter::TitleWriter(QString scratchDir, size_t memoryBytes)
+    : m_topicData(std::move(scratchDir), memoryBytes) {}
 TitleWriter::~TitleWriter() = default;
 
 uint32_t TitleWriter::addTopic(char kind, std::string_view context, std::string_view title,
                                std::string_view identification, std::string_view page) {
+    const auto topic = uint32_t(m_topicStarts.size());
     m_topicStarts.push_back(m_topicData.size());
-    m_topicData.push_back(kind);
-    putString(m_topicData, context);
-    putString(m_topicData, title);
-    putString(m_topicData, identification);
-    m_topicData.append(page);
-    return uint32_t(m_topicStarts.size() - 1);
+    std::string head(1, kind);
+    putString(head, context);
+    putString(head, title);
+    putString(head, identification);
+    // A failure is kept by the spool and reported by write().
+    if (m_topicData.append(head)) m_topicData.append(page);
+    if (!context.empty()) m_contexts.emplace_back(m_contextText.add(context), topic);
+    return topic;
 }
 
 int TitleWriter::addWheel(uint32_t code, std::string_view name) {
@@ -416,27 +420,26 @@ bool writeWheel(SectionFile& out, uint32_t index, std::vector<std::string_view>&
 
 namespace {
 
-void writeTopics(SectionFile& out, const std::string& data, const std::vector<uint64_t>& starts) {
+bool writeTopics(SectionFile& out, const Spool& data, const std::vector<uint64_t>& starts,
+                 QString* error) {
     out.begin(kTagTopicIndex, 0);
     for (uint64_t s : starts)
         out.put64(s);
     out.put64(data.size());
     out.end();
     out.begin(kTagTopicData, 0);
-    out.write(data);
+    const bool ok = data.read([&](std::string_view piece) {
+        out.write(piece);
+        return true;
+    });
     out.end();
+    if (!ok) *error = data.error();
+    return ok;
 }
 
 // Context strings sorted bytewise for jumps by name; each names one topic.
-bool writeContexts(SectionFile& out, const std::string& data, const std::vector<uint64_t>& starts,
+bool writeContexts(SectionFile& out, std::vector<std::pair<std::string_view, uint32_t>>& contexts,
                    QString* error) {
-    std::vector<std::pair<std::string_view, uint32_t>> contexts;
-    const auto* p = reinterpret_cast<const uint8_t*>(data.data());
-    for (uint32_t i = 0; i < starts.size(); ++i) {
-        Cursor c(p + starts[i] + 1, p + data.size());
-        const std::string_view ctx = c.str();
-        if (!ctx.empty()) contexts.emplace_back(ctx, i);
-    }
     std::stable_sort(contexts.begin(), contexts.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < contexts.size(); ++i)
@@ -535,8 +538,9 @@ bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
     out.write(header);
 
     const uint32_t topics = uint32_t(m_topicStarts.size());
-    writeTopics(out, m_topicData, m_topicStarts);
-    if (!writeContexts(out, m_topicData, m_topicStarts, error)) return false;
+    if (!writeTopics(out, m_topicData, m_topicStarts, error) ||
+        !writeContexts(out, m_contexts, error))
+        return false;
     uint32_t logicalCount = 0;
     if (!writeWheelDirectory(out, logicalCount, error)) return false;
     for (size_t w = 0; w < m_wheels.size(); ++w) {

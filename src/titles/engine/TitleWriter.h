@@ -1,9 +1,11 @@
 #pragma once
 
 // Builds a compiled title: topics in address order, word wheels with their keywords and the
-// topics filed under each, and baggage files. Memory stays proportional to the text
-// (arenas, an open-addressing keyword table), so catalogues of tens of millions of keywords
-// compile in a few gigabytes.
+// topics filed under each, and baggage files. Pages go to a spool that moves to a scratch
+// file past its memory budget; keywords live in arenas and an open-addressing table, so
+// catalogues of tens of millions of keywords compile in a few gigabytes.
+
+#include "titles/engine/ExternalSort.h"
 
 #include <QString>
 #include <cstdint>
@@ -31,7 +33,8 @@ private:
 
 class TitleWriter {
 public:
-    TitleWriter();
+    // Pages beyond `memoryBytes` wait in an unnamed file in `scratchDir`.
+    explicit TitleWriter(QString scratchDir = {}, size_t memoryBytes = SIZE_MAX);
     ~TitleWriter();
 
     uint32_t addTopic(char kind, std::string_view context, std::string_view title,
@@ -71,8 +74,10 @@ private:
         std::string name;
         int wheel;
     };
-    std::string m_topicData;
+    Spool m_topicData;
     std::vector<uint64_t> m_topicStarts;
+    Arena m_contextText;
+    std::vector<std::pair<std::string_view, uint32_t>> m_contexts; // non-empty ones
     uint32_t m_contents = 0;
     std::vector<std::unique_ptr<Wheel>> m_wheels;
     std::vector<Logical> m_logical;
