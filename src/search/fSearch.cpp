@@ -73,19 +73,25 @@ fSearch::fSearch(QWidget* parent) : QDialog(parent) {
     lblWhat->setBuddy(cboWhat);
     lblDirection->setBuddy(cboDirection);
 
+    // The entries in a grid of their own, held at the top: each mode hides some of them, and
+    // the rows left would otherwise spread out to the height of the button column.
+    auto* fields = new QGridLayout;
+    fields->setColumnStretch(1, 1);
+    fields->setColumnMinimumWidth(1, 200);
+    fields->addWidget(lblWhat, 0, 0);
+    fields->addWidget(cboWhat, 0, 1);
+    fields->addWidget(lblIn, 1, 0);
+    fields->addWidget(cboIn, 1, 1);
+    fields->addWidget(lblMatch, 2, 0);
+    fields->addWidget(cboMatch, 2, 1);
+    fields->addWidget(lblDirection, 3, 0);
+    fields->addWidget(cboDirection, 3, 1);
+    fields->setRowStretch(4, 1);
     m_layout = new QGridLayout(this);
-    m_layout->setColumnStretch(1, 1);
-    m_layout->setColumnMinimumWidth(1, 200);
-    m_layout->addWidget(lblWhat, 0, 0);
-    m_layout->addWidget(cboWhat, 0, 1);
-    m_layout->addWidget(lblIn, 1, 0);
-    m_layout->addWidget(cboIn, 1, 1);
-    m_layout->addWidget(lblMatch, 2, 0);
-    m_layout->addWidget(cboMatch, 2, 1);
-    m_layout->addWidget(lblDirection, 3, 0);
-    m_layout->addWidget(cboDirection, 3, 1);
-    m_layout->addLayout(buttons.layout, 0, 2, 4, 1);
-    m_layout->addWidget(frmMessage, 4, 0, 1, 3);
+    m_layout->setColumnStretch(0, 1);
+    m_layout->addLayout(fields, 0, 0);
+    m_layout->addLayout(buttons.layout, 0, 1);
+    m_layout->addWidget(frmMessage, 1, 0, 1, 2);
 
     connect(cmdFindNext, &QPushButton::clicked, this, [this] { cmdFindNext_Click(); });
     connect(cmdClear, &QPushButton::clicked, this, [this] { cmdClear_Click(); });

@@ -86,6 +86,16 @@ TEST_F(SearchScreenTest, CollectionScreenshots) {
     c->imgFilter_Click();
     ASSERT_EQ(c->Data1->rowCount(), 2);
 
+    // Sort hides two of the four entries; the two left stay together at the top.
+    t.dialogs.script([&](QDialog& d) {
+        auto& f = static_cast<fSearch&>(d);
+        f.cboIn->setCurrentIndex(f.cboIn->findText("Title"));
+        f.cboDirection->setCurrentIndex(1);
+        snapDialog(f, folder + "/collection-sort.png");
+        f.cmdFindNext->click();
+    });
+    c->imgSort_Click();
+
     ASSERT_TRUE(Go_To_Screen(screen::Connections));
     QApplication::processEvents();
     EXPECT_TRUE(bg->grab().save(folder + "/connections.png"));
