@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QFileInfo>
 
 using namespace kv;
 using namespace kv::test;
@@ -100,11 +101,13 @@ TEST_F(CatalogueNumberSearchTest, ChoosingANumberOpensItsRecordingOnThatRelease)
 }
 
 // docs/screenshots: a number of the demo catalogue typed with blanks and dashes, its
-// recording opened on that release. Run with KV_SCREENSHOTS=<folder>.
+// recording opened on that release. Run with KV_SCREENSHOTS=<folder>; KV_SCREENSHOT_TITLE
+// names another catalogue, such as a whole imported Discogs dump.
 TEST_F(CatalogueNumberSearchTest, Screenshot) {
     const QString folder = qEnvironmentVariable("KV_SCREENSHOTS");
     if (folder.isEmpty()) GTEST_SKIP() << "set KV_SCREENSHOTS to a folder to write them";
-    titlePath = QStringLiteral(KV_APP_DIR "/Music.M14");
+    const QString other = qEnvironmentVariable("KV_SCREENSHOT_TITLE");
+    titlePath = other.isEmpty() ? QStringLiteral(KV_APP_DIR "/Music.M14") : other;
     frmSearch& s = screen();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(background()));
     s.setSearchType(kCatNo);
@@ -123,7 +126,10 @@ TEST_F(CatalogueNumberSearchTest, Screenshot) {
         title::compactCatalogueNumber(s.LblReleases->text()).endsWith(number, Qt::CaseInsensitive))
         << s.LblReleases->text().toStdString();
     QApplication::processEvents();
-    EXPECT_TRUE(background()->grab().save(folder + "/search-catalogue-number.png"));
+    EXPECT_TRUE(background()->grab().save(
+        folder + (other.isEmpty() ? "/search-catalogue-number.png"
+                                  : "/search-catalogue-number-" + QFileInfo(other).baseName() +
+                                        ".png")));
 }
 
 // A title compiled before catalogue numbers were filed: the type is not offered, the screen

@@ -199,6 +199,16 @@ std::string_view trimmed(std::string_view s) {
 
 const QString kNotUtf8 = QStringLiteral("its text is not valid UTF-8");
 
+// Adds `item` to a ", " list unless it is there already or the list would grow too long.
+void appendOnce(std::string& list, std::string_view item) {
+    if (item.empty() || list.size() + item.size() >= kMaxText) return;
+    const std::string padded = ", " + list + ", ";
+    if (padded.find(", " + std::string(item) + ", ") != std::string::npos) return;
+    if (!list.empty()) list += ", ";
+    list += item;
+}
+
+
 class Importer {
 public:
     Importer(const DiscogsImportOptions& o, DiscogsImportReport& r)
@@ -228,6 +238,9 @@ private:
 
     QString handleMaster(const XmlRecord& x);
     QString handleRelease(const XmlRecord& x);
+    QString releaseRow(const XmlRecord& x, const XmlNode& r, uint32_t id, uint32_t album,
+                       std::string_view released);
+    void writeRecording(uint32_t master, bool isMain);
     QString handleArtist(const XmlRecord& x);
 
     bool passes(const XmlRecord& x, const XmlNode& r) const;
@@ -564,6 +577,70 @@ QString Importer::buildTracks(const XmlRecord& x, const XmlNode& r, uint32_t alb
     return why;
 }
 
+// The release's row of releases.csv into m_line: catalogue numbers and labels of all its
+// labels, each once; "none" is Discogs' word for a release without one.
+QString Importer::releaseRow(const XmlRecord& x, const XmlNode& r, uint32_t id, uint32_t album,
+                             std::string_view released) {
+    m_catalogue.clear();
+    m_labels.clear();
+    bool utf8 = true;
+    if (const XmlNode* labels = x.child(r, "labels"))
+        x.forEach(*labels, "label", [&](const XmlNode& l) {
+            utf8 = cleanText(x.attr(l, "catno"), m_text) && utf8;
+            if (!equalsNoCase(m_text, "none")) appendOnce(m_catalogue, m_text);
+            utf8 = cleanText(x.attr(l, "name"), m_text) && utf8;
+            appendOnce(m_labels, withoutNumberSuffix(m_text));
+        });
+    if (!utf8) return kNotUtf8;
+    if (m_catalogue.empty()) {
+        // Unique, so that a collection can hold several releases without a number.
+        m_catalogue = "[r";
+        appendNumber(m_catalogue, id);
+        m_catalogue += ']';
+    }
+    m_line.clear();
+    Row(m_line)
+        .number(album)
+        .text(m_catalogue)
+        .text(m_labels)
+        .text(releaseDate(released))
+        .text({})
+        .text(medium(x, x.child(r, "formats")))
+        .end();
+    return {};
+}
+
+// The recording made from the release, once everything about it was checked: its names, and
+// its rows written (a release without a master) or kept until the master's best release is
+// known.
+void Importer::writeRecording(uint32_t master, bool isMain) {
+    name(m_credit);
+    for (const Credit& c : m_newNames)
+        name(c);
+    if (!master) {
+        m_recordings.put(m_recordingLine);
+        m_tracks.put(m_trackLines);
+        ++m_report.recordings;
+        m_report.tracks += m_trackCount;
+        m_referenced.set(m_credit.id);
+        for (uint32_t a : m_trackArtists)
+            m_referenced.set(a);
+        return;
+    }
+    Writer& spill = isMain ? m_mainSpill : m_firstSpill;
+    (isMain ? m_hasMain : m_firstSeen).set(master);
+    spill.putU32(master);
+    spill.putU32(m_credit.id);
+    spill.putU32(m_trackCount);
+    spill.putU32(uint32_t(m_trackArtists.size()));
+    for (uint32_t a : m_trackArtists)
+        spill.putU32(a);
+    spill.putU32(uint32_t(m_recordingLine.size()));
+    spill.putU32(uint32_t(m_trackLines.size()));
+    spill.put(m_recordingLine);
+    spill.put(m_trackLines);
+}
+
 QString Importer::handleRelease(const XmlRecord& x) {
     const XmlNode& r = x.root();
     uint32_t id;
@@ -599,47 +676,9 @@ QString Importer::handleRelease(const XmlRecord& x) {
     const std::string_view released = x.childText(r, "released");
 
     if (kept) {
-        // Catalogue numbers and labels of all its labels, each once; "none" is Discogs' word
-        // for a release without one.
-        m_catalogue.clear();
-        m_labels.clear();
-        bool utf8 = true;
-        if (const XmlNode* labels = x.child(r, "labels"))
-            x.forEach(*labels, "label", [&](const XmlNode& l) {
-                utf8 = cleanText(x.attr(l, "catno"), m_text) && utf8;
-                if (!m_text.empty() && !equalsNoCase(m_text, "none") &&
-                    m_catalogue.size() + m_text.size() < kMaxText &&
-                    (", " + m_catalogue + ", ").find(", " + m_text + ", ") == std::string::npos) {
-                    if (!m_catalogue.empty()) m_catalogue += ", ";
-                    m_catalogue += m_text;
-                }
-                utf8 = cleanText(x.attr(l, "name"), m_text) && utf8;
-                const std::string_view label = withoutNumberSuffix(m_text);
-                if (!label.empty() && m_labels.size() + label.size() < kMaxText &&
-                    (", " + m_labels + ", ").find(", " + std::string(label) + ", ") ==
-                        std::string::npos) {
-                    if (!m_labels.empty()) m_labels += ", ";
-                    m_labels += label;
-                }
-            });
-        if (!utf8) return kNotUtf8;
-        if (m_catalogue.empty()) {
-            // Unique, so that a collection can hold several releases without a number.
-            m_catalogue = "[r";
-            appendNumber(m_catalogue, id);
-            m_catalogue += ']';
-        }
-        m_line.clear();
-        Row(m_line)
-            .number(album)
-            .text(m_catalogue)
-            .text(m_labels)
-            .text(releaseDate(released))
-            .text({})
-            .text(medium(x, x.child(r, "formats")))
-            .end();
+        const QString why = releaseRow(x, r, id, album, released);
+        if (!why.isEmpty()) return why;
     }
-
     const bool recording = !master || candidate;
     m_newNames.clear();
     if (recording) {
@@ -665,32 +704,7 @@ QString Importer::handleRelease(const XmlRecord& x) {
         if (master) m_keptMaster.set(master);
         if (m_o.limit && m_report.releasesKept >= m_o.limit) m_stop = true;
     }
-    if (!recording) return {};
-    name(m_credit);
-    for (const Credit& c : m_newNames)
-        name(c);
-    if (!master) {
-        m_recordings.put(m_recordingLine);
-        m_tracks.put(m_trackLines);
-        ++m_report.recordings;
-        m_report.tracks += m_trackCount;
-        m_referenced.set(m_credit.id);
-        for (uint32_t a : m_trackArtists)
-            m_referenced.set(a);
-        return {};
-    }
-    Writer& spill = isMain ? m_mainSpill : m_firstSpill;
-    (isMain ? m_hasMain : m_firstSeen).set(master);
-    spill.putU32(master);
-    spill.putU32(m_credit.id);
-    spill.putU32(m_trackCount);
-    spill.putU32(uint32_t(m_trackArtists.size()));
-    for (uint32_t a : m_trackArtists)
-        spill.putU32(a);
-    spill.putU32(uint32_t(m_recordingLine.size()));
-    spill.putU32(uint32_t(m_trackLines.size()));
-    spill.put(m_recordingLine);
-    spill.put(m_trackLines);
+    if (recording) writeRecording(master, isMain);
     return {};
 }
 
