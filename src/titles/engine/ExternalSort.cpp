@@ -27,8 +27,13 @@ uint64_t get(const char* p, int bytes) {
 Spool::Spool(QString scratchDir, size_t memoryBytes)
     : m_dir(std::move(scratchDir)), m_memory(std::max<size_t>(memoryBytes, 1)) {}
 
+// Room for a whole budget at once: growth by doubling would briefly need twice the budget,
+// and untouched reserved pages cost nothing.
+constexpr size_t kMaxReserve = size_t(4) << 30;
+
 bool Spool::append(std::string_view bytes) {
     if (!ok()) return false;
+    if (m_buffer.capacity() < m_memory && m_memory <= kMaxReserve) m_buffer.reserve(m_memory);
     m_buffer.append(bytes);
     m_size += bytes.size();
     if (m_buffer.size() < m_memory) return true;
@@ -102,6 +107,10 @@ bool RecordSorter::add(Key key, std::string_view payload) {
     if (payload.size() > 0xFFFFFFFFu) {
         m_error = QStringLiteral("a record of the compile is larger than 4 GiB");
         return false;
+    }
+    if (m_bytes.capacity() < m_memory && m_memory <= kMaxReserve) {
+        m_bytes.reserve(m_memory);
+        m_entries.reserve(m_memory / sizeof(Entry));
     }
     m_entries.push_back({key, m_bytes.size(), uint32_t(payload.size())});
     m_bytes.append(payload);
