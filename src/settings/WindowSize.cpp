@@ -29,6 +29,13 @@ bool bTextToWindowSize(const QString& text, int& choice) {
     return true;
 }
 
+bool bWindowSizeFits(int choice, int currentPercent, const QSize& available, const QSize& window) {
+    if (choice == kWindowSizeAutomatic || available.isEmpty() || currentPercent <= 0) return true;
+    // window * choice / current <= available, in whole numbers.
+    return qint64(window.width()) * choice <= qint64(available.width()) * currentPercent &&
+           qint64(window.height()) * choice <= qint64(available.height()) * currentPercent;
+}
+
 int intAutomaticWindowSize(const QSize& available, const QSize& window) {
     int best = 100;
     if (available.isEmpty() || window.isEmpty()) return best;

@@ -32,6 +32,12 @@ bool bTextToWindowSize(const QString& text, int& choice);
 // screen is unknown).
 int intAutomaticWindowSize(const QSize& available, const QSize& window = kMainWindowSize);
 
+// Whether the main window drawn at `choice` fits within a screen whose free area is
+// `available`, in the logical pixels of a program now drawn at `currentPercent`. Automatic
+// always fits, and so does any choice on an unknown screen.
+bool bWindowSizeFits(int choice, int currentPercent, const QSize& available,
+                     const QSize& window = kMainWindowSize);
+
 // The stored choice ("Program Options", "Window Size"), read as the other options are: a
 // value that is the default or does not convert writes "Automatic" back.
 int GetSetting_WindowSize();

@@ -7,6 +7,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmPropApp.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -112,6 +114,30 @@ TEST_F(OptionsDialogTest, ControlsStartFromTheRunningValues) {
         EXPECT_EQ(d.txtBrowser->text(), "/opt/web/browser");
         EXPECT_EQ(d.txtName->text(), "browser");
         EXPECT_EQ(d.cboWindowSize->currentText(), "125%");
+        // A size too large for this screen is said to be so as it is chosen.
+        const QSize screen = d.screen()->availableGeometry().size();
+        const QString now = "Now 100%. A new size is used the next time Korvanda starts.";
+        for (const char* size : {"100%", "125%", "150%", "200%"}) {
+            d.cboWindowSize->setCurrentText(size);
+            const int percent = QString(size).chopped(1).toInt();
+            const bool fits =
+                640 * percent <= screen.width() * 100 && 464 * percent <= screen.height() * 100;
+            EXPECT_EQ(d.lblWindowSizeNote->text(),
+                      fits ? now
+                           : now + " At " + size +
+                                 " Korvanda is larger than this screen and will not fit on it.")
+                << size << " on " << screen.width() << " x " << screen.height();
+        }
+        // docs/screenshots, with KV_SCREENSHOTS=<folder>: the warning as the user sees it.
+        if (const QString folder = qEnvironmentVariable("KV_SCREENSHOTS"); !folder.isEmpty()) {
+            d.cboWindowSize->setCurrentText("200%");
+            d.SSTab1->setCurrentIndex(d.SSTab1->indexOf(d.cboWindowSize->parentWidget()));
+            d.show();
+            QApplication::processEvents();
+            EXPECT_TRUE(d.grab().save(folder + "/options-window-size-too-large.png"));
+        }
+        d.cboWindowSize->setCurrentText("Automatic");
+        EXPECT_EQ(d.lblWindowSizeNote->text(), now);
         // Tips only when "Show Tips" is on.
         EXPECT_TRUE(d.chkComps->toolTip().isEmpty());
         d.chkToolTips->setChecked(true);

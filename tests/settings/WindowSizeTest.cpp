@@ -66,6 +66,20 @@ TEST(WindowSize, AutomaticIsTheLargestSizeWithinSevenTenthsOfTheScreen) {
             << available.width() << " x " << available.height();
 }
 
+TEST(WindowSize, AFixedSizeFitsWhenTheWholeWindowIsOnTheScreenAtTheScaleNowDrawn) {
+    // A program drawn at 100% on a 1280 x 1024 screen: 200% would be 1280 x 928.
+    EXPECT_TRUE(bWindowSizeFits(200, 100, {1280, 1024}));
+    EXPECT_FALSE(bWindowSizeFits(200, 100, {1279, 1024}));
+    EXPECT_FALSE(bWindowSizeFits(200, 100, {1280, 927}));
+    // Drawn at 200% the same screen reads 640 x 512 logical pixels, and 200% still fits.
+    EXPECT_TRUE(bWindowSizeFits(200, 200, {640, 512}));
+    EXPECT_FALSE(bWindowSizeFits(150, 100, {800, 600}));
+    EXPECT_TRUE(bWindowSizeFits(100, 100, {800, 600}));
+    // Automatic picks what fits; an unknown screen warns of nothing.
+    EXPECT_TRUE(bWindowSizeFits(kWindowSizeAutomatic, 100, {320, 200}));
+    EXPECT_TRUE(bWindowSizeFits(200, 100, {}));
+}
+
 class WindowSizeStore : public ::testing::Test {
 protected:
     void writeStore(const QByteArray& text) {

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -120,12 +121,10 @@ QWidget* frmPropApp::createGeneralPage() {
         cboWindowSize->addItem(strWindowSizeText(choice), choice);
     lblWindowSize->setBuddy(cboWindowSize);
     // Qt takes its scale when the program starts; a running program cannot change it.
-    lblWindowSizeNote = named(new QLabel(QStringLiteral("Now %1. A new size is used the next "
-                                                        "time Korvanda starts.")
-                                             .arg(strWindowSizeText(ctx().constants.intWindowScale)),
-                                         generalPage),
-                              "lblWindowSizeNote");
+    lblWindowSizeNote = named(new QLabel(generalPage), "lblWindowSizeNote");
     lblWindowSizeNote->setWordWrap(true);
+    connect(cboWindowSize, &QComboBox::currentIndexChanged, this, [this] { windowSizeNote(); });
+    windowSizeNote();
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(lblWindowSize);
     sizeRow->addWidget(cboWindowSize);
@@ -267,6 +266,20 @@ bool Show_Options() {
     const int result =
         ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
     return result == QDialog::Accepted;
+}
+
+void frmPropApp::windowSizeNote() {
+    // Qt takes its scale when the program starts; a running program cannot change it.
+    const int now = ctx().constants.intWindowScale;
+    QString note =
+        QStringLiteral("Now %1. A new size is used the next time Korvanda starts.")
+            .arg(strWindowSizeText(now));
+    const int choice = cboWindowSize->currentData().toInt();
+    const QScreen* s = screen();
+    if (s && !bWindowSizeFits(choice, now, s->availableGeometry().size()))
+        note += QStringLiteral(" At %1 Korvanda is larger than this screen and will not fit on it.")
+                    .arg(strWindowSizeText(choice));
+    lblWindowSizeNote->setText(note);
 }
 
 } // namespace kv

@@ -82,6 +82,8 @@ private:
     void btnBrowse_Click();
     void cmdOK_Click();
     void setToolTips();
+    // The note under the size: the size now, and a warning when the choice will not fit.
+    void windowSizeNote();
 
     // The values when the dialog opened, to tell what Ok changed.
     std::array<bool, 3> m_oldQuick{};
