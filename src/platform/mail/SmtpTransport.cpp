@@ -83,6 +83,72 @@ bool isAscii(const QString& text) {
     return true;
 }
 
+// What a finished transfer means to the user: sent, or why not in words they can act on.
+MailOutcome outcomeOf(CURLcode code, const QString& answer, const char* errorText,
+                      const QString& server, int port, long timeout) {
+    if (code == CURLE_OK) {
+        MailOutcome outcome;
+        outcome.status = MailOutcome::Sent;
+        return outcome;
+    }
+    switch (code) {
+    case CURLE_LOGIN_DENIED:
+        return failed(
+            withAnswer(
+                QStringLiteral(
+                    "The mail server refused your user name or password, so nothing was sent."),
+                answer),
+            MailOutcome::LoginRefused);
+    case CURLE_USE_SSL_FAILED:
+        return failed(withAnswer(
+            QStringLiteral(
+                "The mail server does not offer an encrypted connection (STARTTLS). Korvanda "
+                "sends your password and your order only over an encrypted connection, so "
+                "nothing was sent."),
+            answer));
+    case CURLE_OPERATION_TIMEDOUT:
+        return failed(
+            QStringLiteral(
+                "The mail server did not answer within %1 seconds, so the message was not sent.")
+                .arg(timeout));
+    default:
+        break;
+    }
+    if (!answer.isEmpty())
+        return failed(withAnswer(
+            QStringLiteral("The mail server refused the message, so it was not sent."), answer));
+    switch (code) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        return failed(QStringLiteral(
+            "The mail server's certificate could not be verified, so nothing was sent to it."));
+    case CURLE_SSL_CONNECT_ERROR:
+        return failed(QStringLiteral(
+            "No encrypted connection could be made with the mail server, so nothing was sent. "
+            "Please check the port and the security in the mail settings."));
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return failed(QStringLiteral("The mail server \"%1\" could not be found.").arg(server));
+    case CURLE_COULDNT_CONNECT:
+        return failed(QStringLiteral("The mail server %1 took no connection on port %2.")
+                          .arg(server)
+                          .arg(port));
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_WEIRD_SERVER_REPLY:
+        return failed(QStringLiteral(
+            "The connection to the mail server was lost before the message was sent."));
+    default:
+        return failed(QStringLiteral("The message could not be sent: %1.")
+                          .arg(errorText[0] ? QString::fromUtf8(errorText)
+                                            : QString::fromUtf8(curl_easy_strerror(code))));
+    }
+}
+
 } // namespace
 
 int boundedTimeout(int seconds) {
@@ -171,68 +237,7 @@ MailOutcome SmtpTransport::send(const OutgoingMail& mail, const QString& passwor
     curl_easy_cleanup(curl);
     secret.fill('\0');
 
-    if (code == CURLE_OK) {
-        MailOutcome outcome;
-        outcome.status = MailOutcome::Sent;
-        return outcome;
-    }
-    const QString answer = refusal(transfer);
-    switch (code) {
-    case CURLE_LOGIN_DENIED:
-        return failed(
-            withAnswer(
-                QStringLiteral(
-                    "The mail server refused your user name or password, so nothing was sent."),
-                answer),
-            MailOutcome::LoginRefused);
-    case CURLE_USE_SSL_FAILED:
-        return failed(withAnswer(
-            QStringLiteral(
-                "The mail server does not offer an encrypted connection (STARTTLS). Korvanda "
-                "sends your password and your order only over an encrypted connection, so "
-                "nothing was sent."),
-            answer));
-    case CURLE_OPERATION_TIMEDOUT:
-        return failed(
-            QStringLiteral(
-                "The mail server did not answer within %1 seconds, so the message was not sent.")
-                .arg(timeout));
-    default:
-        break;
-    }
-    if (!answer.isEmpty())
-        return failed(withAnswer(
-            QStringLiteral("The mail server refused the message, so it was not sent."), answer));
-    switch (code) {
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-        return failed(QStringLiteral(
-            "The mail server's certificate could not be verified, so nothing was sent to it."));
-    case CURLE_SSL_CONNECT_ERROR:
-        return failed(QStringLiteral(
-            "No encrypted connection could be made with the mail server, so nothing was sent. "
-            "Please check the port and the security in the mail settings."));
-    case CURLE_COULDNT_RESOLVE_HOST:
-        return failed(QStringLiteral("The mail server \"%1\" could not be found.").arg(server));
-    case CURLE_COULDNT_CONNECT:
-        return failed(QStringLiteral("The mail server %1 took no connection on port %2.")
-                          .arg(server)
-                          .arg(m_account.port));
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_GOT_NOTHING:
-    case CURLE_PARTIAL_FILE:
-    case CURLE_WEIRD_SERVER_REPLY:
-        return failed(QStringLiteral(
-            "The connection to the mail server was lost before the message was sent."));
-    default:
-        return failed(QStringLiteral("The message could not be sent: %1.")
-                          .arg(errorText[0] ? QString::fromUtf8(errorText)
-                                            : QString::fromUtf8(curl_easy_strerror(code))));
-    }
+    return outcomeOf(code, refusal(transfer), errorText, server, m_account.port, timeout);
 }
 
 } // namespace kv::mail
