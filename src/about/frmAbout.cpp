@@ -52,7 +52,52 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     SSTab1 = named(new QTabWidget(this), QStringLiteral("SSTab1"));
     SSTab1->setAccessibleName(QStringLiteral("About Korvanda pages"));
 
-    // The product tab.
+    QWidget* product = productTab();
+    // The publisher tab.
+    auto* publisher = new QWidget;
+    picFileProd = picturePage(publisher, QStringLiteral("picFileProd"), QStringLiteral("About the publisher"));
+    auto* publisherLayout = new QVBoxLayout(publisher);
+    publisherLayout->addWidget(picFileProd, 0, Qt::AlignTop | Qt::AlignHCenter);
+
+    QWidget* credits = creditsTab();
+
+    // The designer tab.
+    auto* designer = new QWidget;
+    picDesigner = picturePage(designer, QStringLiteral("picDesigner"), QStringLiteral("About the design"));
+    auto* designerLayout = new QVBoxLayout(designer);
+    designerLayout->addWidget(picDesigner, 0, Qt::AlignTop | Qt::AlignHCenter);
+
+    SSTab1->addTab(product, QStringLiteral("Korvanda"));
+    SSTab1->addTab(publisher, QStringLiteral("TALV Ltd"));
+    SSTab1->addTab(credits, QStringLiteral("Credits"));
+    SSTab1->addTab(designer, QStringLiteral("Design"));
+
+    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSTab1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cmdQuestionaire, &QPushButton::clicked, this, &frmAbout::cmdQuestionaire_Click);
+    connect(VScroll1, &QScrollBar::valueChanged, this, [this](int value) { PicCredits->move(0, -value); });
+
+    // Loading.
+    PicIcon->hide();
+    Center_Form_When_Shown(this);
+    lblVerText->setText(buildText());
+    Fill_User_Info();
+    Fill_Page_Publisher();
+    Fill_Page_Credits();
+    Fill_Page_Designer();
+}
+
+// The product tab: the program, its notices and whom this copy is licensed to.
+QWidget* frmAbout::productTab() {
     auto* product = new QWidget;
     PicIcon = named(new QLabel(product), QStringLiteral("PicIcon"));
     lblProgName = named(new QLabel(QStringLiteral("Korvanda"), product), QStringLiteral("lblProgName"));
@@ -102,14 +147,11 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     questionRow->addStretch(1);
     questionRow->addWidget(cmdQuestionaire);
     productLayout->addLayout(questionRow);
+    return product;
+}
 
-    // The publisher tab.
-    auto* publisher = new QWidget;
-    picFileProd = picturePage(publisher, QStringLiteral("picFileProd"), QStringLiteral("About the publisher"));
-    auto* publisherLayout = new QVBoxLayout(publisher);
-    publisherLayout->addWidget(picFileProd, 0, Qt::AlignTop | Qt::AlignHCenter);
-
-    // The credits tab.
+// The credits tab: a tall picture that slides inside its container as the bar moves.
+QWidget* frmAbout::creditsTab() {
     auto* credits = new QWidget;
     picContainer = named(new QFrame(credits), QStringLiteral("picContainer"));
     picContainer->setFixedSize(kPageWidth - kScrollWidth, kPageHeight);
@@ -123,40 +165,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     creditsLayout->addWidget(picContainer, 0, Qt::AlignTop);
     creditsLayout->addWidget(VScroll1, 0, Qt::AlignTop);
     creditsLayout->addStretch(1);
-
-    // The designer tab.
-    auto* designer = new QWidget;
-    picDesigner = picturePage(designer, QStringLiteral("picDesigner"), QStringLiteral("About the design"));
-    auto* designerLayout = new QVBoxLayout(designer);
-    designerLayout->addWidget(picDesigner, 0, Qt::AlignTop | Qt::AlignHCenter);
-
-    SSTab1->addTab(product, QStringLiteral("Korvanda"));
-    SSTab1->addTab(publisher, QStringLiteral("TALV Ltd"));
-    SSTab1->addTab(credits, QStringLiteral("Credits"));
-    SSTab1->addTab(designer, QStringLiteral("Design"));
-
-    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cmdQuestionaire, &QPushButton::clicked, this, &frmAbout::cmdQuestionaire_Click);
-    connect(VScroll1, &QScrollBar::valueChanged, this, [this](int value) { PicCredits->move(0, -value); });
-
-    // Loading.
-    PicIcon->hide();
-    Center_Form_When_Shown(this);
-    lblVerText->setText(buildText());
-    Fill_User_Info();
-    Fill_Page_Publisher();
-    Fill_Page_Credits();
-    Fill_Page_Designer();
+    return credits;
 }
 
 QString frmAbout::buildText() {

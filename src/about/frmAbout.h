@@ -52,6 +52,8 @@ public:
     bool Fill_Page_Credits();
 
 private:
+    QWidget* productTab();
+    QWidget* creditsTab();
     void Fill_User_Info();
     bool Fill_Page_Publisher();
     bool Fill_Page_Designer();

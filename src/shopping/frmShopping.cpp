@@ -279,7 +279,10 @@ void frmShopping::createControls() {
     mnuPop1Prop = mnuPop1node->addAction(QStringLiteral("Properties"));
     mnuPop1Prop->setObjectName(QStringLiteral("mnuPop1Prop"));
     mnuPop1node->setDefaultAction(mnuPop1Prop);
+    connectEvents();
+}
 
+void frmShopping::connectEvents() {
     TDBGrid1->setItemDelegate(
         new TickDelegate(imgChkOff, imgChkOn, [this](int row) {
             Data1->setCurrentRow(row);
@@ -287,7 +290,6 @@ void frmShopping::createControls() {
         }, TDBGrid1));
     TDBGrid1->installEventFilter(this);
 
-    // Events.
     connect(Data1, &DataControl::currentRowChanged, this, [this] { rowChanged(); });
     connect(TDBGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {

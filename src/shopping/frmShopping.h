@@ -145,6 +145,7 @@ protected:
 
 private:
     void createControls();
+    void connectEvents();
     void Form_Load();
     void arrange();
     void showModeControls();

@@ -442,6 +442,61 @@ XmlRecordReader::Parse XmlRecordReader::parseStartTag(size_t& pos, int32_t& node
     return Parse::Done;
 }
 
+// The end tag at `p`, which must close the innermost open element.
+XmlRecordReader::Parse XmlRecordReader::parseEndTag(size_t& p) {
+    const char* b = m_buf.data();
+    const void* gt = std::memchr(b + p + 2, '>', m_end - p - 2);
+    if (!gt) return Parse::NeedMore;
+    const size_t e = size_t(static_cast<const char*>(gt) - b);
+    size_t nameEnd = e;
+    while (nameEnd > p + 2 && isSpace(b[nameEnd - 1]))
+        --nameEnd;
+    const std::string_view name(b + p + 2, nameEnd - p - 2);
+    if (name != m_record.m_nodes[size_t(m_stack.back())].name) {
+        noteMalformed("an end tag that does not match its start tag", p);
+        return Parse::Bad;
+    }
+    m_stack.pop_back();
+    m_lastChild.pop_back();
+    p = e + 1;
+    return Parse::Done;
+}
+
+// A comment, processing instruction or CDATA section at `p` inside a record: CDATA is text
+// of the open element, the others are passed over; any other declaration is malformed.
+XmlRecordReader::Parse XmlRecordReader::parseMarkup(size_t& p) {
+    const std::string_view rest(m_buf.data() + p, m_end - p);
+    std::string_view close;
+    size_t skip;
+    if (rest[1] == '?') {
+        close = "?>", skip = 2;
+    } else {
+        if (rest.size() < 4) return Parse::NeedMore;
+        if (rest.substr(0, 4) == "<!--") {
+            close = "-->", skip = 4;
+        } else {
+            if (rest.size() < 9) return Parse::NeedMore;
+            if (rest.substr(0, 9) != "<![CDATA[") {
+                noteMalformed("a declaration inside a record", p);
+                return Parse::Bad;
+            }
+            const size_t e = rest.find("]]>", 9);
+            if (e == std::string_view::npos) return Parse::NeedMore;
+            if (!appendText(m_record.m_nodes[size_t(m_stack.back())], rest.substr(9, e - 9),
+                            false)) {
+                m_badAt = p;
+                return Parse::Bad;
+            }
+            p += e + 3;
+            return Parse::Done;
+        }
+    }
+    const size_t e = rest.find(close, skip);
+    if (e == std::string_view::npos) return Parse::NeedMore;
+    p += e + close.size();
+    return Parse::Done;
+}
+
 XmlRecordReader::Parse XmlRecordReader::parseRecord(size_t& pos) {
     m_record.m_nodes.clear();
     m_record.m_attrs.clear();
@@ -477,53 +532,9 @@ XmlRecordReader::Parse XmlRecordReader::parseRecord(size_t& pos) {
         p = q;
         if (p + 1 >= m_end) return Parse::NeedMore;
         const char c = b[p + 1];
-        if (c == '/') {
-            const void* gt = std::memchr(b + p + 2, '>', m_end - p - 2);
-            if (!gt) return Parse::NeedMore;
-            const size_t e = size_t(static_cast<const char*>(gt) - b);
-            size_t nameEnd = e;
-            while (nameEnd > p + 2 && isSpace(b[nameEnd - 1]))
-                --nameEnd;
-            const std::string_view name(b + p + 2, nameEnd - p - 2);
-            if (name != m_record.m_nodes[size_t(m_stack.back())].name) {
-                noteMalformed("an end tag that does not match its start tag", p);
-                return Parse::Bad;
-            }
-            m_stack.pop_back();
-            m_lastChild.pop_back();
-            p = e + 1;
-            continue;
-        }
-        if (c == '!' || c == '?') {
-            const std::string_view rest(b + p, m_end - p);
-            std::string_view close;
-            size_t skip;
-            if (c == '?') {
-                close = "?>", skip = 2;
-            } else {
-                if (rest.size() < 4) return Parse::NeedMore;
-                if (rest.substr(0, 4) == "<!--") {
-                    close = "-->", skip = 4;
-                } else {
-                    if (rest.size() < 9) return Parse::NeedMore;
-                    if (rest.substr(0, 9) != "<![CDATA[") {
-                        noteMalformed("a declaration inside a record", p);
-                        return Parse::Bad;
-                    }
-                    const size_t e = rest.find("]]>", 9);
-                    if (e == std::string_view::npos) return Parse::NeedMore;
-                    if (!appendText(m_record.m_nodes[size_t(m_stack.back())], rest.substr(9, e - 9),
-                                    false)) {
-                        m_badAt = p;
-                        return Parse::Bad;
-                    }
-                    p += e + 3;
-                    continue;
-                }
-            }
-            const size_t e = rest.find(close, skip);
-            if (e == std::string_view::npos) return Parse::NeedMore;
-            p += e + close.size();
+        if (c == '/' || c == '!' || c == '?') {
+            r = c == '/' ? parseEndTag(p) : parseMarkup(p);
+            if (r != Parse::Done) return r;
             continue;
         }
         if (m_stack.size() >= kMaxDepth) {

@@ -91,6 +91,8 @@ private:
     enum class Parse { Done, NeedMore, Bad };
     Parse parseRecord(size_t& pos);
     Parse parseStartTag(size_t& pos, int32_t& node, bool& empty);
+    Parse parseEndTag(size_t& pos);
+    Parse parseMarkup(size_t& pos);
     bool decodeInto(std::string_view raw, std::string_view& out, bool attribute);
     bool appendText(XmlNode& node, std::string_view raw, bool decode);
     Parse skipMarkup(size_t& pos, std::string_view close);
