@@ -8,6 +8,7 @@
 
 #include <QRandomGenerator>
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -163,6 +164,37 @@ TEST_F(BoundedCompileTest, AFailingScratchDiskFailsTheCompileAndKeepsTheOldTitle
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(error, "cannot write a scratch file in " + m_dir.path() + ": File too large");
 
+    EXPECT_TRUE(readAll(path("Music.M14")) == old);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+}
+
+TEST_F(BoundedCompileTest, StepsAreToldInOrderAndAStopLeavesThePreviousTitle) {
+    writeShuffledSource();
+    const QByteArray old = compile("Music.M14", size_t(1) << 30);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+
+    std::atomic<bool> stop{false};
+    QStringList steps;
+    uint64_t recordingPages = 0;
+    title::CompileOptions options;
+    options.memoryBytes = 4096;
+    options.cancel = &stop;
+    options.progress = [&](const title::CompileProgress& p) {
+        if (steps.isEmpty() || steps.back() != p.step) steps << p.step;
+        if (p.step == "Writing recording pages") {
+            EXPECT_LT(p.done, p.total);
+            recordingPages = p.total;
+        }
+        // Stopped halfway through writing the title itself.
+        if (p.step == "Writing the word wheel Tracks") stop = true;
+    };
+    EXPECT_EQ(failedCompile("Music.M14", options), "interrupted");
+    EXPECT_EQ(steps, QStringList({"Reading artists.csv", "Reading recordings.csv",
+                                  "Reading releases.csv", "Reading tracks.csv",
+                                  "Writing recording pages", "Writing artist pages",
+                                  "Writing pages", "Writing the word wheel Artists",
+                                  "Writing the word wheel Albums", "Writing the word wheel Tracks"}));
+    EXPECT_GT(recordingPages, 100u);
     EXPECT_TRUE(readAll(path("Music.M14")) == old);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
 }

@@ -154,4 +154,25 @@ TEST_F(ToolTest, FifosAreRefusedAndLeftAlone) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
+TEST_F(ToolTest, TheMemoryBudgetIsCheckedAndChangesNothingInTheTitle) {
+    for (const char* bad : {"0", "-5", "lots", "1048577"}) {
+        const ToolRun r = tool({"build", "catalogue", m_dir.path(), path("B.M14"), "--memory", bad});
+        EXPECT_EQ(r.exit, 1) << bad;
+        EXPECT_EQ(r.err, QStringLiteral("korvanda-title: --memory must be a number from 1 to "
+                                        "1048576: %1\n")
+                             .arg(bad));
+    }
+    EXPECT_EQ(tool({"build", "catalogue", m_dir.path(), path("B.M14"), "--memory"}).exit, 1);
+    EXPECT_FALSE(QFile::exists(path("B.M14")));
+
+    QDir(m_dir.path()).mkdir("scratch");
+    const ToolRun r = tool({"build", "catalogue", m_dir.path(), path("B.M14"), "--memory", "1",
+                            "--scratch", path("scratch")});
+    ASSERT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << "no progress lines when not on a terminal";
+    QFile f(path("B.M14"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll() == bytes);
+}
+
 } // namespace

@@ -2,13 +2,14 @@
 
 #include "ImportCommand.h"
 
+#include "BuildCommand.h"
+
 #include "titles/import/DiscogsImport.h"
 
 #include <QFileInfo>
 #include <QLocale>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <limits>
 #include <unistd.h>
@@ -16,12 +17,6 @@
 namespace kv {
 
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void onSignal(int) {
-    g_interrupted.store(true);
-}
 
 void err(const QString& s) {
     std::fputs(s.toUtf8().constData(), stderr);
@@ -141,12 +136,7 @@ int importCommand(const QStringList& args) {
     ProgressLine line;
     if (isatty(STDERR_FILENO))
         o.progress = [&line](const titleimport::ImportProgress& p) { line.update(p); };
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    o.cancel = &g_interrupted;
+    o.cancel = stopOnInterrupt();
 
     titleimport::DiscogsImportReport report;
     QString error;

@@ -1,5 +1,6 @@
 // korvanda-title: compiles titles, generates the demo catalogue and answers look-ups.
 
+#include "BuildCommand.h"
 #include "ImportCommand.h"
 #include "titles/engine/Compiler.h"
 #include "titles/engine/Page.h"
@@ -230,26 +231,8 @@ int main(int argc, char** argv) {
     const QString command = args.takeFirst();
     QString error, report;
 
-    if (command == u"build" && args.size() >= 3 && args[0] == u"catalogue") {
-        title::CompileOptions options;
-        for (int i = 3; i < args.size(); i += 2) {
-            if (i + 1 >= args.size()) return usage();
-            quint64 mb = 0;
-            if (args[i] == u"--memory") {
-                if (!toNumber(args[i + 1], 1, 1u << 20, mb))
-                    return badNumber("--memory", args[i + 1], 1, 1u << 20);
-                options.memoryBytes = size_t(mb) << 20;
-            } else if (args[i] == u"--scratch") {
-                options.scratchDir = args[i + 1];
-            } else {
-                return usage();
-            }
-        }
-        if (!title::compileCatalogue(args[1], args[2], &error, &report, options))
-            return failWith(error);
-        out(report);
-        return 0;
-    }
+    if (command == u"build" && !args.isEmpty() && args[0] == u"catalogue")
+        return buildCatalogueCommand(args.mid(1));
     if (command == u"build" && args.size() == 3) {
         bool ok;
         if (args[0] == u"shops")

@@ -120,8 +120,9 @@ class CatalogueCompiler {
 public:
     CatalogueCompiler(const QString& sourceDir, const QString& scratchDir,
                       const CompileOptions& options, QString* error)
-        : m_dir(sourceDir), m_error(error), m_w(scratchDir, options.memoryBytes),
-          m_trackSort(scratchDir, options.memoryBytes) {
+        : m_dir(sourceDir), m_error(error), m_options(options),
+          m_w(scratchDir, options.memoryBytes), m_trackSort(scratchDir, options.memoryBytes) {
+        m_w.setStepHook([this](const QString& step) { return progress(step, 0, 0); });
         m_wArtists = m_w.addWheel(wheel::Artists, "Artists");
         m_wAlbums = m_w.addWheel(wheel::Albums, "Albums");
         m_wTracks = m_w.addWheel(wheel::Tracks, "Tracks");
@@ -135,8 +136,7 @@ public:
     bool build() {
         fileKeywords();
         addContents();
-        if (!addRecordings()) return false;
-        addArtists();
+        if (!addRecordings() || !addArtists()) return false;
         m_w.addBaggage(kMarkerFile, "Korvanda music catalogue\n");
         return true;
     }
@@ -165,7 +165,14 @@ private:
     bool addRecordings();
     bool nextTrack();
     void fileGuests(uint32_t r);
-    void addArtists();
+    bool addArtists();
+    // Tells the caller how far the compile is; false (with the error set) when it is to stop.
+    bool progress(const QString& step, uint64_t done, uint64_t total);
+    // The same every kProgressEvery rows or pages.
+    bool tick(const QString& step, uint64_t done, uint64_t total) {
+        return done % kProgressEvery != 0 || progress(step, done, total);
+    }
+    static constexpr uint64_t kProgressEvery = 65536;
     void releaseTable(size_t begin, size_t end);
     void trackList(const Recording& rec);
 
@@ -178,6 +185,7 @@ private:
 
     QDir m_dir;
     QString* m_error;
+    const CompileOptions& m_options;
     Arena m_text;
     TitleWriter m_w;
     PageWriter m_page;
@@ -201,7 +209,10 @@ bool CatalogueCompiler::readArtists() {
                        {"artist_id", "name", "sort_name", "compilation"}, m_error);
     limitKeyword(s, Name);
     limitKeyword(s, SortName);
+    const QString step = QStringLiteral("Reading artists.csv");
+    uint64_t row = 0;
     while (s.next()) {
+        if (!tick(step, row++, 0)) return false;
         Artist a{};
         if (!s.number(Id, kMaxArtistId, a.id) || !s.required(Name) ||
             !s.flag(Compilation, a.compilation) || !keywordFits(s, Name) ||
@@ -221,7 +232,10 @@ bool CatalogueCompiler::readRecordings() {
     formats::CsvRows s(m_dir.filePath("recordings.csv"),
                        {"album_id", "title", "artist_id", "year", "genre"}, m_error);
     limitKeyword(s, Title);
+    const QString step = QStringLiteral("Reading recordings.csv");
+    uint64_t row = 0;
     while (s.next()) {
+        if (!tick(step, row++, 0)) return false;
         Recording r{};
         uint64_t artistId = 0, year = 0;
         if (!s.number(AlbumId, kMaxAlbumId, r.albumId) || !s.required(Title) ||
@@ -250,7 +264,10 @@ bool CatalogueCompiler::readReleases() {
         m_dir.filePath("releases.csv"),
         {"album_id", "catalogue_number", "label", "release_date", "deleted_date", "medium"},
         m_error);
+    const QString step = QStringLiteral("Reading releases.csv");
+    uint64_t row = 0;
     while (s.next()) {
+        if (!tick(step, row++, 0)) return false;
         uint64_t albumId;
         if (!s.number(AlbumId, kMaxAlbumId, albumId) || !s.required(Catalogue)) return false;
         const auto r = m_recordingIndex.find(albumId);
@@ -268,7 +285,10 @@ bool CatalogueCompiler::readTracks() {
     formats::CsvRows s(m_dir.filePath("tracks.csv"),
                        {"album_id", "disc", "number", "title", "duration", "artist_id"}, m_error);
     limitKeyword(s, Title);
+    const QString step = QStringLiteral("Reading tracks.csv");
+    uint64_t row = 0;
     while (s.next()) {
+        if (!tick(step, row++, 0)) return false;
         uint64_t albumId, disc, number, dur = 0, artistId = 0;
         if (!s.number(AlbumId, kMaxAlbumId, albumId) || !s.number(Disc, 9999, disc) ||
             !s.number(Number, 99999, number) || !s.required(Title) || !keywordFits(s, Title))
@@ -416,8 +436,10 @@ void CatalogueCompiler::trackList(const Recording& rec) {
 }
 
 bool CatalogueCompiler::addRecordings() {
+    const QString step = QStringLiteral("Writing recording pages");
     size_t ri = 0;
     for (uint32_t r = 0; r < m_recordings.size(); ++r) {
+        if (!tick(step, r, m_recordings.size())) return false;
         const Recording& rec = m_recordings[r];
         const Artist& artist = m_artists[rec.artist];
         const size_t releaseBegin = ri;
@@ -452,8 +474,17 @@ bool CatalogueCompiler::addRecordings() {
     return true;
 }
 
-void CatalogueCompiler::addArtists() {
+bool CatalogueCompiler::progress(const QString& step, uint64_t done, uint64_t total) {
+    if (m_options.progress) m_options.progress({step, done, total});
+    if (!m_options.cancel || !m_options.cancel->load()) return true;
+    *m_error = QStringLiteral("interrupted");
+    return false;
+}
+
+bool CatalogueCompiler::addArtists() {
+    const QString step = QStringLiteral("Writing artist pages");
     for (uint32_t a = 0; a < m_artists.size(); ++a) {
+        if (!tick(step, a, m_artists.size())) return false;
         const Artist& artist = m_artists[a];
         m_page.block(BlockStyle::Heading).text(artist.name);
         m_page.block(BlockStyle::Section).text("Recordings");
@@ -476,6 +507,7 @@ void CatalogueCompiler::addArtists() {
         Q_ASSERT(t == artistTopic(a));
         Q_UNUSED(t);
     }
+    return true;
 }
 
 // The shop directory title: a page per town under the town's keyword, a page per featured

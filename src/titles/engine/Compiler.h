@@ -6,6 +6,9 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
+#include <cstdint>
+#include <functional>
 
 namespace kv::title {
 
@@ -15,9 +18,18 @@ inline constexpr char kMarkerFile[] = "Korva.$$$";
 // tracks it sorts by recording, before it moves them to unnamed scratch files in
 // `scratchDir` (the output's folder when empty). Everything else it holds grows with the
 // artists, recordings, releases and distinct keywords, not with the tracks.
+struct CompileProgress {
+    QString step;       // "Reading tracks.csv", "Writing recording pages", ...
+    uint64_t done = 0;  // rows or pages of the step so far
+    uint64_t total = 0; // 0 when not known in advance
+};
 struct CompileOptions {
     size_t memoryBytes = size_t(512) << 20;
     QString scratchDir;
+    // Called as each step starts and every few ten thousand rows or pages.
+    std::function<void(const CompileProgress&)> progress;
+    // Set to stop: the compile fails with "interrupted" and the previous title stays.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 bool compileCatalogue(const QString& sourceDir, const QString& outPath, QString* error,

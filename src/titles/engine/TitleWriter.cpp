@@ -537,14 +537,24 @@ bool TitleWriter::write(const QString& path, QString* error, Stats* statsOut) {
     const std::string header(kHeaderSize, '\0');
     out.write(header);
 
+    const auto step = [&](const QString& what) {
+        if (!m_step || m_step(what)) return true;
+        *error = QStringLiteral("interrupted");
+        return false;
+    };
     const uint32_t topics = uint32_t(m_topicStarts.size());
-    if (!writeTopics(out, m_topicData, m_topicStarts, error) ||
+    if (!step(QStringLiteral("Writing pages")) ||
+        !writeTopics(out, m_topicData, m_topicStarts, error) ||
         !writeContexts(out, m_contexts, error))
         return false;
     uint32_t logicalCount = 0;
     if (!writeWheelDirectory(out, logicalCount, error)) return false;
     for (size_t w = 0; w < m_wheels.size(); ++w) {
-        if (!writeWheel(out, uint32_t(w), m_wheels[w]->keywords, m_wheels[w]->postings, topics,
+        const auto named = std::find_if(m_logical.begin(), m_logical.end(),
+                                        [&](const Logical& l) { return l.wheel == int(w); });
+        if (!step(QStringLiteral("Writing the word wheel ") +
+                  QString::fromStdString(named->name)) ||
+            !writeWheel(out, uint32_t(w), m_wheels[w]->keywords, m_wheels[w]->postings, topics,
                         error, stats))
             return false;
     }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,6 +65,9 @@ public:
     };
     // Writes atomically: on failure the previous file at `path` is left alone.
     bool write(const QString& path, QString* error, Stats* stats = nullptr);
+    // Told each step of write() ("Writing pages", "Writing the word wheel NAME") as it
+    // starts; returning false stops the write as "interrupted".
+    void setStepHook(std::function<bool(const QString& step)> hook) { m_step = std::move(hook); }
 
 private:
     struct Wheel;
@@ -82,6 +86,7 @@ private:
     std::vector<std::unique_ptr<Wheel>> m_wheels;
     std::vector<Logical> m_logical;
     std::vector<std::pair<std::string, std::string>> m_baggage;
+    std::function<bool(const QString&)> m_step;
 };
 
 } // namespace kv::title
