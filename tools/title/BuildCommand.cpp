@@ -2,11 +2,11 @@
 
 #include "BuildCommand.h"
 
+#include "Terminal.h"
+
 #include "titles/engine/Compiler.h"
 
 #include <QLocale>
-#include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -14,70 +14,19 @@ namespace kv {
 
 namespace {
 
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void onSignal(int) {
-    g_interrupted.store(true);
+// The step of the compile and how far it got.
+QString stepText(const title::CompileProgress& p) {
+    const QLocale english(QLocale::English);
+    if (p.total > 0)
+        return p.step + QStringLiteral(": %1 of %2")
+                            .arg(english.toString(qulonglong(p.done)),
+                                 english.toString(qulonglong(p.total)));
+    if (p.done > 0)
+        return p.step + QStringLiteral(": %1 rows").arg(english.toString(qulonglong(p.done)));
+    return p.step;
 }
-
-void err(const QString& s) {
-    std::fputs(s.toUtf8().constData(), stderr);
-}
-
-int failWith(const QString& s) {
-    err(QStringLiteral("korvanda-title: ") + s + u'\n');
-    return 1;
-}
-
-// The step of the compile on one line, rewritten a few times a second; each new step on a
-// line of its own, so the last lines show where the time went.
-class StepLine {
-public:
-    void update(const title::CompileProgress& p) {
-        const auto now = std::chrono::steady_clock::now();
-        if (p.step != m_step) {
-            finish();
-            m_step = p.step;
-        } else if (now - m_shown < std::chrono::milliseconds(250)) {
-            return;
-        }
-        m_shown = now;
-        const QLocale english(QLocale::English);
-        QString line = p.step;
-        if (p.total > 0)
-            line += QStringLiteral(": %1 of %2")
-                        .arg(english.toString(qulonglong(p.done)),
-                             english.toString(qulonglong(p.total)));
-        else if (p.done > 0)
-            line += QStringLiteral(": %1 rows").arg(english.toString(qulonglong(p.done)));
-        err(QStringLiteral("\r\x1b[K") + line);
-        m_open = true;
-    }
-    void finish() {
-        if (m_open) err(QStringLiteral("\n"));
-        m_open = false;
-    }
-
-private:
-    QString m_step;
-    std::chrono::steady_clock::time_point m_shown;
-    bool m_open = false;
-};
 
 } // namespace
-
-const std::atomic<bool>* stopOnInterrupt() {
-    static const bool installed = [] {
-        struct sigaction sa {};
-        sa.sa_handler = onSignal;
-        sigemptyset(&sa.sa_mask);
-        sigaction(SIGINT, &sa, nullptr);
-        sigaction(SIGTERM, &sa, nullptr);
-        return true;
-    }();
-    Q_UNUSED(installed);
-    return &g_interrupted;
-}
 
 int buildCatalogueCommand(const QStringList& args) {
     const QString usage =
@@ -100,9 +49,11 @@ int buildCatalogueCommand(const QStringList& args) {
             return failWith(usage);
         }
     }
-    StepLine line;
+    StatusLine line;
     if (isatty(STDERR_FILENO))
-        options.progress = [&line](const title::CompileProgress& p) { line.update(p); };
+        options.progress = [&line](const title::CompileProgress& p) {
+            if (line.due(p.step)) line.show(stepText(p));
+        };
     options.cancel = stopOnInterrupt();
     QString error, report;
     const bool ok = title::compileCatalogue(args[0], args[1], &error, &report, options);

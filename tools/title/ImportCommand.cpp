@@ -2,7 +2,7 @@
 
 #include "ImportCommand.h"
 
-#include "BuildCommand.h"
+#include "Terminal.h"
 
 #include "titles/import/DiscogsImport.h"
 
@@ -18,15 +18,6 @@ namespace kv {
 
 namespace {
 
-void err(const QString& s) {
-    std::fputs(s.toUtf8().constData(), stderr);
-}
-
-int failWith(const QString& s) {
-    err(QStringLiteral("korvanda-title: ") + s + u'\n');
-    return 1;
-}
-
 QString clock(double seconds) {
     const qint64 s = qint64(seconds + 0.5);
     return s >= 3600 ? QStringLiteral("%1:%2:%3")
@@ -36,19 +27,16 @@ QString clock(double seconds) {
                      : QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QChar(u'0'));
 }
 
-// One line on the terminal, rewritten in place a few times a second.
+// Records read, the rate and the time left, on the terminal's status line.
 class ProgressLine {
 public:
     void update(const titleimport::ImportProgress& p) {
         const auto now = std::chrono::steady_clock::now();
         if (p.file != m_file) {
-            finishLine();
             m_file = p.file;
             m_start = now;
-        } else if (now - m_shown < std::chrono::milliseconds(250)) {
-            return;
         }
-        m_shown = now;
+        if (!m_line.due(p.file)) return;
         const double elapsed = std::chrono::duration<double>(now - m_start).count();
         const QLocale english(QLocale::English);
         QString line =
@@ -63,18 +51,14 @@ public:
                             .arg(clock(elapsed * double(p.fileSize - p.filePosition) /
                                        double(p.filePosition)));
         }
-        err(QStringLiteral("\r\x1b[K") + line);
-        m_open = true;
+        m_line.show(line);
     }
-    void finishLine() {
-        if (m_open) err(QStringLiteral("\n"));
-        m_open = false;
-    }
+    void finishLine() { m_line.finish(); }
 
 private:
+    StatusLine m_line;
     QString m_file;
-    std::chrono::steady_clock::time_point m_start, m_shown;
-    bool m_open = false;
+    std::chrono::steady_clock::time_point m_start;
 };
 
 bool toInt(const QString& s, qint64 min, qint64 max, qint64& out) {

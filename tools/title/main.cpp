@@ -2,6 +2,7 @@
 
 #include "BuildCommand.h"
 #include "ImportCommand.h"
+#include "Terminal.h"
 #include "titles/engine/Compiler.h"
 #include "titles/engine/Page.h"
 #include "titles/engine/ViewerLibrary.h"
@@ -19,11 +20,6 @@ constexpr int kWholeKeyword = 65536 + 1;
 
 void out(const QString& s) {
     std::fputs(s.toUtf8().constData(), stdout);
-}
-
-int failWith(const QString& s) {
-    std::fputs((QStringLiteral("korvanda-title: ") + s + u'\n').toUtf8().constData(), stderr);
-    return 1;
 }
 
 int usage() {
