@@ -4,6 +4,7 @@
 #include "db/Recordset.h"
 #include "platform/AppContext.h"
 #include "settings/MailSettings.h"
+#include "settings/ui/frmHelp.h"
 #include "shopping/OrderLetter.h"
 #include "shopping/frmSendMail.h"
 
@@ -48,6 +49,10 @@ bool bMailMessage_Send(MailMessage& message, const QString& strRecipient,
         frmSendMail dialog(*message.session, strRecipient, kOrderSubject, strLetter,
                            message.confidential, owner);
         result = ctx().services.dialogs ? ctx().services.dialogs->exec(dialog) : dialog.exec();
+        // The letter's window closes as the server takes it: say where it went. (The
+        // desktop mail program shows its own window, and the user sends from there.)
+        if (result == QDialog::Accepted && !dialog.sentTo().isEmpty())
+            Show_Notice(3, QStringLiteral("Order sent to ") + dialog.sentTo());
     } catch (...) {
         ctx().messages().show(QStringLiteral("Unable to start mail program"), mb::Exclamation);
         return false;

@@ -213,6 +213,7 @@ bool frmSendMail::send() {
     }
     if (outcome.delivered()) {
         if (asked) Mail_Password_Keep(m_session.account, password);
+        if (outcome.status == MailOutcome::Sent) m_sentTo = mail.to;
         return true;
     }
     if (outcome.status == MailOutcome::LoginRefused) Mail_Password_Refused(m_session.account);

@@ -38,6 +38,9 @@ public:
     // The letter exactly as it will be sent (its lines ended by a lone carriage return).
     QString letter() const { return m_letter; }
     bool isSending() const { return m_sending; }
+    // The address a mail server took the message for; empty when it went nowhere yet or to
+    // the desktop mail program, where the user sends it.
+    QString sentTo() const { return m_sentTo; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +59,7 @@ private:
     bool m_confidential;
     bool m_sending = false;
     bool m_centred = false;
+    QString m_sentTo;
 };
 
 } // namespace kv

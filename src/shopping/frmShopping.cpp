@@ -661,13 +661,23 @@ void frmShopping::arrange() {
         imgDn->move(292, 323 - imgDn->height());
         // The right panel is wide enough for the contact box's whole caption.
         Shape2->setGeometry(328, 90, 266, 239);
-        const bool sending = m_mode != screen::PhoneOrder;
-        lblOrders[3]->setGeometry(336, 96, 252, sending ? 66 : 150);
-        lblOrders[4]->setGeometry(336, sending ? 164 : 252, 252, 40);
-        chkContact->setGeometry(336, 206, 254, 20);
-        chkCardPay->setGeometry(336, 228, 254, 20);
-        imgUser->move(336, 256);
-        imgSend->move(336, 290);
+        if (m_mode == screen::PhoneOrder) {
+            lblOrders[3]->setGeometry(336, 96, 252, 150);
+            lblOrders[4]->setGeometry(336, 252, 252, 40);
+            return;
+        }
+        // The shop's address ends the second text and may take a third line: each text gets
+        // the height its lines need and what follows moves down, never up.
+        const auto fit = [](QLabel* l, int top, int least) {
+            l->setGeometry(336, top, 252, std::max(least, l->heightForWidth(252)));
+            return l->geometry().bottom() + 1;
+        };
+        const int below = fit(lblOrders[4], fit(lblOrders[3], 96, 0) + 8, 40);
+        const int boxes = std::max(206, below + 2);
+        chkContact->setGeometry(336, boxes, 254, 20);
+        chkCardPay->setGeometry(336, boxes + 22, 254, 20);
+        imgUser->move(336, std::max(256, boxes + 50));
+        imgSend->move(336, imgUser->y() + 34);
     }
 }
 

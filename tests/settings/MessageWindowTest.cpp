@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -48,6 +49,28 @@ TEST_F(MessageWindowTest, MessageShowsCentredAt14PointThenHidesAt8) {
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->Label1->font().pointSize(), 8);
+}
+
+TEST_F(MessageWindowTest, ANoticeReturnsAtOnceAndHidesOnlyItself) {
+    QElapsedTimer clock;
+    clock.start();
+    Show_Notice(0.2, "Order sent to orders@spincity.example");
+    EXPECT_LT(clock.elapsed(), 150) << "the user goes on while it shows";
+    frmHelp* w = ctx().forms.find<frmHelp>(form::Message);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->Label1->font().pointSize(), 14);
+    QTest::qWait(400);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->Label1->font().pointSize(), 8);
+
+    // A tip shown before the notice's time is up stays.
+    Show_Notice(0.2, "Order sent");
+    Show_Tip("A tip");
+    QTest::qWait(400);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->Label1->text(), "A tip");
+    Show_Tip(QString());
 }
 
 TEST_F(MessageWindowTest, TipShowsNextToThePointerAndHidesOnEmptyText) {

@@ -4,10 +4,12 @@
 #include "OrderFixture.h"
 #include "fakes/FakeMail.h"
 #include "settings/MailSettings.h"
+#include "settings/ui/frmHelp.h"
 #include "shopping/OrderMail.h"
 #include "shopping/frmMailPassword.h"
 #include "shopping/frmSendMail.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -143,6 +145,26 @@ TEST_F(OrderSendTest, CardDetailsNeverTakeAnUnencryptedWay) {
     // Without card details the same way is fine.
     EXPECT_TRUE(sendWith([](frmSendMail& d) { d.cmdSend->click(); }, false));
     EXPECT_EQ(fakes.mail.sent.size(), 1u);
+}
+
+TEST_F(OrderSendTest, OnlyAnOrderAServerTookIsConfirmedAsSent) {
+    QLabel* tip = frmHelp::instance()->Label1;
+    // In the desktop mail program the order is not sent yet: the user sends it from there.
+    fakes.mail.outcomes.push_back({MailOutcome::HandedOver, {}});
+    tip->clear();
+    EXPECT_TRUE(sendWith([](frmSendMail& d) { d.cmdSend->click(); }));
+    EXPECT_EQ(tip->text(), "");
+
+    ASSERT_TRUE(Mail_Account_Save(serverAccount()));
+    fakes.mail.server = true;
+    // A failure, then the send that works, to the address as corrected in the dialog.
+    fakes.mail.outcomes.push_back(failure(MailOutcome::Failed, "no"));
+    EXPECT_TRUE(sendWith([](frmSendMail& d) {
+        d.cmdSend->click();
+        d.txtTo->setText("sales@spincity.example");
+        d.cmdSend->click();
+    }));
+    EXPECT_EQ(tip->text(), "Order sent to sales@spincity.example");
 }
 
 TEST_F(OrderSendTest, ThePasswordIsAskedOnceAndStoredOnlyAfterTheServerTookIt) {

@@ -7,10 +7,12 @@
 #include "platform/mail/MailService.h"
 #include "settings/MailSettings.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/frmHelp.h"
 #include "shopping/OrderMail.h"
 #include "shopping/frmSendMail.h"
 
 #include <QDirIterator>
+#include <QLabel>
 #include <QPushButton>
 
 using namespace kv;
@@ -89,6 +91,7 @@ TEST_F(OrderSmtpTest, TheOrderArrivesWholeAndLeavesNothingBehind) {
     }));
     EXPECT_TRUE(t.messages.boxes.empty()) << t.messages.last().text.toStdString();
     EXPECT_EQ(t.busy.depth(), 0);
+    EXPECT_EQ(frmHelp::instance()->Label1->text(), "Order sent to orders@spincity.example");
 
     // The letter is the one composed from the inputs, on the day it was sent.
     QString expected = Order_Send_Head(shop, user, true, true, Order_Date_Text(before));

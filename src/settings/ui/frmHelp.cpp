@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 
 namespace kv {
 
@@ -59,6 +60,7 @@ void frmHelp::paintEvent(QPaintEvent* event) {
 }
 
 void frmHelp::setMessage(const QString& text, int pointSize) {
+    ++m_shown;
     QFont font = Label1->font();
     font.setPointSize(pointSize);
     Label1->setFont(font);
@@ -86,6 +88,24 @@ void Show_Message(double seconds, const QString& text) {
     QFont font = window->Label1->font();
     font.setPointSize(frmHelp::kNormalPointSize);
     window->Label1->setFont(font);
+}
+
+void Show_Notice(double seconds, const QString& text) {
+    QPointer<frmHelp> window = frmHelp::instance();
+    if (!window) return;
+    window->hide();
+    window->setMessage(text, frmHelp::kMessagePointSize);
+    Center_Form(window);
+    window->show();
+    window->raise();
+    const quint64 mine = window->shown();
+    QTimer::singleShot(int(seconds * 1000), window, [window, mine] {
+        if (!window || window->shown() != mine) return;
+        window->hide();
+        QFont font = window->Label1->font();
+        font.setPointSize(frmHelp::kNormalPointSize);
+        window->Label1->setFont(font);
+    });
 }
 
 void Show_Tip(const QString& text) {

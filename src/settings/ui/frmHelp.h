@@ -13,6 +13,9 @@ namespace kv {
 void Show_Message(double seconds, const QString& text);
 // Shows a short tip next to the pointer in the message window; an empty text hides it.
 void Show_Tip(const QString& text);
+// Shows a message as Show_Message does but returns at once: the window hides itself after
+// the given number of seconds, unless something else was shown in it meanwhile.
+void Show_Notice(double seconds, const QString& text);
 
 // The message window: one label in a small frameless window that never takes the focus.
 // Texts are shown as plain text.
@@ -27,6 +30,8 @@ public:
     // Sets the label's text and point size and sizes the window to the label plus 4 pixels
     // in width and 2 in height.
     void setMessage(const QString& text, int pointSize);
+    // Counts what the window was given to show, so a notice's timer hides only its own.
+    quint64 shown() const { return m_shown; }
 
     QLabel* Label1;
 
@@ -35,6 +40,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    quint64 m_shown = 0;
 };
 
 } // namespace kv
