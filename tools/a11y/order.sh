@@ -50,22 +50,10 @@ CA File=$work/cert.pem
 INI
 
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 export KV_A11Y_APP="$app/korvanda" KV_A11Y_LOG="$work/korvanda.log"
 export KV_ORDER_MAIL="$work/mail.jsonl" KV_ORDER_SHOTS="$SHOTS"
+. tools/a11y/session.sh
 status=0
-xvfb-run -a -s "-screen 0 1024x768x24" \
-  dbus-run-session -- bash -c '
-    /usr/libexec/at-spi-bus-launcher --launch-immediately &
-    bus=$!
-    sleep 1
-    "$KV_A11Y_APP" >"$KV_A11Y_LOG" 2>&1 &
-    program=$!
-    status=0
-    /usr/bin/python3 '"$PWD"'/tools/a11y/order_walk.py || status=$?
-    kill $program 2>/dev/null || true
-    kill $bus 2>/dev/null || true
-    wait 2>/dev/null || true
-    exit $status' || status=$?
+with_screen_reader "$PWD/tools/a11y/order_walk.py" || status=$?
 [ "$status" = 0 ] || { echo "--- program log"; cat "$work/korvanda.log"; }
 exit $status

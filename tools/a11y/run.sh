@@ -37,18 +37,6 @@ touch "$work/opened"
 
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" PATH="$work/bin:$PATH"
 export KV_A11Y_OPENED="$work/opened"
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 export KV_A11Y_APP="$app/korvanda" KV_A11Y_LOG="$work/korvanda.log"
-exec xvfb-run -a -s "-screen 0 1024x768x24" \
-  dbus-run-session -- bash -c '
-    /usr/libexec/at-spi-bus-launcher --launch-immediately &
-    bus=$!
-    sleep 1
-    "$KV_A11Y_APP" >"$KV_A11Y_LOG" 2>&1 &
-    program=$!
-    status=0
-    /usr/bin/python3 '"$PWD"'/tools/a11y/check.py || status=$?
-    kill $program 2>/dev/null || true
-    kill $bus 2>/dev/null || true
-    wait 2>/dev/null || true
-    exit $status'
+. tools/a11y/session.sh
+with_screen_reader "$PWD/tools/a11y/check.py"

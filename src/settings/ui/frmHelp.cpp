@@ -73,38 +73,44 @@ void frmHelp::setMessage(const QString& text, int pointSize) {
     resize(label.width() + 4, label.height() + 2);
 }
 
-void Show_Message(double seconds, const QString& text) {
+namespace {
+
+// The message window centred and in front with the text in the message size.
+QPointer<frmHelp> showMessage(const QString& text) {
     QPointer<frmHelp> window = frmHelp::instance();
-    if (!window) return;
+    if (!window) return window;
     window->hide();
     window->setMessage(text, frmHelp::kMessagePointSize);
     Center_Form(window);
     window->show();
     window->raise();
-    Pause(float(seconds));
-    // The program may have closed the window while it waited.
-    if (!window) return;
+    return window;
+}
+
+// Hidden again, back at the tips' size.
+void hideMessage(frmHelp* window) {
     window->hide();
     QFont font = window->Label1->font();
     font.setPointSize(frmHelp::kNormalPointSize);
     window->Label1->setFont(font);
 }
 
-void Show_Notice(double seconds, const QString& text) {
-    QPointer<frmHelp> window = frmHelp::instance();
+} // namespace
+
+void Show_Message(double seconds, const QString& text) {
+    QPointer<frmHelp> window = showMessage(text);
     if (!window) return;
-    window->hide();
-    window->setMessage(text, frmHelp::kMessagePointSize);
-    Center_Form(window);
-    window->show();
-    window->raise();
+    Pause(float(seconds));
+    // The program may have closed the window while it waited.
+    if (window) hideMessage(window);
+}
+
+void Show_Notice(double seconds, const QString& text) {
+    QPointer<frmHelp> window = showMessage(text);
+    if (!window) return;
     const quint64 mine = window->shown();
     QTimer::singleShot(int(seconds * 1000), window, [window, mine] {
-        if (!window || window->shown() != mine) return;
-        window->hide();
-        QFont font = window->Label1->font();
-        font.setPointSize(frmHelp::kNormalPointSize);
-        window->Label1->setFont(font);
+        if (window && window->shown() == mine) hideMessage(window);
     });
 }
 
