@@ -16,27 +16,16 @@
 #include <vector>
 #include <zlib.h>
 
+#include "titles/engine/SplitMix64.h"
+
 namespace {
 
-class Random {
+class Random : public kv::title::SplitMix64 {
 public:
-    explicit Random(uint64_t seed) : m_state(seed) {}
-    uint64_t next() {
-        uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t below(uint32_t n) { return uint32_t(next() % n); }
+    using SplitMix64::SplitMix64;
     bool chance(int percent) { return below(100) < uint32_t(percent); }
     // Skewed towards small values, as popular artists and masters are few.
-    uint32_t skewed(uint32_t n) {
-        const double u = double(next() >> 11) / double(1ull << 53);
-        return std::min(n - 1, uint32_t(double(n) * std::pow(u, 2.5)));
-    }
-
-private:
-    uint64_t m_state;
+    uint32_t skewed(uint32_t n) { return std::min(n - 1, uint32_t(double(n) * std::pow(unit(), 2.5))); }
 };
 
 // Output to a plain or gzip file.

@@ -17,6 +17,7 @@
 #include "titles/TitleViewer.h"
 #include "titles/engine/Compiler.h"
 #include "titles/engine/Fold.h"
+#include "titles/engine/SplitMix64.h"
 #include "titles/engine/TitleWriter.h"
 #include "titles/engine/ViewerLibrary.h"
 
@@ -59,21 +60,7 @@ uint32_t keywordCount() {
 
 // ---- The catalogue ----
 
-class Rng {
-public:
-    explicit Rng(uint64_t seed) : m_s(seed) {}
-    uint64_t next() {
-        uint64_t z = (m_s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    uint32_t below(uint32_t n) { return uint32_t(next() % n); }
-    double unit() { return double(next() >> 11) / double(1ull << 53); }
-
-private:
-    uint64_t m_s;
-};
+using Rng = kv::title::SplitMix64;
 
 const char* const kFirstNames[] = {
     "Ada",   "Alan",  "Alice",  "Amir",  "Ana",  "Anna",  "Arlo",  "Ben",  "Bess", "Bill",

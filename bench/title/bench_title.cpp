@@ -13,6 +13,7 @@
 // compile in a child process).
 
 #include "titles/engine/Fold.h"
+#include "titles/engine/SplitMix64.h"
 #include "titles/engine/TitleFile.h"
 #include "titles/engine/TitleFormat.h"
 #include "titles/engine/TitleWriter.h"
@@ -55,21 +56,7 @@ QString benchDir() {
 
 // ---- Data ----
 
-class Rng {
-public:
-    explicit Rng(uint64_t s) : m_s(s) {}
-    uint64_t next() {
-        uint64_t z = (m_s += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    double unit() { return double(next() >> 11) / double(1ull << 53); }
-    uint32_t below(uint32_t n) { return uint32_t(next() % n); }
-
-private:
-    uint64_t m_s;
-};
+using Rng = kv::title::SplitMix64;
 
 // A vocabulary of pronounceable words, drawn with Zipf frequencies (s = 1.07, as in
 // natural-language titles).

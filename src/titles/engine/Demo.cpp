@@ -2,6 +2,7 @@
 
 #include "formats/Csv.h"
 #include "formats/Files.h"
+#include "titles/engine/SplitMix64.h"
 
 #include <QDir>
 #include <array>
@@ -12,25 +13,16 @@ namespace kv::title {
 
 namespace {
 
-// splitmix64: the same seed gives the same catalogue on every platform.
-class Random {
+// The same seed gives the same catalogue on every platform.
+class Random : public SplitMix64 {
 public:
-    explicit Random(quint64 seed) : m_state(seed) {}
-    quint64 next() {
-        quint64 z = (m_state += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int below(int n) { return int(next() % quint64(n)); }
+    using SplitMix64::SplitMix64;
+    int below(int n) { return int(SplitMix64::below(uint32_t(n))); }
     int between(int lo, int hi) { return lo + below(hi - lo + 1); }
     bool chance(int percent) { return below(100) < percent; }
     template <size_t N> const char* pick(const std::array<const char*, N>& a) {
         return a[size_t(below(int(N)))];
     }
-
-private:
-    quint64 m_state;
 };
 
 const std::array<const char*, 48> kFirst = {
